@@ -1,0 +1,65 @@
+# Test helpers shared by every folder.
+#
+#   vw_add_test(<name> SOURCES <files...> [LIBS <libs...>] [TIMEOUT <s>] [ENVIRONMENT <k=v...>]
+#               [FIXTURES <fixtures...>])
+#     One executable, one ctest entry (Wine start-up costs per process, so no per-case discovery).
+#     In a Windows tree the entry runs under Wine through the emulator and needs the WINE fixture.
+#
+#   vw_add_fuzz(<name> SOURCES <files...> [LIBS <libs...>] [CORPUS <dir>])
+#     In the fuzz tree only: a libFuzzer program and a ctest entry that runs it for VW_FUZZ_SECONDS.
+
+function(vw_add_test name)
+    if(VW_FUZZ)
+        return()
+    endif()
+    cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;ENVIRONMENT;FIXTURES" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock_main)
+    add_test(NAME ${name} COMMAND ${name})
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 300)
+    endif()
+    set(fixtures ${T_FIXTURES})
+    if(WIN32)
+        list(APPEND fixtures WINE)
+    endif()
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+    if(fixtures)
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "${fixtures}")
+    endif()
+    if(T_ENVIRONMENT)
+        set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT ${T_ENVIRONMENT})
+    endif()
+endfunction()
+
+function(vw_add_fuzz name)
+    if(NOT VW_FUZZ)
+        return()
+    endif()
+    cmake_parse_arguments(F "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${F_SOURCES})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${name} PRIVATE ${F_LIBS})
+    set(workdir ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
+    file(MAKE_DIRECTORY ${workdir})
+    set(seed "")
+    if(F_CORPUS)
+        set(seed ${F_CORPUS})
+    endif()
+    add_test(NAME ${name}
+             COMMAND ${name} -max_total_time=${VW_FUZZ_SECONDS} -rss_limit_mb=2048 -print_final_stats=1
+                     ${workdir} ${seed})
+    math(EXPR limit "${VW_FUZZ_SECONDS} + 120")
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${limit})
+endfunction()
+
+# The Wine session (prefix + virtual display) of a Windows tree, as ctest fixtures so that a plain
+# `ctest` in the tree works on its own.
+function(vw_add_wine_fixture)
+    set(session ${CMAKE_SOURCE_DIR}/scripts/wine-session.sh)
+    add_test(NAME wine_up COMMAND ${session} up ${VW_WINE_STATE})
+    add_test(NAME wine_down COMMAND ${session} down ${VW_WINE_STATE})
+    set_tests_properties(wine_up PROPERTIES FIXTURES_SETUP WINE TIMEOUT 180)
+    set_tests_properties(wine_down PROPERTIES FIXTURES_CLEANUP WINE TIMEOUT 60)
+endfunction()

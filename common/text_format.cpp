@@ -1,0 +1,175 @@
+#include "text_format.h"
+
+#include <cstdio>
+#include <limits>
+#include <vector>
+
+namespace TextFormat {
+namespace {
+
+struct Spec {
+    bool leftAlign = false;
+    bool zeroPad = false;
+    std::size_t width = 0;
+    int precision = -1;
+    wchar_t conversion = 0;
+};
+
+bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+// Parses the part of a conversion after '%'; returns the position after it, or npos when malformed.
+std::size_t parseSpec(std::wstring_view p, std::size_t i, Spec& spec) {
+    for (; i < p.size() && (p[i] == L'-' || p[i] == L'0'); ++i) {
+        (p[i] == L'-' ? spec.leftAlign : spec.zeroPad) = true;
+    }
+    for (; i < p.size() && isDigit(p[i]); ++i) {
+        spec.width = spec.width * 10 + static_cast<std::size_t>(p[i] - L'0');
+        if (spec.width > 4096) return std::wstring_view::npos;
+    }
+    if (i < p.size() && p[i] == L'.') {
+        spec.precision = 0;
+        for (++i; i < p.size() && isDigit(p[i]); ++i) {
+            spec.precision = spec.precision * 10 + (p[i] - L'0');
+            if (spec.precision > 64) return std::wstring_view::npos;
+        }
+    }
+    if (p.substr(i, 3) == L"I64") {
+        i += 3;
+    } else {
+        while (i < p.size() && (p[i] == L'l' || p[i] == L'h')) ++i;
+    }
+    if (i >= p.size()) return std::wstring_view::npos;
+    spec.conversion = p[i];
+    return i + 1;
+}
+
+std::wstring digitsOf(unsigned long long v, unsigned base, bool upper) {
+    const wchar_t* set = upper ? L"0123456789ABCDEF" : L"0123456789abcdef";
+    wchar_t buf[32];
+    std::size_t n = 0;
+    do {
+        buf[n++] = set[v % base];
+        v /= base;
+    } while (v != 0);
+    std::wstring s;
+    while (n > 0) s.push_back(buf[--n]);
+    return s;
+}
+
+std::wstring realText(double v, int precision) {
+    char buf[512];
+    int n = std::snprintf(buf, sizeof buf, "%.*f", precision < 0 ? 6 : precision, v);
+    if (n < 0 || static_cast<std::size_t>(n) >= sizeof buf) return std::wstring();
+    return std::wstring(buf, buf + n);
+}
+
+// Pads `body` (after an optional sign) to the width of the conversion.
+void appendPadded(std::wstring& out, const Spec& spec, std::wstring_view sign, std::wstring_view body,
+                  bool numeric) {
+    std::size_t len = sign.size() + body.size();
+    std::size_t pad = spec.width > len ? spec.width - len : 0;
+    if (spec.leftAlign) {
+        out.append(sign).append(body).append(pad, L' ');
+    } else if (spec.zeroPad && numeric) {
+        out.append(sign).append(pad, L'0').append(body);
+    } else {
+        out.append(pad, L' ').append(sign).append(body);
+    }
+}
+
+bool convert(std::wstring& out, const Spec& spec, const Arg& arg) {
+    switch (spec.conversion) {
+    case L's': {
+        if (arg.kind() != Arg::Kind::Text) return false;
+        std::wstring_view t = arg.text();
+        if (spec.precision >= 0 && t.size() > static_cast<std::size_t>(spec.precision)) t = t.substr(0, spec.precision);
+        appendPadded(out, spec, L"", t, false);
+        return true;
+    }
+    case L'c': {
+        if (arg.kind() != Arg::Kind::Integer) return false;
+        wchar_t c = static_cast<wchar_t>(arg.integer());
+        appendPadded(out, spec, L"", std::wstring_view(&c, 1), false);
+        return true;
+    }
+    case L'd':
+    case L'i': {
+        if (arg.kind() != Arg::Kind::Integer) return false;
+        long long v = arg.integer();
+        unsigned long long magnitude = v < 0 ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
+        appendPadded(out, spec, v < 0 ? L"-" : L"", digitsOf(magnitude, 10, false), true);
+        return true;
+    }
+    case L'u':
+    case L'x':
+    case L'X': {
+        if (arg.kind() != Arg::Kind::Integer) return false;
+        auto v = static_cast<unsigned long long>(arg.integer());
+        unsigned base = spec.conversion == L'u' ? 10 : 16;
+        appendPadded(out, spec, L"", digitsOf(v, base, spec.conversion == L'X'), true);
+        return true;
+    }
+    case L'f': {
+        double v;
+        if (arg.kind() == Arg::Kind::Real) v = arg.real();
+        else if (arg.kind() == Arg::Kind::Integer) v = static_cast<double>(arg.integer());
+        else return false;
+        std::wstring t = realText(v, spec.precision);
+        if (t.empty()) return false;
+        std::wstring_view body = t;
+        std::wstring_view sign;
+        if (!body.empty() && body[0] == L'-') {
+            sign = body.substr(0, 1);
+            body.remove_prefix(1);
+        }
+        appendPadded(out, spec, sign, body, true);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool fill(std::wstring& out, std::wstring_view pattern, std::initializer_list<Arg> args) {
+    const Arg* next = args.begin();
+    for (std::size_t i = 0; i < pattern.size();) {
+        wchar_t c = pattern[i];
+        if (c != L'%') {
+            out.push_back(c);
+            ++i;
+            continue;
+        }
+        if (i + 1 < pattern.size() && pattern[i + 1] == L'%') {
+            out.push_back(L'%');
+            i += 2;
+            continue;
+        }
+        Spec spec;
+        std::size_t after = parseSpec(pattern, i + 1, spec);
+        if (after == std::wstring_view::npos || next == args.end()) return false;
+        if (!convert(out, spec, *next++)) return false;
+        i = after;
+    }
+    return true;
+}
+
+}  // namespace
+
+int format(std::wstring& out, std::size_t limit, std::wstring_view pattern, std::initializer_list<Arg> args) {
+    out.clear();
+    std::wstring text;
+    if (!fill(text, pattern, args) || limit == 0 || text.size() > limit - 1 ||
+        text.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        return -1;
+    }
+    out = std::move(text);
+    return static_cast<int>(out.size());
+}
+
+std::wstring format(std::wstring_view pattern, std::initializer_list<Arg> args) {
+    std::wstring text;
+    if (!fill(text, pattern, args)) return std::wstring();
+    return text;
+}
+
+}  // namespace TextFormat
