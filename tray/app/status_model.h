@@ -1,0 +1,17 @@
+#pragma once
+// What the tray knows of the engine. The controller writes it; the icon and the menu only read it.
+#include <string>
+#include <vector>
+
+#include "records.h"
+
+struct StatusModel {
+    std::vector<Messages::Computer> computers;  // in the order received
+    int alertCount = 0;
+    bool connecting = true;
+    bool connected = false;
+    bool loggedIn = false;
+    bool upgrading = false;
+    Messages::BackupStats stats;
+    std::wstring applicationName;
+};
