@@ -1,0 +1,100 @@
+#pragma once
+// The messages the engine sends to the tray. Built from received body bytes only; a decoded message
+// lives for one handler call, and what the controller keeps it copies out.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "message_identity.h"
+#include "records.h"
+#include "string_message.h"
+#include "token_message.h"
+
+namespace Messages {
+
+// Token 0 is not read; every token from 1 on is one computer record.
+class ComputersMessage : public TokenMessage {
+    VW_MESSAGE_IDENTITY(0xFD63, L"com.morvaine.service.ui.message.ComputersMessage")
+
+public:
+    using TokenMessage::TokenMessage;
+    std::vector<Computer> getComputers() const;
+};
+
+// A token message whose token 0 is a computer id.
+class CoreComputerTokenMessage : public TokenMessage {
+public:
+    using TokenMessage::TokenMessage;
+    std::int64_t getComputerId() const { return getLong(0); }
+};
+
+class ComputerConnectedMessage : public CoreComputerTokenMessage {
+    VW_MESSAGE_IDENTITY(0xFD27, L"com.morvaine.service.ui.message.ComputerConnectedMessage")
+
+public:
+    using CoreComputerTokenMessage::CoreComputerTokenMessage;
+};
+
+class ComputerDisconnectedMessage : public CoreComputerTokenMessage {
+    VW_MESSAGE_IDENTITY(0x0A1A, L"com.morvaine.service.ui.message.ComputerDisconnectedMessage")
+
+public:
+    using CoreComputerTokenMessage::CoreComputerTokenMessage;
+};
+
+class StatusTrayMessage : public TokenMessage {
+    VW_MESSAGE_IDENTITY(0x152F, L"com.morvaine.service.ui.message.StatusTrayMessage")
+
+public:
+    StatusTrayMessage(const std::uint8_t* bytes, std::int32_t length);
+
+    bool loggedIn = false;
+    bool upgrading = false;
+    std::wstring applicationName;
+};
+
+// 14 tokens forming the backup statistics record.
+class BackupStatsSummaryMessage : public TokenMessage {
+    VW_MESSAGE_IDENTITY(0x005F, L"com.morvaine.service.ui.message.BackupStatsSummaryMessage")
+
+public:
+    using TokenMessage::TokenMessage;
+    BackupStats getStats() const;
+};
+
+// Text: the number of alerts.
+class AlertCountMessage : public StringMessage {
+    VW_MESSAGE_IDENTITY(0x009B, L"com.morvaine.service.ui.message.AlertCountMessage")
+
+public:
+    using StringMessage::StringMessage;
+};
+
+// Text: the popup code; 0 asks for the "still running" balloon.
+class TrayPopupMessage : public StringMessage {
+    VW_MESSAGE_IDENTITY(0x2222, L"com.morvaine.service.ui.message.TrayPopupMessage")
+
+public:
+    using StringMessage::StringMessage;
+};
+
+// Received as a token message whose tokens are not read; encodes as nothing.
+class TestRepeatMessage : public TokenMessage {
+    VW_MESSAGE_IDENTITY(0xEB44, L"com.morvaine.service.ui.message.TestRepeatMessage")
+
+public:
+    using TokenMessage::TokenMessage;
+    Bytes toBytes() const override { return {}; }
+    std::int32_t getLength() const override { return 0; }
+};
+
+// Any body is ignored.
+class ShutdownMessage : public BodilessMessage {
+    VW_MESSAGE_IDENTITY(0x389D, L"com.morvaine.service.ui.message.ShutdownMessage")
+
+public:
+    ShutdownMessage() = default;
+    ShutdownMessage(const std::uint8_t*, std::int32_t) {}
+};
+
+}  // namespace Messages

@@ -1,0 +1,28 @@
+#include "latin1.h"
+
+#include <cstring>
+
+bool Latin1::encodable(std::wstring_view text) {
+    for (wchar_t c : text) {
+        // wchar_t is signed 32-bit on some platforms: negative values are not characters either.
+        if (static_cast<std::uint32_t>(c) > 0xFF) return false;
+    }
+    return true;
+}
+
+bool Latin1::encode(std::wstring_view text, std::string& out) {
+    if (!encodable(text)) return false;
+    const std::size_t start = out.size();
+    out.resize(start + text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) out[start + i] = static_cast<char>(static_cast<unsigned char>(text[i]));
+    return true;
+}
+
+std::wstring Latin1::decode(const std::uint8_t* bytes, std::size_t length) {
+    if (!bytes) return {};
+    const void* zero = std::memchr(bytes, 0, length);
+    if (zero) length = static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - bytes);
+    std::wstring text(length, L'\0');
+    for (std::size_t i = 0; i < length; ++i) text[i] = static_cast<wchar_t>(bytes[i]);
+    return text;
+}
