@@ -7,8 +7,8 @@ bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
 wchar_t asciiLower(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 
-// Beyond this a part would leave the signed 32-bit range the comparisons use.
-constexpr std::uint32_t kLargestPartBeforeDigit = 214748364;
+// Parts are compared as signed 32-bit numbers, so a part must stay within that range.
+constexpr std::uint32_t kLargestPart = 2147483647;
 
 }  // namespace
 
@@ -30,8 +30,9 @@ VersionSpec parseVersion(std::wstring_view text, std::uint32_t fill) {
     while (i < text.size() && parsed < 4) {
         std::uint32_t value = 0;
         while (i < text.size() && isDigit(text[i])) {
-            if (value > kLargestPartBeforeDigit) return VersionSpec{};
-            value = value * 10 + static_cast<std::uint32_t>(text[i] - L'0');
+            std::uint32_t digit = static_cast<std::uint32_t>(text[i] - L'0');
+            if (value > (kLargestPart - digit) / 10) return VersionSpec{};
+            value = value * 10 + digit;
             ++i;
         }
         result.parts[parsed++] = value;

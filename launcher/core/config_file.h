@@ -1,0 +1,57 @@
+#pragma once
+// The launcher's INI file: where it is, the two ways a key is read, the configuration step that fills
+// LaunchConfig, and the one write ("JRE Path" after the user picked a runtime folder).
+//
+// Nothing is cached but the main path: every read goes to the file, so the platform's INI rules apply
+// (names match without case, blanks and one pair of quotes around a value are removed).
+#include <optional>
+#include <string>
+
+#include "config_platform.h"
+#include "error_lines.h"
+#include "launch_config.h"
+
+class ConfigFile {
+public:
+    ConfigFile(ConfigPlatform& platform, ErrorLines& errors);
+
+    // Beside the program, same base name, ".ini". When the program's path cannot be obtained the
+    // Windows-error message is printed (once) and there is no path; a path without '.' gives none too.
+    std::optional<std::wstring> mainPath();
+
+    // APPDATA\<filtered product name>\<product code>\<program base name>.ini; with `createFolders` the two
+    // folders below APPDATA are created first. Empty when the program's path cannot be obtained.
+    std::wstring userPath(const std::wstring& productName, const std::wstring& productCode, bool createFolders);
+
+    // Whether "JRE Path" lives in the per-user file: on the NT platform and not in service mode.
+    bool usesUserFile(bool serviceMode);
+
+    // One key of one section, of any length; empty when missing. Without `file`, the main file.
+    std::wstring readPlain(const std::wstring& section, const std::wstring& key);
+    std::wstring readPlain(const std::wstring& section, const std::wstring& key, const std::wstring& file);
+
+    // The key from `section`; when empty there, from `section` + "+" with one space put in front.
+    std::wstring read(const std::wstring& section, const std::wstring& key);
+
+    // The layered read with %NAME% references expanded ("Output File", "Error File", "Cmd").
+    std::wstring readExpanded(const std::wstring& section, const std::wstring& key);
+
+    ConfigPlatform& platform() { return platform_; }
+    ErrorLines& errors() { return errors_; }
+
+private:
+    ConfigPlatform& platform_;
+    ErrorLines& errors_;
+    bool programPathKnown_ = false;
+    std::optional<std::wstring> programPath_;
+
+    const std::optional<std::wstring>& programPath();
+};
+
+// The configuration step: reads the keys in their fixed order into `config`. Fails (after printing the
+// main-class message) when "Main Class" is empty, or when there is no main configuration path.
+bool readLaunchConfig(ConfigFile& file, LaunchConfig& config);
+
+// Writes the folder picked in the "JRE Not Found" dialog as "JRE Path": to the per-user file (folders
+// created) when that file is in use, otherwise to the main file. Only tried when a main path exists.
+void storeRuntimeFolder(ConfigFile& file, const LaunchConfig& config, const std::wstring& folder);

@@ -1,0 +1,61 @@
+#pragma once
+// How the launcher reports a failure: one error line, "Error: %s \n", on standard output, its text
+// taken from the string table by id. The core only sees this interface; launcher/ui implements it
+// over the real string table and the thread's ANSI code page.
+#include <initializer_list>
+#include <string>
+
+#include "text_format.h"
+
+// Ids of the launcher's string table (resource ids; the texts live in launcher/resources).
+namespace LauncherText {
+enum : unsigned {
+    WindowsException = 202,     // "%s (errno = %d)" with a text and a system error code
+    JniExceptionReason = 203,   // "%s\nReason: %s" with 213 and a reason 225..230
+    ComError = 204,
+    JniException = 205,
+    JreNotFoundServer = 206,    // dialog message with the required-version phrase
+    JreNotFound = 207,
+    ModulePathFailed = 208,
+    ClassPathMissing = 209,
+    MainClassMissing = 210,
+    MainClassLoadFailed = 211,
+    CreateJavaVmMissing = 212,
+    CreateJavaVmFailed = 213,
+    BrowseTitle = 214,
+    MainClassNotFound = 215,
+    MainMethodNotFound = 216,
+    LatestVersion = 217,
+    MaximumVersion = 218,
+    MinimumVersion = 219,
+    VersionRequired = 220,
+    VersionBetween = 221,
+    VmLibraryLoadFailed = 222,
+    InitializeFailed = 223,
+    InitializeModuleFailed = 224,
+    ReasonUnknown = 225,        // JNI result -1; -2..-6 follow in order
+    ReasonDetached = 226,
+    ReasonVersion = 227,
+    ReasonNoMemory = 228,
+    ReasonExists = 229,
+    ReasonInvalidArguments = 230,
+};
+}  // namespace LauncherText
+
+class ErrorLines {
+public:
+    virtual ~ErrorLines() = default;
+
+    // The string-table text of `id`; empty when the table has none.
+    virtual std::wstring text(unsigned id) = 0;
+
+    // Writes one error line: the text of `formatId` filled with `args`. With no arguments the text is
+    // written as it is, so a '%' in a translation cannot turn it into a bad pattern.
+    virtual void print(unsigned formatId, std::initializer_list<TextFormat::Arg> args) = 0;
+
+    // The Windows-error message: string 202 with the text of `textId` and a system error code.
+    void printWindowsError(unsigned textId, unsigned long code) {
+        std::wstring detail = text(textId);
+        print(LauncherText::WindowsException, {detail, code});
+    }
+};
