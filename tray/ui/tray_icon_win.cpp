@@ -1,0 +1,190 @@
+#include "tray_icon_win.h"
+
+#include <cstddef>
+
+#include "kov_text.h"
+#include "kov_text_win.h"
+#include "text_format.h"
+#include "tray_log.h"
+
+namespace KovToolkit {
+
+static_assert(sizeof(void*) != 4 || offsetof(NOTIFYICONDATAW, guidItem) == kNotifyIconDataSize,
+              "the 32-bit record ends right before guidItem");
+
+namespace {
+
+class SystemShellNotify final : public ShellNotify {
+public:
+    bool request(DWORD message, const NOTIFYICONDATAW& data) override {
+        return Shell_NotifyIconW(message, const_cast<NOTIFYICONDATAW*>(&data)) != FALSE;
+    }
+};
+
+// Copies `text` into a fixed field when it fits in `limit` - 1 characters; otherwise leaves the
+// field empty and reports false.
+template <std::size_t N>
+bool copyField(wchar_t (&field)[N], const std::wstring& text, std::size_t limit) {
+    field[0] = L'\0';
+    if (limit > N || text.size() + 1 > limit) return false;
+    text.copy(field, text.size());
+    field[text.size()] = L'\0';
+    return true;
+}
+
+Win::UniqueHicon loadIconFile(const std::wstring& path) {
+    return Win::UniqueHicon(static_cast<HICON>(LoadImageW(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE)));
+}
+
+}  // namespace
+
+ShellNotify& systemShellNotify() {
+    static SystemShellNotify shell;
+    return shell;
+}
+
+TrayIcon::TrayIcon(int iconId, TrayEventHandler* handler, ShellNotify& shell)
+    : iconId_(iconId), handler_(handler), shell_(shell) {
+    std::wstring name;
+    TextFormat::format(name, 255, L"com.morvaine.tray.icon.message--%d", {iconId});
+    callbackMessage_ = RegisterWindowMessageW(name.c_str());
+}
+
+TrayIcon::~TrayIcon() {
+    hide();
+    animation_.stop();
+    stopTimer();
+    if (window_ && ownedWindow_) {
+        // Messages sent while the window goes away must not reach a handler that is being torn down.
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        ownedWindow_.reset();
+    }
+    window_ = nullptr;
+}
+
+Win::UniqueHicon TrayIcon::loadIcon(std::uint16_t iconId) {
+    const std::wstring name = fromInt(iconId) + L".ico";
+    for (const wchar_t* folder : {L"skin\\custom\\tray\\", L"skin\\tray\\"}) {
+        if (auto icon = loadIconFile(folder + name)) return icon;
+    }
+    return Win::UniqueHicon(static_cast<HICON>(
+        LoadImageW(moduleInstance(), MAKEINTRESOURCEW(iconId), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+}
+
+void TrayIcon::create() {
+    if (window_) return;
+    Win::UniqueHicon icon = loadIcon(static_cast<std::uint16_t>(iconId_));
+    WNDCLASSW windowClass{};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = &TrayIcon::windowProcedure;
+    windowClass.hInstance = moduleInstance();
+    windowClass.hIcon = icon.get();
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kWindowClass;
+    RegisterClassW(&windowClass);  // a second icon in the same process finds the class registered
+    HWND created = CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, kWindowTitle, WS_POPUP, 0, 0, 0, 0, nullptr,
+                                   nullptr, moduleInstance(), this);
+    window_ = created;
+    ownedWindow_.reset(created);
+}
+
+NOTIFYICONDATAW TrayIcon::record(UINT flags) const {
+    NOTIFYICONDATAW data{};
+    data.cbSize = kNotifyIconDataSize;
+    data.hWnd = window_;
+    data.uID = static_cast<UINT>(iconId_);
+    data.uFlags = flags;
+    return data;
+}
+
+bool TrayIcon::exists() { return shell_.request(NIM_MODIFY, record(0)); }
+
+void TrayIcon::show() {
+    if (exists()) return;
+    Win::UniqueHicon icon = loadIcon(static_cast<std::uint16_t>(iconId_));
+    NOTIFYICONDATAW data = record(NIF_MESSAGE | NIF_ICON);
+    data.uCallbackMessage = callbackMessage_;
+    data.hIcon = icon.get();
+    shell_.request(NIM_ADD, data);
+}
+
+void TrayIcon::hide() {
+    if (exists()) shell_.request(NIM_DELETE, record(0));
+}
+
+void TrayIcon::setTip(const std::wstring& tip) {
+    NOTIFYICONDATAW data = record(NIF_TIP);
+    if (!copyField(data.szTip, tip, 128)) {
+        trayLogCode(L"SEVERE", L"KovToolkit::TrayIcon::setTip", L"Unable to set tray tip.", -1);
+    }
+    shell_.request(NIM_MODIFY, data);
+}
+
+void TrayIcon::notify(const std::wstring& text, const std::wstring& title) {
+    NOTIFYICONDATAW data = record(NIF_INFO);
+    data.dwInfoFlags = NIIF_INFO;
+    data.uTimeout = 10000;
+    if (!copyField(data.szInfo, text, 255)) {
+        trayLogCode(L"SEVERE", L"KovToolkit::TrayIcon::notify", L"Unable to set tray info.", -1);
+    }
+    if (!copyField(data.szInfoTitle, title, 63)) {
+        trayLogCode(L"SEVERE", L"KovToolkit::TrayIcon::notify", L"Unable to set tray info title.", -1);
+    }
+    shell_.request(NIM_MODIFY, data);
+}
+
+void TrayIcon::setIcon(std::uint16_t iconId, bool stopAnimation) {
+    if (stopAnimation) {
+        animation_.stop();
+        stopTimer();
+    }
+    Win::UniqueHicon icon = loadIcon(iconId);
+    NOTIFYICONDATAW data = record(NIF_ICON);
+    data.hIcon = icon.get();
+    shell_.request(NIM_MODIFY, data);
+}
+
+void TrayIcon::animate(const std::vector<std::uint16_t>& frames) {
+    if (frames.empty()) return;
+    stopTimer();
+    animation_.start(frames);
+    timerEventId_ = animation_.first();
+    timerHandle_ = SetTimer(window_, static_cast<UINT_PTR>(timerEventId_), static_cast<UINT>(intervalMs_), nullptr);
+}
+
+void TrayIcon::stopTimer() {
+    if (timerHandle_ != 0 && window_) KillTimer(window_, static_cast<UINT_PTR>(timerEventId_));
+    timerHandle_ = 0;
+}
+
+bool TrayIcon::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == callbackMessage_) {
+        switch (static_cast<UINT>(lParam)) {
+        case WM_LBUTTONDOWN: return handler_->onLeftButtonDown();
+        case WM_LBUTTONDBLCLK: return handler_->onLeftButtonDoubleClick();
+        case WM_RBUTTONDOWN: return handler_->onRightButtonDown();
+        default: return handler_->onIconEvent(static_cast<unsigned>(lParam));
+        }
+    }
+    if (message == WM_TIMER && timerEventId_ > 0 && wParam == static_cast<WPARAM>(timerEventId_)) {
+        // A tick already queued when the animation was stopped must not bring an old frame back.
+        if (animation_.running()) setIcon(animation_.advance(), false);
+        return true;
+    }
+    return handler_->onWindowMessage(message, wParam, lParam);
+}
+
+LRESULT CALLBACK TrayIcon::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    TrayIcon* owner = nullptr;
+    if (message == WM_NCCREATE) {
+        owner = static_cast<TrayIcon*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+        if (owner) owner->window_ = window;
+    } else {
+        owner = reinterpret_cast<TrayIcon*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    }
+    if (!owner || !owner->handler_) return DefWindowProcW(window, message, wParam, lParam);
+    return owner->dispatch(message, wParam, lParam) ? 0 : DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace KovToolkit

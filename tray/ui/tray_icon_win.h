@@ -1,0 +1,78 @@
+#pragma once
+// One icon in the notification area: a hidden window that receives the icon's mouse notifications
+// (and the controller's timers and socket events), the image, the tooltip, balloons and a
+// timer-driven animation. Shell requests go through ShellNotify so tests can record them.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tray_animation.h"
+#include "tray_event_handler.h"
+#include "unique_handle_win.h"
+
+namespace KovToolkit {
+
+class ShellNotify {
+public:
+    // One Shell_NotifyIconW request (NIM_ADD, NIM_MODIFY, NIM_DELETE); its result.
+    virtual bool request(DWORD message, const NOTIFYICONDATAW& data) = 0;
+
+protected:
+    ~ShellNotify() = default;
+};
+
+ShellNotify& systemShellNotify();
+
+// The record layout with the 128-character tip, balloon fields and info flags, nothing after.
+constexpr DWORD kNotifyIconDataSize = 936;
+
+class TrayIcon {
+public:
+    static constexpr const wchar_t* kWindowClass = L"VaultwickTray";
+    static constexpr const wchar_t* kWindowTitle = L"Vaultwick Tray";
+
+    TrayIcon(int iconId, TrayEventHandler* handler, ShellNotify& shell = systemShellNotify());
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
+    virtual ~TrayIcon();
+
+    virtual HWND getWindow() const { return window_; }
+    virtual void create();
+    virtual void show();
+    virtual void hide();
+    virtual void setTip(const std::wstring& tip);
+    virtual void notify(const std::wstring& text, const std::wstring& title);
+    virtual void setIcon(std::uint16_t iconId, bool stopAnimation);
+    virtual void setIcon(std::uint16_t iconId) { setIcon(iconId, true); }
+    virtual void animate(const std::vector<std::uint16_t>& frames);
+    virtual void setAnimationInterval(int milliseconds) { intervalMs_ = milliseconds; }
+
+    // "skin\custom\tray\<id>.ico", then "skin\tray\<id>.ico", then the built-in icon; never cached.
+    static Win::UniqueHicon loadIcon(std::uint16_t iconId);
+
+    UINT callbackMessage() const { return callbackMessage_; }
+    int iconId() const { return iconId_; }
+
+private:
+    static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    bool dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    NOTIFYICONDATAW record(UINT flags) const;
+    bool exists();
+    void stopTimer();
+
+    Win::UniqueHwnd ownedWindow_;  // set once create() made the window
+    HWND window_ = nullptr;
+    int iconId_;
+    UINT callbackMessage_ = 0;
+    TrayAnimation animation_;
+    UINT_PTR timerHandle_ = 0;
+    int timerEventId_ = 0;
+    int intervalMs_ = 1000;
+    TrayEventHandler* handler_;
+    ShellNotify& shell_;
+};
+
+}  // namespace KovToolkit

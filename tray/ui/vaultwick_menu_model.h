@@ -1,0 +1,41 @@
+#pragma once
+// What the popup menu shows for a status model: the computer items between the separators, the
+// Sleep/Wakeup item and whether Show Application can be chosen. Portable; the Win32 menu applies it.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "records.h"
+#include "status_model.h"
+
+namespace VaultwickMenuModel {
+
+// Menu item texts are copied into 256-character buffers.
+constexpr std::size_t kMenuTextMaxChars = 255;
+
+struct ComputerItem {
+    Messages::Computer computer;  // a copy: the menu must not depend on the controller's list
+    std::wstring text;            // the name, cut visibly when too long
+};
+
+struct Layout {
+    std::vector<ComputerItem> computers;  // in list order
+    unsigned sleepTextId = 0;             // "&Sleep..." or "&Wakeup"
+    bool sleepEnabled = false;
+    bool showApplicationEnabled = false;
+};
+
+// Other computers the user can open: destinations that are not this computer.
+bool isListed(const Messages::Computer& computer);
+Layout layout(const StatusModel& model);
+
+}  // namespace VaultwickMenuModel
+
+namespace SleepChoice {
+
+constexpr std::int32_t kCancelled = 2147483647;
+// Hours for the index chosen in the duration list; no selection (or any other index) is a day.
+std::int32_t hoursForSelection(int index);
+
+}  // namespace SleepChoice
