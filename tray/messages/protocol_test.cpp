@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "class_message.h"
+#include "fake_channel.h"
+#include "frame.h"
+#include "log_capture.h"
+#include "outgoing_messages.h"
+#include "recording_handlers.h"
+#include "test_bytes.h"
+#include "vaultwick_protocol.h"
+
+namespace {
+
+using Calls = std::vector<std::wstring>;
+
+std::vector<std::uint8_t> frameOf(std::uint16_t type, const std::string& body, std::int32_t length = -2) {
+    std::vector<std::uint8_t> frame(Framing::kHeaderSize);
+    Framing::writeHeader({type, length == -2 ? static_cast<std::int32_t>(body.size()) : length}, frame.data());
+    frame.insert(frame.end(), body.begin(), body.end());
+    return frame;
+}
+
+std::vector<std::uint8_t> concat(std::initializer_list<std::vector<std::uint8_t>> parts) {
+    std::vector<std::uint8_t> all;
+    for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+class Protocol : public ::testing::Test {
+protected:
+    FakeChannel channel;
+    RecordingHandlers handlers;
+    VaultwickProtocol protocol{channel, L"127.0.0.1", 4243, &handlers, &handlers};
+
+    // Connect ticks until open, then the write event the system posts once connected.
+    void connect() {
+        protocol.onConnectTimer();
+        protocol.onConnectTimer();
+        channel.connected = true;
+        protocol.onWriteEvent();
+        handlers.calls.clear();
+    }
+
+    // One read event per remaining chunk, plus one to find a peer close; bounded.
+    void readAll() {
+        for (int i = 0; i < 200 && (!channel.incoming.empty() || (channel.peerClosed && channel.opened)); ++i) {
+            protocol.onReadEvent();
+        }
+    }
+};
+
+}  // namespace
+
+TEST_F(Protocol, OpensOnTheFirstTickAndConnectsOnTheNext) {
+    protocol.onConnectTimer();
+    EXPECT_TRUE(channel.opened);
+    EXPECT_EQ(channel.connectCalls, 0);
+    protocol.onConnectTimer();
+    EXPECT_EQ(channel.connectCalls, 1);
+    EXPECT_EQ(channel.lastHost, L"127.0.0.1");
+    EXPECT_EQ(channel.lastPort, 4243);
+    protocol.onConnectTimer();
+    EXPECT_EQ(channel.connectCalls, 2) << "keeps trying while not connected";
+    channel.connected = true;
+    protocol.onConnectTimer();
+    EXPECT_EQ(channel.connectCalls, 2);
+    EXPECT_TRUE(handlers.calls.empty());
+}
+
+TEST_F(Protocol, OpenFailureIsReported) {
+    channel.openSucceeds = false;
+    protocol.onConnectTimer();
+    EXPECT_EQ(handlers.calls, Calls{L"openFailed"});
+    EXPECT_EQ(channel.connectCalls, 0);
+}
+
+TEST_F(Protocol, CheckTimerCountsFailuresUntilAWriteEvent) {
+    protocol.onCheckTimer();
+    protocol.onConnectTimer();
+    protocol.onCheckTimer();
+    protocol.onCheckTimer();
+    channel.connected = true;
+    protocol.onWriteEvent();
+    protocol.onCheckTimer();
+    channel.connected = false;
+    protocol.onCheckTimer();
+    EXPECT_EQ(handlers.calls,
+              (Calls{L"checkFailed 1", L"checkFailed 2", L"checkFailed 3", L"connect", L"checkFailed 1"}));
+}
+
+TEST_F(Protocol, EachTypeIsAnnouncedOncePerConnection) {
+    connect();
+    const Messages::StatusQueryMessage query(L"QMV");
+    const auto frame = Framing::encodeFrame(query);
+    const auto announcement = Framing::encodeFrame(
+        Messages::ClassMessage(0x3B01, L"com.morvaine.service.ui.message.StatusQueryMessage"));
+    EXPECT_EQ(textOf(announcement).substr(6, 6), "15105|");
+
+    EXPECT_EQ(protocol.sendMessage(&query), static_cast<int>(frame.size()));
+    EXPECT_EQ(protocol.sendMessage(&query), static_cast<int>(frame.size()));
+    EXPECT_EQ(channel.sent, concat({announcement, frame, frame}));
+
+    // A ClassMessage of our own is never announced itself.
+    channel.sent.clear();
+    const Messages::ClassMessage direct(0x1234, L"x");
+    protocol.sendMessage(&direct);
+    EXPECT_EQ(channel.sent, Framing::encodeFrame(direct));
+
+    // A new connection announces again.
+    channel.close();
+    protocol.onCloseEvent();
+    connect();
+    channel.sent.clear();
+    protocol.sendMessage(&query);
+    EXPECT_EQ(channel.sent, concat({announcement, frame}));
+}
+
+TEST_F(Protocol, FailedAnnouncementStopsTheMessageAndIsRetried) {
+    protocol.onConnectTimer();  // open, not connected: sends fail
+    const Messages::ExitingMessage exiting;
+    EXPECT_EQ(protocol.sendMessage(&exiting), -1);
+    EXPECT_EQ(protocol.sendMessage(nullptr), -1);
+    EXPECT_TRUE(channel.sent.empty());
+    channel.connected = true;
+    EXPECT_EQ(protocol.sendMessage(&exiting), 6);
+    EXPECT_EQ(channel.sent, concat({Framing::encodeFrame(Messages::ClassMessage(
+                                        0x8FA2, L"com.morvaine.service.ui.message.ExitingMessage")),
+                                    Framing::encodeFrame(exiting)}));
+}
+
+TEST_F(Protocol, PartialSendGivesUpTheConnectionOnce) {
+    LogCapture log;
+    connect();
+    const Messages::GetComputersMessage get;
+    protocol.sendMessage(&get);  // announced and sent whole
+    channel.sent.clear();
+    channel.sendLimit = 4;
+    EXPECT_EQ(protocol.sendMessage(&get), -1);
+    EXPECT_FALSE(channel.opened);
+    EXPECT_EQ(handlers.calls, Calls{L"close"});
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0],
+              L"SEVERE|VaultwickSocket::sendMessage|Unable to send message, the connection took only part of it. error=4");
+    protocol.onCloseEvent();  // a late close event adds nothing
+    EXPECT_EQ(handlers.calls, Calls{L"close"});
+
+    channel.sendLimit = -1;
+    connect();
+    channel.sent.clear();
+    protocol.sendMessage(&get);
+    EXPECT_EQ(textOf(channel.sent).substr(6, 6), "-19328") << "announced again on the new connection";
+}
+
+TEST_F(Protocol, EveryReceivedTypeReachesItsHandler) {
+    connect();
+    channel.deliver(concat({
+        frameOf(0x005F, "1|2|3|4|2|5|6|7|8|9|10|11|12|13"),
+        frameOf(0xFD63, "x|42,Office PC,10.0.0.7,4242,,false,,,true,,,1500000000000,|7,Laptop,"),
+        frameOf(0x1234, "unknown"),
+        frameOf(0xFD27, "42"),
+        frameOf(0x0A1A, "-42|x"),
+        frameOf(0x8063, "-27901|com.morvaine.service.ui.message.UserActivityMessage"),
+        frameOf(0xEB44, "a|b"),
+        frameOf(0x152F, "true|false|Backup"),
+        frameOf(0x2222, "0"),
+        frameOf(0x389D, "ignored body"),
+    }));
+    channel.deliver({0x00, 0x9B, 0x00, 0x00, 0x00, 0x02, '1', '2'});
+    readAll();
+    EXPECT_EQ(handlers.calls, (Calls{L"stats 1", L"computers 2", L"computerConnected 42", L"computerDisconnected -42",
+                                     L"testRepeat", L"statusTray 1 0 Backup", L"trayPopup 0", L"shutdown",
+                                     L"alertCount 12"}));
+    EXPECT_EQ(handlers.lastStats.nextBackupTime, 0) << "13 ms is 0 s";
+    EXPECT_EQ(handlers.lastStats.totalFileCount, 11);
+    ASSERT_EQ(handlers.lastComputers.size(), 2u);
+    EXPECT_EQ(handlers.lastComputers[0].port, 4242);
+    EXPECT_EQ(handlers.lastComputers[1].name, L"Laptop");
+}
+
+TEST_F(Protocol, PeerCloseFoundByAReadIsReportedOnceAndDropsThePartFrame) {
+    connect();
+    const auto frame = frameOf(0x009B, "123");
+    channel.deliver({frame.begin(), frame.begin() + 7});
+    channel.peerClosed = true;
+    readAll();
+    EXPECT_FALSE(channel.opened);
+    EXPECT_EQ(handlers.calls, Calls{L"close"});
+    protocol.onCloseEvent();  // the system's event, should it still come
+    EXPECT_EQ(handlers.calls, Calls{L"close"});
+
+    channel.peerClosed = false;
+    connect();
+    channel.deliver(frameOf(0x009B, "5"));
+    readAll();
+    EXPECT_EQ(handlers.calls, Calls{L"alertCount 5"}) << "the new connection starts at a header";
+}
+
+TEST_F(Protocol, CloseEventMidFrameDropsThePartFrameAndAnnouncements) {
+    connect();
+    const Messages::AlertRequestMessage request;
+    protocol.sendMessage(&request);
+    const auto frame = frameOf(0x009B, "123");
+    channel.deliver({frame.begin(), frame.begin() + 4});
+    readAll();
+    channel.close();
+    protocol.onCloseEvent();
+    protocol.onCloseEvent();
+    EXPECT_EQ(handlers.calls, Calls{L"close"});
+
+    connect();
+    channel.deliver(frameOf(0x2222, "3"));
+    readAll();
+    EXPECT_EQ(handlers.calls, Calls{L"trayPopup 3"});
+    channel.sent.clear();
+    protocol.sendMessage(&request);
+    EXPECT_EQ(channel.sent.size(), Framing::encodeFrame(Messages::ClassMessage(0x17DF,
+                                      L"com.morvaine.service.ui.message.AlertRequestMessage")).size() + 6);
+}
+
+TEST_F(Protocol, OverlongBodyClosesTheConnectionWithOneSevereLine) {
+    LogCapture log;
+    connect();
+    channel.deliver(frameOf(0xFD63, "", Framing::kMaxBodyLength + 1));
+    channel.deliver(std::vector<std::uint8_t>(64, 'x'));
+    protocol.onReadEvent();
+    EXPECT_FALSE(channel.opened);
+    EXPECT_EQ(handlers.calls, Calls{L"close"});
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0], L"SEVERE|VaultwickSocket::receiveMessage|Unable to receive message, body too long. error=16777217");
+
+    channel.incoming.clear();  // what the old connection still had in flight
+    connect();
+    channel.deliver(frameOf(0x009B, "9"));
+    readAll();
+    EXPECT_EQ(handlers.calls, Calls{L"alertCount 9"});
+}

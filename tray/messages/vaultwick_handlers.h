@@ -1,0 +1,36 @@
+#pragma once
+// What the socket tells the application. Both are implemented by the controller; the socket does
+// not own them.
+#include <cstdint>
+
+#include "incoming_messages.h"
+#include "records.h"
+
+class VaultwickSocketHandler {
+public:
+    virtual void onSocketConnect() = 0;
+    virtual void onSocketClose() = 0;
+    virtual void onSocketOpenFailed() = 0;
+    // `count`: checks in a row that found no connection.
+    virtual void onConnectionCheckFailed(int count) = 0;
+
+protected:
+    ~VaultwickSocketHandler() = default;
+};
+
+// Decoded messages live only for the call; keep copies, not references.
+class VaultwickMessageHandler {
+public:
+    virtual void onComputers(const Messages::ComputersMessage& message) = 0;
+    virtual void onComputerConnected(std::int64_t computerId) = 0;
+    virtual void onComputerDisconnected(std::int64_t computerId) = 0;
+    virtual void onStatusTray(const Messages::StatusTrayMessage& message) = 0;
+    virtual void onBackupStatsSummary(const Messages::BackupStats& stats) = 0;
+    virtual void onTestRepeat() = 0;
+    virtual void onAlertCount(int count) = 0;
+    virtual void onShutdown() = 0;
+    virtual void onTrayPopup(int value) = 0;
+
+protected:
+    ~VaultwickMessageHandler() = default;
+};

@@ -1,0 +1,95 @@
+#include "vaultwick_protocol.h"
+
+#include <utility>
+
+#include "class_message.h"
+#include "frame.h"
+#include "message_dispatch.h"
+#include "tray_log.h"
+
+VaultwickProtocol::VaultwickProtocol(ByteChannel& channel, std::wstring host, int port,
+                                     VaultwickSocketHandler* socketHandler, VaultwickMessageHandler* messageHandler)
+    : channel_(channel), host_(std::move(host)), port_(port), socketHandler_(socketHandler),
+      messageHandler_(messageHandler) {}
+
+// Opening and connecting happen on separate ticks.
+void VaultwickProtocol::onConnectTimer() {
+    if (channel_.isOpen()) {
+        if (!channel_.isConnected()) channel_.connect(host_, port_);
+        return;
+    }
+    if (!channel_.open() || !channel_.isOpen()) {
+        if (socketHandler_) socketHandler_->onSocketOpenFailed();
+        return;
+    }
+    connectionLive_ = true;
+}
+
+void VaultwickProtocol::onCheckTimer() {
+    if (channel_.isOpen() && channel_.isConnected()) return;
+    ++failedChecks_;
+    if (socketHandler_) socketHandler_->onConnectionCheckFailed(failedChecks_);
+}
+
+// Every write event counts as a (re)connection.
+void VaultwickProtocol::onWriteEvent() {
+    failedChecks_ = 0;
+    if (socketHandler_) socketHandler_->onSocketConnect();
+}
+
+int VaultwickProtocol::sendMessage(const Messages::Message* message) {
+    if (!message) return -1;
+    const std::uint16_t typeId = message->getTypeId();
+    if (typeId != Messages::ClassMessage::kTypeId && announcedTypes_.count(typeId) == 0) {
+        const Messages::ClassMessage announcement(typeId, message->getClassName());
+        const int result = sendMessage(&announcement);
+        if (result < 0) return result;  // stays unannounced, so the next send tries again
+        announcedTypes_.insert(typeId);
+    }
+    return sendFrame(Framing::encodeFrame(*message));
+}
+
+int VaultwickProtocol::sendFrame(const Messages::Bytes& frame) {
+    const int size = static_cast<int>(frame.size());
+    const int sent = channel_.send(frame.data(), size);
+    if (sent < 0 || sent == size) return sent;
+    channel_.close();
+    connectionEnded();
+    trayLogCode(L"SEVERE", L"VaultwickSocket::sendMessage",
+                L"Unable to send message, the connection took only part of it.", sent);
+    return -1;
+}
+
+void VaultwickProtocol::receiveMessage() {
+    switch (reader_.readOnce(channel_)) {
+    case Framing::FrameReader::Step::Pending:
+        // A read that found the peer closed, or failed, has closed the socket; no close event
+        // will follow for it.
+        if (!channel_.isOpen()) connectionEnded();
+        return;
+    case Framing::FrameReader::Step::Refused: {
+        const std::int32_t length = reader_.length();
+        channel_.close();
+        connectionEnded();
+        trayLogCode(L"SEVERE", L"VaultwickSocket::receiveMessage",
+                    length > Framing::kMaxBodyLength ? L"Unable to receive message, body too long."
+                                                     : L"Unable to receive message, out of memory.",
+                    length);
+        return;
+    }
+    case Framing::FrameReader::Step::Frame:
+        // Last: the handler may end the program.
+        if (messageHandler_) {
+            Messages::dispatchFrame(reader_.typeId(), reader_.body(), reader_.length(), *messageHandler_);
+        }
+        return;
+    }
+}
+
+void VaultwickProtocol::connectionEnded() {
+    if (!connectionLive_) return;
+    connectionLive_ = false;
+    reader_.reset();
+    announcedTypes_.clear();
+    if (socketHandler_) socketHandler_->onSocketClose();
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The tray's side of the engine connection, independent of Winsock: the connect and check ticks,
+// the announcement of each message type once per connection, frame reassembly, dispatch, and the
+// rule that every end of a connection reaches onSocketClose() exactly once.
+//
+// Ends of a connection: the close event; a read that finds the peer closed or fails (the socket is
+// closed then and no close event follows for it); a body above the limit; a send that the system
+// accepts only in part (the rest cannot be sent without corrupting the stream, so the connection is
+// given up and the connect timer starts a fresh one).
+#include <cstdint>
+#include <string>
+#include <unordered_set>
+
+#include "byte_channel.h"
+#include "frame_reader.h"
+#include "message.h"
+#include "vaultwick_handlers.h"
+
+class VaultwickProtocol {
+public:
+    VaultwickProtocol(ByteChannel& channel, std::wstring host, int port, VaultwickSocketHandler* socketHandler,
+                      VaultwickMessageHandler* messageHandler);
+
+    void onConnectTimer();
+    void onCheckTimer();
+
+    // Socket events, after the channel has updated its own flags.
+    void onReadEvent() { receiveMessage(); }
+    void onWriteEvent();
+    void onCloseEvent() { connectionEnded(); }
+
+    // Announces the type first when needed; returns the send result, or -1.
+    int sendMessage(const Messages::Message* message);
+    // One read of the connection; dispatches a frame once it is complete.
+    void receiveMessage();
+
+    int failedChecks() const { return failedChecks_; }
+    const Framing::FrameReader& reader() const { return reader_; }
+
+private:
+    int sendFrame(const Messages::Bytes& frame);
+    void connectionEnded();
+
+    ByteChannel& channel_;
+    const std::wstring host_;
+    const int port_;
+    VaultwickSocketHandler* socketHandler_;
+    VaultwickMessageHandler* messageHandler_;
+    int failedChecks_ = 0;
+    bool connectionLive_ = false;  // opened and its end not yet reported
+    std::unordered_set<std::uint16_t> announcedTypes_;
+    Framing::FrameReader reader_;
+};
