@@ -1,0 +1,117 @@
+#include "java_invoke.h"
+
+#include "java_strings.h"
+#include "jni_local_ref.h"
+
+namespace {
+
+// Prints and clears whatever exception is pending; returns true when there was one.
+bool describePending(JNIEnv* env) {
+    if (!env->ExceptionCheck()) return false;
+    env->ExceptionDescribe();
+    env->ExceptionClear();
+    return true;
+}
+
+// new PrintStream(out), not flushing on every line.
+jobject newPrintStream(JNIEnv* env, jobject out) {
+    LocalRef<jclass> printStream(env, env->FindClass("java/io/PrintStream"));
+    if (!printStream) return nullptr;
+    jmethodID init = env->GetMethodID(printStream.get(), "<init>", "(Ljava/io/OutputStream;)V");
+    if (!init) return nullptr;
+    return env->NewObject(printStream.get(), init, out);
+}
+
+bool trySetStream(JNIEnv* env, JavaStream stream, const std::wstring& path) {
+    LocalRef<jstring> name(env, toJavaString(env, path));
+    if (!name) return false;
+    LocalRef<jclass> fileStream(env, env->FindClass("java/io/FileOutputStream"));
+    if (!fileStream) return false;
+    jmethodID init = env->GetMethodID(fileStream.get(), "<init>", "(Ljava/lang/String;)V");
+    if (!init) return false;
+    LocalRef<jobject> file(env, env->NewObject(fileStream.get(), init, name.get()));
+    if (!file) return false;
+    LocalRef<jobject> print(env, newPrintStream(env, file.get()));
+    if (!print) return false;
+    LocalRef<jclass> system(env, env->FindClass("java/lang/System"));
+    if (!system) return false;
+    jmethodID set = env->GetStaticMethodID(system.get(), stream == JavaStream::Out ? "setOut" : "setErr",
+                                           "(Ljava/io/PrintStream;)V");
+    if (!set) return false;
+    env->CallStaticVoidMethod(system.get(), set, print.get());
+    return !env->ExceptionCheck();
+}
+
+}  // namespace
+
+bool redirectStream(JNIEnv* env, JavaStream stream, const std::wstring& path) {
+    const bool done = trySetStream(env, stream, path);
+    describePending(env);
+    return done;
+}
+
+bool callMain(JNIEnv* env, const JavaMain& program, ErrorLines& errors) {
+    LocalRef<jstring> name(env, toJavaString(env, program.mainClass));
+    if (!name) {
+        describePending(env);
+        errors.print(LauncherText::MainClassLoadFailed, {program.mainClass});
+        return false;
+    }
+    const char* utfName = env->GetStringUTFChars(name.get(), nullptr);
+    if (!utfName) {
+        describePending(env);
+        return false;
+    }
+    LocalRef<jclass> mainClass(env, env->FindClass(utfName));
+    if (!mainClass) {
+        describePending(env);
+        errors.print(LauncherText::MainClassNotFound, {fromJavaString(env, name.get())});
+        env->ReleaseStringUTFChars(name.get(), utfName);
+        return false;
+    }
+    env->ReleaseStringUTFChars(name.get(), utfName);
+
+    jmethodID main = env->GetStaticMethodID(mainClass.get(), "main", "([Ljava/lang/String;)V");
+    if (!main) {
+        if (!describePending(env)) errors.print(LauncherText::MainMethodNotFound, {});
+        return false;
+    }
+    LocalRef<jobjectArray> arguments(env, toJavaStringArray(env, program.arguments));
+    if (!arguments) {
+        describePending(env);
+        return false;
+    }
+    if (program.onReady) program.onReady();
+
+    env->CallStaticVoidMethod(mainClass.get(), main, arguments.get());
+
+    LocalRef<jthrowable> uncaught(env, env->ExceptionOccurred());
+    if (uncaught) {
+        env->ExceptionDescribe();
+        env->ExceptionClear();
+        if (program.onUncaughtException) program.onUncaughtException(stackTraceText(env, uncaught.get()));
+    }
+    return true;
+}
+
+std::wstring stackTraceText(JNIEnv* env, jthrowable exception) {
+    LocalRef<jclass> bytesClass(env, env->FindClass("java/io/ByteArrayOutputStream"));
+    jmethodID init = bytesClass ? env->GetMethodID(bytesClass.get(), "<init>", "()V") : nullptr;
+    LocalRef<jobject> bytes(env, init ? env->NewObject(bytesClass.get(), init) : nullptr);
+    LocalRef<jobject> print(env, bytes ? newPrintStream(env, bytes.get()) : nullptr);
+    LocalRef<jclass> throwableClass(env, print ? env->GetObjectClass(exception) : nullptr);
+    jmethodID printTrace = throwableClass ? env->GetMethodID(throwableClass.get(), "printStackTrace",
+                                                             "(Ljava/io/PrintStream;)V")
+                                          : nullptr;
+    if (!printTrace) {
+        describePending(env);
+        return {};
+    }
+    env->CallVoidMethod(exception, printTrace, print.get());
+    if (describePending(env)) return {};
+    jmethodID toString = env->GetMethodID(bytesClass.get(), "toString", "()Ljava/lang/String;");
+    LocalRef<jstring> text(env, toString ? static_cast<jstring>(env->CallObjectMethod(bytes.get(), toString))
+                                         : nullptr);
+    if (describePending(env) || !text) return {};
+    return fromJavaString(env, text.get());
+}

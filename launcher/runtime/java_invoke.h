@@ -1,0 +1,35 @@
+#pragma once
+// The JNI steps of running a Java program on an attached thread: pointing System.out/err at files,
+// calling the main class's static main(String[]), and reading an exception's stack trace as text.
+// Every step that fails prints the pending exception through the VM (ExceptionDescribe) and clears it.
+#include "error_lines.h"
+
+#include <jni.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct JavaMain {
+    std::wstring mainClass;               // with '/' separators
+    std::vector<std::wstring> arguments;  // handed to main in this order
+    std::wstring outputFile;              // empty: System.out untouched
+    std::wstring errorFile;               // empty: System.err untouched
+    // Called just before main runs (the single-instance ready event); may be empty.
+    std::function<void()> onReady;
+    // With the failure check on: the stack trace of an exception main let escape; may be empty.
+    std::function<void(const std::wstring& stackTrace)> onUncaughtException;
+};
+
+enum class JavaStream { Out, Err };
+
+// Replaces System.out or System.err with a PrintStream on a new FileOutputStream for `path`.
+// Returns false when the stream stayed as it was.
+bool redirectStream(JNIEnv* env, JavaStream stream, const std::wstring& path);
+
+// Finds the class and its main, builds the arguments, calls main; false when main was not called.
+// Does not detach: the caller owns the thread's attachment.
+bool callMain(JNIEnv* env, const JavaMain& program, ErrorLines& errors);
+
+// printStackTrace into a byte stream, read back as text; empty when any piece is missing.
+std::wstring stackTraceText(JNIEnv* env, jthrowable exception);

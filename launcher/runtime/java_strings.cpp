@@ -1,0 +1,45 @@
+#include "java_strings.h"
+
+#include "ansi_text.h"
+#include "jni_local_ref.h"
+
+jstring toJavaString(JNIEnv* env, const std::wstring& text) {
+    const std::string bytes = toAnsi(text);
+    LocalRef<jclass> stringClass(env, env->FindClass("java/lang/String"));
+    if (!stringClass) return nullptr;
+    jmethodID fromBytes = env->GetMethodID(stringClass.get(), "<init>", "([B)V");
+    if (!fromBytes) return nullptr;
+    const jsize length = static_cast<jsize>(bytes.size());
+    LocalRef<jbyteArray> array(env, env->NewByteArray(length));
+    if (!array) return nullptr;
+    env->SetByteArrayRegion(array.get(), 0, length, reinterpret_cast<const jbyte*>(bytes.data()));
+    if (env->ExceptionCheck()) return nullptr;
+    return static_cast<jstring>(env->NewObject(stringClass.get(), fromBytes, array.get()));
+}
+
+jobjectArray toJavaStringArray(JNIEnv* env, const std::vector<std::wstring>& list) {
+    LocalRef<jclass> stringClass(env, env->FindClass("java/lang/String"));
+    if (!stringClass) return nullptr;
+    LocalRef<jobjectArray> array(
+        env, env->NewObjectArray(static_cast<jsize>(list.size()), stringClass.get(), nullptr));
+    if (!array) return nullptr;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        LocalRef<jstring> element(env, toJavaString(env, list[i]));
+        if (!element) return nullptr;
+        env->SetObjectArrayElement(array.get(), static_cast<jsize>(i), element.get());
+        if (env->ExceptionCheck()) return nullptr;
+    }
+    return array.release();
+}
+
+std::wstring fromJavaString(JNIEnv* env, jstring text) {
+    if (!text) return {};
+    // The UTF-16 units themselves: reading the modified UTF-8 form through the ANSI page would garble
+    // every character outside ASCII.
+    const jsize length = env->GetStringLength(text);
+    const jchar* units = env->GetStringChars(text, nullptr);
+    if (!units) return {};
+    std::wstring wide(units, units + length);
+    env->ReleaseStringChars(text, units);
+    return wide;
+}

@@ -1,0 +1,366 @@
+// Runtime discovery over a fake file system and registry: probe order, the sources in turn, the
+// registered runtimes with their limits and rules, ordering, choosing, and the not-found hand-over.
+#include "runtime_discovery.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "config_values.h"
+#include "locate_runtime.h"
+
+namespace {
+
+class FakeFiles : public FileProbe {
+public:
+    std::set<std::wstring> files;
+    std::vector<std::wstring> probed;
+    bool exists(const std::wstring& path) override {
+        probed.push_back(path);
+        return files.count(path) != 0;
+    }
+};
+
+class FakeRegistry : public RegistryReader {
+public:
+    std::map<std::wstring, std::vector<std::wstring>> subkeys;
+    std::map<std::wstring, std::wstring> homes;
+    std::vector<std::wstring> opened;
+
+    // Registers a runtime and lays out its libraries in `files`.
+    void add(RegistryRoot root, const std::wstring& name, const std::wstring& home) {
+        subkeys[registryRootKey(root)].push_back(name);
+        homes[registryRootKey(root) + name] = home;
+    }
+    bool subkeyNames(const std::wstring& key, std::vector<std::wstring>& names) override {
+        opened.push_back(key);
+        auto it = subkeys.find(key);
+        if (it == subkeys.end()) return false;
+        names = it->second;
+        return true;
+    }
+    std::optional<std::wstring> javaHome(const std::wstring& key) override {
+        auto it = homes.find(key);
+        if (it == homes.end()) return std::nullopt;
+        return it->second;
+    }
+};
+
+LaunchConfig configWith(const wchar_t* source = L"", const wchar_t* provider = L"") {
+    LaunchConfig config;
+    config.sources = ConfigValues::parseRuntimeSources(source);
+    config.providers = ConfigValues::parseVmProviders(provider);
+    return config;
+}
+
+RuntimeCandidate candidate(const wchar_t* version, const wchar_t* home, bool server = false, bool preferred = false) {
+    return {ConfigValues::parseVersion(version, 0), home, server, preferred};
+}
+
+std::vector<std::wstring> homesOf(const std::vector<RuntimeCandidate>& list) {
+    std::vector<std::wstring> homes;
+    for (const auto& c : list) homes.push_back(c.home);
+    return homes;
+}
+
+}  // namespace
+
+TEST(FindVmLibrary, ProbeOrderPerVmType) {
+    FakeFiles fs;
+    fs.files = {L"J\\bin\\client\\jvm.dll", L"J\\bin\\server\\jvm.dll", L"J\\bin\\jrockit\\jvm.dll"};
+    VmLibrary none = findVmLibrary(fs, L"J\\", VmType::None);
+    EXPECT_EQ(none.path, L"J\\bin\\client\\jvm.dll");
+    EXPECT_FALSE(none.isServer);
+    VmLibrary favor = findVmLibrary(fs, L"J\\", VmType::FavorServer);
+    EXPECT_EQ(favor.path, L"J\\bin\\server\\jvm.dll");
+    EXPECT_TRUE(favor.isServer);
+
+    fs.files = {L"J\\bin\\client\\jvm.dll"};
+    EXPECT_EQ(findVmLibrary(fs, L"J\\", VmType::Server).path, L"");
+    EXPECT_EQ(fs.probed.back(), L"J\\bin\\server\\jvm.dll");  // one probe only
+    EXPECT_EQ(findVmLibrary(fs, L"J\\", VmType::FavorServer).path, L"J\\bin\\client\\jvm.dll");
+
+    fs.probed.clear();
+    fs.files = {L"J\\bin\\jrockit\\jvm.dll"};
+    VmLibrary last = findVmLibrary(fs, L"J\\", VmType::None);
+    EXPECT_EQ(last.path, L"J\\bin\\jrockit\\jvm.dll");
+    EXPECT_FALSE(last.isServer);
+    EXPECT_EQ(fs.probed, (std::vector<std::wstring>{L"J\\bin\\client\\jvm.dll", L"J\\bin\\classic\\jvm.dll",
+                                                    L"J\\bin\\hotspot\\jvm.dll", L"J\\bin\\server\\jvm.dll",
+                                                    L"J\\bin\\jrockit\\jvm.dll"}));
+    // Found as the fourth of the plain order, the server library still counts as server.
+    fs.files = {L"bin\\server\\jvm.dll"};
+    EXPECT_TRUE(findVmLibrary(fs, L"", VmType::None).isServer);
+}
+
+TEST(SearchSources, ConfiguredFolderThenProgramFolderThenRegistry) {
+    FakeFiles fs;
+    FakeRegistry reg;
+    LaunchConfig config = configWith();
+    config.jrePath = L"C:\\Java\\jre";
+    fs.files = {L"C:\\Java\\jre\\bin\\client\\jvm.dll", L"C:\\App\\bin\\java.dll", L"C:\\App\\bin\\client\\jvm.dll"};
+    reg.add(RegistryRoot::JavaSoftJre, L"1.6", L"C:\\R");
+    fs.files.insert(L"C:\\R\\bin\\client\\jvm.dll");
+
+    EXPECT_EQ(searchVmLibrary(config, L"C:\\App\\", fs, reg), L"C:\\Java\\jre\\bin\\client\\jvm.dll");
+    EXPECT_TRUE(reg.opened.empty());
+
+    config.jrePath = L"C:\\Empty\\";
+    EXPECT_EQ(searchVmLibrary(config, L"C:\\App\\", fs, reg), L"C:\\App\\bin\\client\\jvm.dll");
+
+    fs.files.erase(L"C:\\App\\bin\\java.dll");
+    fs.files.insert(L"C:\\App\\jre64\\bin\\java.dll");
+    fs.files.insert(L"C:\\App\\jre64\\bin\\server\\jvm.dll");
+    EXPECT_EQ(searchVmLibrary(config, L"C:\\App\\", fs, reg), L"C:\\App\\jre64\\bin\\server\\jvm.dll");
+
+    // No private runtime: the working directory is probed with relative paths, then the registry.
+    fs.files.erase(L"C:\\App\\jre64\\bin\\java.dll");
+    fs.files.insert(L"bin\\client\\jvm.dll");
+    EXPECT_EQ(searchVmLibrary(config, L"C:\\App\\", fs, reg), L"bin\\client\\jvm.dll");
+    fs.files.erase(L"bin\\client\\jvm.dll");
+    EXPECT_EQ(searchVmLibrary(config, L"C:\\App\\", fs, reg), L"C:\\R\\bin\\client\\jvm.dll");
+    // An unknown program folder skips that source, including the working directory.
+    fs.files.insert(L"bin\\client\\jvm.dll");
+    EXPECT_EQ(searchVmLibrary(config, L"", fs, reg), L"C:\\R\\bin\\client\\jvm.dll");
+}
+
+TEST(RegistryCandidates, LimitsHomesAndRules) {
+    FakeFiles fs;
+    FakeRegistry reg;
+    for (const wchar_t* v : {L"1.5.0_11", L"1.6", L"1.6.0_20", L"1.6.99", L"1.7.0"}) {
+        std::wstring home = std::wstring(L"C:\\jre") + v;
+        reg.add(RegistryRoot::JavaSoftJre, v, home);
+        fs.files.insert(home + L"\\bin\\client\\jvm.dll");
+    }
+    reg.add(RegistryRoot::JavaSoftJre, L"1.6.0_1", L"");           // empty home: skipped
+    reg.subkeys[registryRootKey(RegistryRoot::JavaSoftJre)].push_back(L"1.6.0_2");  // no JavaHome
+    reg.add(RegistryRoot::JavaSoftJre, L"1.6.0_3", L"C:\\nolib\\");  // no library: skipped
+
+    LaunchConfig config = configWith();
+    config.minimumVersion = ConfigValues::parseVersionLimit(L"1.6", ConfigValues::kMinimumFill);
+    config.maximumVersion = ConfigValues::parseVersionLimit(L"1.6", ConfigValues::kMaximumFill);
+    std::vector<RuntimeCandidate> found;
+    collectRegistryCandidates(reg, fs, config, RegistryRoot::JavaSoftJre, found);
+    EXPECT_EQ(homesOf(found), (std::vector<std::wstring>{L"C:\\jre1.6\\", L"C:\\jre1.6.0_20\\", L"C:\\jre1.6.99\\"}));
+    EXPECT_TRUE(found[0].preferred);
+    EXPECT_EQ(found[1].version.count, 4u);
+
+    for (const wchar_t* maximum : {L"", L"any"}) {
+        config.maximumVersion = ConfigValues::parseVersionLimit(maximum, ConfigValues::kMaximumFill);
+        found.clear();
+        collectRegistryCandidates(reg, fs, config, RegistryRoot::JavaSoftJre, found);
+        EXPECT_EQ(found.size(), 4u) << maximum;  // 1.7.0 passes too
+    }
+
+    // JDK homes get "jre\"; a missing root contributes nothing.
+    reg.add(RegistryRoot::JavaSoftJdk, L"1.6.0", L"C:\\jdk1.6.0");
+    fs.files.insert(L"C:\\jdk1.6.0\\jre\\bin\\server\\jvm.dll");
+    found.clear();
+    collectRegistryCandidates(reg, fs, config, RegistryRoot::JavaSoftJdk, found);
+    collectRegistryCandidates(reg, fs, config, RegistryRoot::JRockitJdk, found);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].home, L"C:\\jdk1.6.0\\jre\\");
+    EXPECT_TRUE(found[0].isServer);
+}
+
+TEST(RegistryCandidates, JavaSoftJreProbedWithoutServerPreference) {
+    FakeFiles fs;
+    FakeRegistry reg;
+    reg.add(RegistryRoot::JavaSoftJre, L"1.6", L"C:\\jre\\");
+    reg.add(RegistryRoot::JavaSoftJdk, L"1.5", L"C:\\jdk\\");
+    fs.files = {L"C:\\jre\\bin\\client\\jvm.dll", L"C:\\jre\\bin\\server\\jvm.dll",
+                L"C:\\jdk\\jre\\bin\\server\\jvm.dll"};
+    LaunchConfig config = configWith();
+    config.vmType = VmType::FavorServer;
+    std::vector<RuntimeCandidate> found;
+    collectRegistryCandidates(reg, fs, config, RegistryRoot::JavaSoftJre, found);
+    collectRegistryCandidates(reg, fs, config, RegistryRoot::JavaSoftJdk, found);
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_FALSE(found[0].isServer);
+    orderCandidates(found, config);
+    EXPECT_EQ(found[0].home, L"C:\\jdk\\jre\\");
+    // The whole search: the final probe of the chosen home prefers its server library.
+    EXPECT_EQ(searchVmLibrary(config, L"", fs, reg), L"C:\\jdk\\jre\\bin\\server\\jvm.dll");
+}
+
+TEST(RegistrySearch, RootsFollowSourceAndProvider) {
+    FakeRegistry reg;
+    FakeFiles fs;
+    auto searched = [&](const wchar_t* source, const wchar_t* provider) {
+        reg.opened.clear();
+        LaunchConfig config = configWith(source, provider);
+        searchVmLibrary(config, L"", fs, reg);
+        std::vector<RegistryRoot> roots;
+        for (RegistryRoot r : kRegistryRoots) {
+            for (const auto& k : reg.opened) if (k == registryRootKey(r)) roots.push_back(r);
+        }
+        return roots;
+    };
+    using R = RegistryRoot;
+    EXPECT_EQ(searched(L"", L""), (std::vector<R>{R::JavaSoftJdk, R::JavaSoftJre}));
+    EXPECT_EQ(searched(L"only_JDK", L"any"), (std::vector<R>{R::JavaSoftJdk, R::JRockitJdk}));
+    EXPECT_EQ(searched(L"only_JRE", L"jrockit"), (std::vector<R>{R::JRockitJre}));
+    EXPECT_EQ(searched(L"favor_JRE", L"favor_jrockit"),
+              (std::vector<R>{R::JavaSoftJdk, R::JavaSoftJre, R::JRockitJre, R::JRockitJdk}));
+    EXPECT_TRUE(searched(L"favour_JRE", L"").empty());
+}
+
+TEST(OrderCandidates, PrecedenceRulesAndStability) {
+    LaunchConfig config = configWith();
+    std::vector<RuntimeCandidate> list = {candidate(L"1.5", L"a"), candidate(L"1.6.0_20", L"b"),
+                                          candidate(L"1.6", L"c"), candidate(L"1.6.0_20", L"d")};
+    orderCandidates(list, config);
+    EXPECT_EQ(homesOf(list), (std::vector<std::wstring>{L"b", L"d", L"c", L"a"}));
+
+    // Preferred first only while falling back to the other kind.
+    list = {candidate(L"1.6", L"jre"), candidate(L"1.5", L"jdk", false, true)};
+    orderCandidates(list, config);
+    EXPECT_EQ(list[0].home, L"jdk");
+    config.sources = ConfigValues::parseRuntimeSources(L"only_JDK");
+    list = {candidate(L"1.6", L"jre"), candidate(L"1.5", L"jdk", false, true)};
+    orderCandidates(list, config);
+    EXPECT_EQ(list[0].home, L"jre");
+
+    // Server before higher version for FavorServer, below the preferred rule.
+    config = configWith();
+    config.vmType = VmType::FavorServer;
+    list = {candidate(L"1.7", L"client"), candidate(L"1.5", L"server", true), candidate(L"1.4", L"pref", false, true),
+            candidate(L"1.3", L"prefServer", true, true)};
+    orderCandidates(list, config);
+    EXPECT_EQ(homesOf(list), (std::vector<std::wstring>{L"prefServer", L"pref", L"server", L"client"}));
+
+    // Parts compare as signed numbers.
+    config = configWith();
+    list = {candidate(L"2147483647", L"big"), candidate(L"1", L"one")};
+    orderCandidates(list, config);
+    EXPECT_EQ(list[0].home, L"big");
+}
+
+TEST(ChooseCandidate, PreferredVersionsInListOrder) {
+    std::vector<RuntimeCandidate> list = {candidate(L"1.6.0_20", L"a"), candidate(L"1.6", L"b"),
+                                          candidate(L"1.5.0_11", L"c"), candidate(L"0", L"zero")};
+    EXPECT_EQ(chooseCandidate(list, {}), L"a");
+    EXPECT_EQ(chooseCandidate(list, {L"1.5"}), L"c");
+    EXPECT_EQ(chooseCandidate(list, {L"1.4", L"1.6"}), L"a");
+    EXPECT_EQ(chooseCandidate(list, {L"1.6.0.0"}), L"b");       // four equal parts
+    EXPECT_EQ(chooseCandidate(list, {L"1.6.0_20.1"}), L"a");    // count 5 > 4 parts given: no
+    EXPECT_EQ(chooseCandidate(list, {L"1.6.0.0.0"}), L"b");     // ... but all four parts equal
+    EXPECT_EQ(chooseCandidate(list, {L""}), L"zero");           // empty entry: only all-zero parts
+    EXPECT_EQ(chooseCandidate(list, {L"1.6.0_2"}), L"a");       // no match: the first
+}
+
+TEST(ChooseCandidate, SpecExamplesThroughTheWholeSearch) {
+    FakeFiles fs;
+    FakeRegistry reg;
+    for (const wchar_t* v : {L"1.5.0_11", L"1.6", L"1.6.0_20"}) {
+        reg.add(RegistryRoot::JavaSoftJre, v, std::wstring(L"C:\\") + v);
+        fs.files.insert(std::wstring(L"C:\\") + v + L"\\bin\\client\\jvm.dll");
+    }
+    LaunchConfig config = configWith();
+    EXPECT_EQ(searchVmLibrary(config, L"", fs, reg), L"C:\\1.6.0_20\\bin\\client\\jvm.dll");
+    config.preferredVersions = {L"1.5"};
+    EXPECT_EQ(searchVmLibrary(config, L"", fs, reg), L"C:\\1.5.0_11\\bin\\client\\jvm.dll");
+
+    // favor_JDK: the preferred JDK 1.5 before a JRE 1.6.
+    reg.add(RegistryRoot::JavaSoftJdk, L"1.5", L"C:\\jdk15");
+    fs.files.insert(L"C:\\jdk15\\jre\\bin\\client\\jvm.dll");
+    config = configWith(L"favor_JDK");
+    EXPECT_EQ(searchVmLibrary(config, L"", fs, reg), L"C:\\jdk15\\jre\\bin\\client\\jvm.dll");
+
+    // FAVOR_JROCKIT: a JRockit JRE before a JavaSoft JRE of a higher version.
+    reg.add(RegistryRoot::JRockitJre, L"1.4", L"C:\\jrockit");
+    fs.files.insert(L"C:\\jrockit\\bin\\jrockit\\jvm.dll");
+    config = configWith(L"", L"FAVOR_JROCKIT");
+    EXPECT_EQ(searchVmLibrary(config, L"", fs, reg), L"C:\\jrockit\\bin\\jrockit\\jvm.dll");
+}
+
+namespace {
+
+class ScriptedPrompt : public RuntimeFolderPrompt {
+public:
+    int shown = 0;
+    std::wstring message;
+    bool ok = true;
+    bool ask(const std::wstring& m, VmType, std::wstring& folder, std::wstring& library) override {
+        ++shown;
+        message = m;
+        if (!ok) return false;
+        folder = L"C:\\Picked\\";
+        library = L"C:\\Picked\\bin\\client\\jvm.dll";
+        return true;
+    }
+};
+
+class NullPlatform : public ConfigPlatform {
+public:
+    std::vector<std::wstring> writes;
+    std::size_t readProfileString(const std::wstring&, const std::wstring&, const std::wstring&, wchar_t* b,
+                                  std::size_t) override {
+        b[0] = 0;
+        return 0;
+    }
+    void writeProfileString(const std::wstring& f, const std::wstring&, const std::wstring& k,
+                            const std::wstring& v) override {
+        writes.push_back(f + L"|" + k + L"=" + v);
+    }
+    bool programPath(std::wstring& p, unsigned long&) override {
+        p = L"C:\\App\\svc.exe";
+        return true;
+    }
+    std::wstring environmentVariable(const std::wstring&) override { return L"C:\\AD"; }
+    std::wstring expandEnvironment(const std::wstring& t) override { return t; }
+    bool isNtPlatform() override { return true; }
+    bool fileExists(const std::wstring&) override { return false; }
+    void createDirectory(const std::wstring&) override {}
+};
+
+class Lines : public ErrorLines {
+public:
+    std::vector<std::wstring> lines;
+    std::wstring text(unsigned id) override {
+        if (id == LauncherText::JreNotFound) return L"need a JRE (%s)";
+        if (id == LauncherText::MinimumVersion) return L"minimum version %s";
+        return L"?";
+    }
+    void printMessage(const std::wstring& m) override { lines.push_back(m); }
+};
+
+}  // namespace
+
+TEST(LocateRuntime, DialogOnlyOutsideServiceModeAndTheChoiceIsStored) {
+    FakeFiles fs;
+    FakeRegistry reg;
+    NullPlatform platform;
+    Lines lines;
+    ConfigFile file(platform, lines);
+    ScriptedPrompt prompt;
+    LaunchConfig config = configWith();
+    config.minimumVersion = ConfigValues::parseVersionLimit(L"1.6", 0);
+    config.productName = L"P";
+    config.productCode = L"C";
+    std::wstring library;
+
+    ASSERT_TRUE(locateRuntime(config, file, fs, reg, prompt, library));
+    EXPECT_EQ(library, L"C:\\Picked\\bin\\client\\jvm.dll");
+    EXPECT_EQ(prompt.message, L"need a JRE (minimum version 1.6)");
+    EXPECT_EQ(platform.writes, std::vector<std::wstring>{L"C:\\AD\\P\\C\\svc.ini|JRE Path=C:\\Picked\\"});
+
+    prompt.ok = false;
+    library.clear();
+    EXPECT_FALSE(locateRuntime(config, file, fs, reg, prompt, library));
+    EXPECT_EQ(platform.writes.size(), 1u);
+    EXPECT_TRUE(lines.lines.empty());  // a cancel prints nothing
+
+    config.serviceMode = true;
+    EXPECT_FALSE(locateRuntime(config, file, fs, reg, prompt, library));
+    EXPECT_EQ(prompt.shown, 2);
+    EXPECT_EQ(lines.lines, std::vector<std::wstring>{L"need a JRE (minimum version 1.6)"});
+    EXPECT_FALSE(mayAskForRuntimeFolder(config));
+
+    // A found library never shows the dialog.
+    fs.files = {L"C:\\App\\bin\\java.dll", L"C:\\App\\bin\\client\\jvm.dll"};
+    EXPECT_TRUE(locateRuntime(config, file, fs, reg, prompt, library));
+    EXPECT_EQ(library, L"C:\\App\\bin\\client\\jvm.dll");
+    EXPECT_EQ(prompt.shown, 2);
+}

@@ -1,0 +1,22 @@
+#pragma once
+// What runtime discovery needs of the system: whether a file exists, and the runtimes registered under
+// HKEY_LOCAL_MACHINE. runtime_probe_win.h has the real ones; tests lay out fakes.
+#include <optional>
+#include <string>
+#include <vector>
+
+class FileProbe {
+public:
+    virtual ~FileProbe() = default;
+    // Whether anything of that name exists (relative names resolve against the working directory).
+    virtual bool exists(const std::wstring& path) = 0;
+};
+
+class RegistryReader {
+public:
+    virtual ~RegistryReader() = default;
+    // The subkey names of HKLM\<key> in enumeration order; false when the key cannot be opened.
+    virtual bool subkeyNames(const std::wstring& key, std::vector<std::wstring>& names) = 0;
+    // The "JavaHome" value of HKLM\<key> as text up to its first null; nothing when missing or unreadable.
+    virtual std::optional<std::wstring> javaHome(const std::wstring& key) = 0;
+};

@@ -1,0 +1,56 @@
+#include "runtime_probe_win.h"
+
+#include <windows.h>
+
+#include "unique_handle_win.h"
+
+namespace {
+
+constexpr DWORD kSubkeyNameBuffer = 520;
+
+Win::UniqueHkey openMachineKey(const std::wstring& key) {
+    Win::UniqueHkey opened;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, opened.put()) != ERROR_SUCCESS) {
+        return Win::UniqueHkey();
+    }
+    return opened;
+}
+
+}  // namespace
+
+bool Win32FileProbe::exists(const std::wstring& path) {
+    WIN32_FIND_DATAW data;
+    Win::UniqueFindHandle found(FindFirstFileW(path.c_str(), &data));
+    return found.valid();
+}
+
+bool Win32RegistryReader::subkeyNames(const std::wstring& key, std::vector<std::wstring>& names) {
+    Win::UniqueHkey root = openMachineKey(key);
+    if (!root) return false;
+    wchar_t name[kSubkeyNameBuffer];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = kSubkeyNameBuffer;
+        if (RegEnumKeyExW(root.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+            break;
+        }
+        names.emplace_back(name, length);
+    }
+    return true;
+}
+
+std::optional<std::wstring> Win32RegistryReader::javaHome(const std::wstring& key) {
+    Win::UniqueHkey runtime = openMachineKey(key);
+    if (!runtime) return std::nullopt;
+    DWORD size = 0;
+    if (RegQueryValueExW(runtime.get(), L"JavaHome", nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    // One spare character, so text stored without its terminator still ends.
+    std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+    if (RegQueryValueExW(runtime.get(), L"JavaHome", nullptr, nullptr, reinterpret_cast<BYTE*>(&data[0]), &size) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    data.resize(data.find(L'\0'));
+    return data;
+}

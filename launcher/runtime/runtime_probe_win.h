@@ -1,0 +1,15 @@
+#pragma once
+// The real seams of runtime discovery: FindFirstFileW, and HKEY_LOCAL_MACHINE read without a view
+// flag, so the 64-bit launcher sees the 64-bit registrations.
+#include "runtime_probe.h"
+
+class Win32FileProbe : public FileProbe {
+public:
+    bool exists(const std::wstring& path) override;
+};
+
+class Win32RegistryReader : public RegistryReader {
+public:
+    bool subkeyNames(const std::wstring& key, std::vector<std::wstring>& names) override;
+    std::optional<std::wstring> javaHome(const std::wstring& key) override;
+};

@@ -1,0 +1,34 @@
+#pragma once
+// Error lines for tests: the English texts of the runtime host's messages, and every line kept in
+// order, exactly as the launcher would write it ("Error: %s \n").
+#include "error_lines.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+class RecordingErrorLines : public ErrorLines {
+public:
+    std::wstring text(unsigned id) override {
+        static const std::map<unsigned, std::wstring> english = {
+            {202, L"Windows exception: %s (errno = %d).\n"},
+            {203, L"JNI exception: %s\nReason: %s.\n"},
+            {208, L"failed to get the module path"},
+            {209, L"Java Class Path was not specified in INI file."},
+            {211, L"Failed to load Main Class: %s.\n"},
+            {212, L"cannot find CreateJavaVM JNI"},
+            {213, L"failed to create the Java VM"},
+            {215, L"Could not find the main class %s.\n"},
+            {216, L"No main method found in specified class.\n"},
+            {222, L"Failed to load Java VM library: %s (errno = %d).\n"},
+            {225, L"unknown"}, {226, L"thread detached from VM"}, {227, L"JNI version error"},
+            {228, L"not enough memory"}, {229, L"VM already created"}, {230, L"invalid arguments"},
+        };
+        auto it = english.find(id);
+        return it == english.end() ? std::wstring() : it->second;
+    }
+
+    void printMessage(const std::wstring& message) override { lines.push_back(L"Error: " + message + L" \n"); }
+
+    std::vector<std::wstring> lines;
+};

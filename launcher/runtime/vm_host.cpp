@@ -1,0 +1,85 @@
+#include "vm_host.h"
+
+#include "ansi_text.h"
+#include "jdk11_init_args.h"
+#include "vm_options.h"
+#include "vm_thread.h"
+
+bool VmHost::loadVm(const std::wstring& vmLibraryPath) {
+    const VmLibraryLoad load = loadVmLibrary(vmLibraryPath);
+    switch (load.status) {
+    case VmLibraryLoad::Status::Loaded:
+        entries_ = load.entries;
+        return true;
+    case VmLibraryLoad::Status::LibraryNotLoaded:
+        errors_.print(LauncherText::VmLibraryLoadFailed, {vmLibraryPath, load.errorCode});
+        return false;
+    case VmLibraryLoad::Status::EntryPointMissing:
+        errors_.printWindowsError(LauncherText::CreateJavaVmMissing, load.errorCode);
+        return false;
+    }
+    return false;
+}
+
+void VmHost::appendOption(const std::wstring& option) { options_.push_back(toAnsi(option)); }
+
+bool VmHost::createVm() {
+    std::vector<JavaVMOption> options(options_.size());
+    for (std::size_t i = 0; i < options_.size(); ++i) {
+        options[i].optionString = const_cast<char*>(options_[i].c_str());
+        options[i].extraInfo = nullptr;
+    }
+    JavaVMInitArgs args{};
+    args.version = JNI_VERSION_1_2;
+    args.nOptions = static_cast<jint>(options.size());
+    args.options = options.data();
+    args.ignoreUnrecognized = JNI_FALSE;  // an option the VM does not know must fail loudly
+
+    const jint result = entries_.createJavaVm
+                            ? entries_.createJavaVm(&vm_, reinterpret_cast<void**>(&env_), &args)
+                            : JNI_ERR;
+    if (result == JNI_OK) return true;
+    vm_ = nullptr;
+    env_ = nullptr;
+    const int reason = createFailureReasonId(result);
+    errors_.print(LauncherText::JniExceptionReason, {errors_.text(LauncherText::CreateJavaVmFailed),
+                                                    reason ? errors_.text(static_cast<unsigned>(reason)) : std::wstring()});
+    return false;
+}
+
+bool VmHost::startJava(const JavaMain& program) {
+    if (!createVm()) return false;
+    if (!program.outputFile.empty()) redirectStream(env_, JavaStream::Out, program.outputFile);
+    if (!program.errorFile.empty()) redirectStream(env_, JavaStream::Err, program.errorFile);
+    return true;
+}
+
+bool VmHost::invokeMain(const JavaMain& program) {
+    const bool called = callMain(env_, program, errors_);
+    const bool detached = vm_->DetachCurrentThread() == JNI_OK;
+    env_ = nullptr;
+    return called && detached;
+}
+
+std::uint64_t VmHost::vmThreadStackSize() {
+    if (stackSize_ != 0 || !entries_.getDefaultJavaVmInitArgs) return stackSize_;
+    // Some runtimes answer a 1.1 record with an error code yet fill in the stack size: read it anyway.
+    Jdk11InitArgs defaults{};
+    defaults.version = JNI_VERSION_1_1;
+    entries_.getDefaultJavaVmInitArgs(&defaults);
+    if (defaults.javaStackSize > 0) stackSize_ = static_cast<std::uint64_t>(defaults.javaStackSize);
+    return stackSize_;
+}
+
+int VmHost::runVmThread(const JavaMain& program) {
+    return runOnVmThread(vmThreadStackSize(), [&] {
+        if (!startJava(program)) return 1;
+        return invokeMain(program) ? 0 : 1;
+    });
+}
+
+void VmHost::destroyVm() {
+    if (!vm_) return;
+    vm_->DestroyJavaVM();
+    vm_ = nullptr;
+}

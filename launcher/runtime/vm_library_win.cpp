@@ -1,0 +1,25 @@
+#include "vm_library.h"
+
+#include <windows.h>
+
+VmLibraryLoad loadVmLibrary(const std::wstring& path) {
+    VmLibraryLoad load;
+    // Deliberately not owned by a RAII handle: the library must outlive every Java thread.
+    HMODULE module = LoadLibraryW(path.c_str());
+    if (!module) {
+        load.errorCode = GetLastError();
+        return load;
+    }
+    auto create = GetProcAddress(module, "JNI_CreateJavaVM");
+    auto defaults = create ? GetProcAddress(module, "JNI_GetDefaultJavaVMInitArgs") : nullptr;
+    if (!create || !defaults) {
+        load.status = VmLibraryLoad::Status::EntryPointMissing;
+        load.errorCode = GetLastError();
+        return load;
+    }
+    load.status = VmLibraryLoad::Status::Loaded;
+    load.entries.createJavaVm = reinterpret_cast<CreateJavaVmEntry>(reinterpret_cast<void*>(create));
+    load.entries.getDefaultJavaVmInitArgs =
+        reinterpret_cast<DefaultVmInitArgsEntry>(reinterpret_cast<void*>(defaults));
+    return load;
+}
