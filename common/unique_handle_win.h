@@ -76,6 +76,7 @@ VW_HANDLE_KIND(UniqueHkey, HKEY, nullptr, ::RegCloseKey)
 VW_HANDLE_KIND(UniqueModule, HMODULE, nullptr, ::FreeLibrary)
 VW_HANDLE_KIND(UniqueMappedView, void*, nullptr, ::UnmapViewOfFile)
 VW_HANDLE_KIND(UniqueServiceHandle, SC_HANDLE, nullptr, ::CloseServiceHandle)
+VW_HANDLE_KIND(UniqueFindHandle, HANDLE, INVALID_HANDLE_VALUE, ::FindClose)
 
 #undef VW_HANDLE_KIND
 

@@ -36,6 +36,9 @@ public:
     // The layered read with %NAME% references expanded ("Output File", "Error File", "Cmd").
     std::wstring readExpanded(const std::wstring& section, const std::wstring& key);
 
+    // The program's full path, obtained once; on failure the Windows-error message was printed.
+    const std::optional<std::wstring>& programPath();
+
     ConfigPlatform& platform() { return platform_; }
     ErrorLines& errors() { return errors_; }
 
@@ -44,8 +47,6 @@ private:
     ErrorLines& errors_;
     bool programPathKnown_ = false;
     std::optional<std::wstring> programPath_;
-
-    const std::optional<std::wstring>& programPath();
 };
 
 // The configuration step: reads the keys in their fixed order into `config`. Fails (after printing the

@@ -67,15 +67,10 @@ public:
 class RecordingErrors : public ErrorLines {
 public:
     std::vector<std::wstring> lines;
-    std::wstring text(unsigned id) override { return L"#" + std::to_wstring(id); }
-    void print(unsigned formatId, std::initializer_list<TextFormat::Arg> args) override {
-        std::wstring line = L"#" + std::to_wstring(formatId);
-        for (const auto& a : args) {
-            line += L" ";
-            line += a.kind() == TextFormat::Arg::Kind::Text ? std::wstring(a.text()) : std::to_wstring(a.integer());
-        }
-        lines.push_back(line);
+    std::wstring text(unsigned id) override {
+        return id == LauncherText::WindowsException ? L"#202 %s %d" : L"#" + std::to_wstring(id);
     }
+    void printMessage(const std::wstring& message) override { lines.push_back(message); }
 };
 
 const std::wstring kMain = L"C:\\Apps\\VaultwickService.ini";

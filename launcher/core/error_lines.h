@@ -42,16 +42,25 @@ enum : unsigned {
 };
 }  // namespace LauncherText
 
-class ErrorLines {
+// The launcher's string table as the core sees it.
+class StringSource {
 public:
-    virtual ~ErrorLines() = default;
-
-    // The string-table text of `id`; empty when the table has none.
+    virtual ~StringSource() = default;
+    // The text of `id` in the language the platform picked; empty when the table has none.
     virtual std::wstring text(unsigned id) = 0;
+};
 
-    // Writes one error line: the text of `formatId` filled with `args`. With no arguments the text is
-    // written as it is, so a '%' in a translation cannot turn it into a bad pattern.
-    virtual void print(unsigned formatId, std::initializer_list<TextFormat::Arg> args) = 0;
+class ErrorLines : public StringSource {
+public:
+    // Writes one error line holding `message`, already composed.
+    virtual void printMessage(const std::wstring& message) = 0;
+
+    // The text of `formatId` filled with `args`. With no arguments the text is written as it is, so a
+    // '%' in a translation cannot turn it into a bad pattern.
+    void print(unsigned formatId, std::initializer_list<TextFormat::Arg> args) {
+        std::wstring pattern = text(formatId);
+        printMessage(args.size() == 0 ? pattern : TextFormat::format(pattern, args));
+    }
 
     // The Windows-error message: string 202 with the text of `textId` and a system error code.
     void printWindowsError(unsigned textId, unsigned long code) {
