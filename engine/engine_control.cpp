@@ -49,7 +49,7 @@ std::string EngineControl::command(const std::string& line, int replyTimeoutMs, 
     if (!link_->sendAll(line + "\n")) return lastReply_;
     std::string reply;
     while (readLine(reply, replyTimeoutMs)) {
-        if (startsWith(reply, "FRAME ") || startsWith(reply, "ARGS ")) {
+        if (startsWith(reply, "FRAME ") || startsWith(reply, "SENT ") || startsWith(reply, "ARGS ")) {
             if (lines) lines->push_back(reply);
             continue;
         }
@@ -97,14 +97,17 @@ bool EngineControl::waitClosed(int count, int timeoutMs) {
     return waitCommand("WAITCLOSED " + std::to_string(count), timeoutMs);
 }
 
-std::vector<EngineRecord::Frame> EngineControl::record(int fromSeq) {
+std::vector<EngineRecord::Frame> EngineControl::record(int fromSeq) { return frames("RECORD", fromSeq); }
+std::vector<EngineRecord::Frame> EngineControl::sent(int fromSeq) { return frames("SENT", fromSeq); }
+
+std::vector<EngineRecord::Frame> EngineControl::frames(const std::string& listing, int fromSeq) {
     std::vector<std::string> lines;
-    command("RECORD " + std::to_string(fromSeq), 20000, &lines);
-    std::vector<EngineRecord::Frame> frames;
+    command(listing + " " + std::to_string(fromSeq), 20000, &lines);
+    std::vector<EngineRecord::Frame> out;
     for (const auto& line : lines) {
-        if (auto f = EngineRecord::parseFrameLine(line)) frames.push_back(std::move(*f));
+        if (auto f = EngineRecord::parseFrameLine(line)) out.push_back(std::move(*f));
     }
-    return frames;
+    return out;
 }
 
 bool EngineControl::clear() { return ok("CLEAR"); }

@@ -61,6 +61,7 @@ public:
     bool waitClosed(int count, int timeoutMs);
 
     std::vector<EngineRecord::Frame> record(int fromSeq = 0);
+    std::vector<EngineRecord::Frame> sent(int fromSeq = 0);  // what the engine wrote
     bool clear();
     bool setAnnounce(bool on);
     bool setAutoReply(bool on);
@@ -73,6 +74,7 @@ private:
     bool readLine(std::string& line, int timeoutMs);
     bool ok(const std::string& line, int replyTimeoutMs = 5000);
     bool waitCommand(const std::string& line, int timeoutMs);
+    std::vector<EngineRecord::Frame> frames(const std::string& listing, int fromSeq);
 
     std::unique_ptr<EngineLink> link_;
     std::string pending_;

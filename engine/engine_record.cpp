@@ -38,7 +38,7 @@ std::optional<Frame> parseFrameLine(const std::string& line) {
     std::istringstream in(line);
     std::string word, seq, conn, type, announced, length, hex;
     Frame f;
-    if (!(in >> word >> seq >> conn >> type >> f.className >> announced >> length >> hex) || word != "FRAME") {
+    if (!(in >> word >> seq >> conn >> type >> f.className >> announced >> length >> hex) || (word != "FRAME" && word != "SENT")) {
         return std::nullopt;
     }
     long long s = 0, c = 0, t = 0, n = 0;

@@ -22,7 +22,8 @@ struct Frame {
     std::vector<std::string> tokens() const;
 };
 
-// Parses "FRAME seq conn type class announced length hex text"; nothing when the line is not one.
+// Parses "FRAME seq conn type class announced length hex text" (or the same with SENT, for what the
+// engine wrote); nothing when the line is not one.
 std::optional<Frame> parseFrameLine(const std::string& line);
 
 // The value of "key=" in a reply such as "OK frames=3 conns=1"; nothing when the key is absent.

@@ -36,6 +36,7 @@ TEST(EngineRecordTest, EmptyBodyAndBadLengthsAreKept) {
 }
 
 TEST(EngineRecordTest, RejectsLinesThatAreNotFrames) {
+    EXPECT_TRUE(parseFrameLine("SENT 1 1 5 x y 0 -"));  // the engine's own frames read alike
     EXPECT_FALSE(parseFrameLine("END 3"));
     EXPECT_FALSE(parseFrameLine("FRAME 1 1 5 x y 1"));             // fields missing
     EXPECT_FALSE(parseFrameLine("FRAME 1 1 65536 x y 0 -"));       // not a 16-bit type

@@ -64,7 +64,8 @@ final class ControlSession {
                 case "WAITCONN": waitFor(rest, "conns", recorder::acceptedCount); break;
                 case "WAITCLOSED": waitFor(rest, "closed", recorder::endedCount); break;
                 case "WAITTYPE": waitType(rest); break;
-                case "RECORD": record(rest); break;
+                case "RECORD": list("FRAME", recorder.snapshot(), rest); break;
+                case "SENT": list("SENT", recorder.sentSnapshot(), rest); break;
                 case "CLEAR": recorder.clear(); reply("OK"); break;
                 case "STATE": reply(state()); break;
                 case "ANNOUNCE": tray.setAnnounce(onOff(rest)); reply("OK"); break;
@@ -145,13 +146,13 @@ final class ControlSession {
         reply((met ? "OK " : "TIMEOUT ") + "count=" + recorder.countOfType(type));
     }
 
-    /** "[from]": every recorded frame with seq >= from, then "END count". */
-    private void record(String args) throws IOException {
+    /** "[from]": every listed frame with seq >= from, then "END count". */
+    private void list(String word, List<Recorder.Received> frames, String args) throws IOException {
         int from = args.isBlank() ? 0 : parseCount(args.trim());
         int n = 0;
-        for (Recorder.Received r : recorder.snapshot()) {
+        for (Recorder.Received r : frames) {
             if (r.seq < from) continue;
-            out.write(r.describe());
+            out.write(r.describe(word));
             out.write('\n');
             n++;
         }

@@ -20,22 +20,33 @@ final class Recorder {
             this.announced = announced;
         }
 
-        /** FRAME seq conn typeId class announced(y|n) length hex(-) text */
-        String describe() {
+        /** WORD seq conn typeId class announced(y|n) length hex(-) text; WORD is FRAME or SENT */
+        String describe(String word) {
             String hex = frame.body.length == 0 ? "-" : Frame.hex(frame.body);
-            return "FRAME " + seq + " " + connection + " " + frame.typeId + " " + className + " "
+            return word + " " + seq + " " + connection + " " + frame.typeId + " " + className + " "
                     + (announced ? "y" : "n") + " " + frame.length + " " + hex + " " + Frame.printable(frame.body);
         }
     }
 
     private final List<Received> frames = new ArrayList<>();
+    private final List<Received> sent = new ArrayList<>();
     private int nextSeq = 1;
+    private int nextSentSeq = 1;
     private int accepted;
     private int ended;
 
     synchronized void frame(int connection, Frame frame, String className, boolean announced) {
         frames.add(new Received(nextSeq++, connection, frame, className, announced));
         notifyAll();
+    }
+
+    /** What the engine wrote, announcements included (raw writes are not frames and are left out). */
+    synchronized void sent(int connection, Frame frame, String className) {
+        sent.add(new Received(nextSentSeq++, connection, frame, className, true));
+    }
+
+    synchronized List<Received> sentSnapshot() {
+        return new ArrayList<>(sent);
     }
 
     synchronized void connectionAccepted() {
@@ -55,6 +66,7 @@ final class Recorder {
     /** Forgets the frames; sequence numbers and connection counts go on, so old and new never mix. */
     synchronized void clear() {
         frames.clear();
+        sent.clear();
     }
 
     synchronized int frameCount() {

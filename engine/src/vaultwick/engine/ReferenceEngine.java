@@ -70,7 +70,8 @@ import java.util.List;
  * WAITCONN n [ms]                until n tray connections were accepted in all   OK|TIMEOUT conns=k
  * WAITCLOSED n [ms]              until n tray connections have ended             OK|TIMEOUT closed=k
  * RECORD [from]                  FRAME seq conn type class announced(y|n) length hex(- if empty) text
- * CLEAR                          forget the recorded frames (seq numbers go on)
+ * SENT [from]                    the same as SENT lines for what the engine wrote (RAW excepted)
+ * CLEAR                          forget the recorded and sent frames (seq numbers go on)
  * STATE                          OK listening=0|1 open=n conns=n closed=n frames=n
  * ANNOUNCE on|off                the engine's own ClassMessage before each new type
  * AUTOREPLY on|off               answering the tray's requests

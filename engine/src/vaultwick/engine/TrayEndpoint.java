@@ -258,12 +258,18 @@ final class TrayEndpoint {
         synchronized boolean send(Frame frame, int count) {
             if (closed) return false;
             try {
+                String name = Catalogue.classNameOf(frame.typeId);
+                if (name == null) name = "unknown.Type" + frame.typeId;
                 if (announcing() && frame.typeId != Catalogue.CLASS_MESSAGE && namedByUs.add(frame.typeId)) {
-                    String name = Catalogue.classNameOf(frame.typeId);
-                    out.write(Frame.announcement(frame.typeId, name != null ? name : "unknown.Type" + frame.typeId).encode());
+                    Frame announcement = Frame.announcement(frame.typeId, name);
+                    out.write(announcement.encode());
+                    recorder.sent(id, announcement, Catalogue.classNameOf(Catalogue.CLASS_MESSAGE));
                 }
                 byte[] bytes = frame.encode();
-                for (int i = 0; i < count; i++) out.write(bytes);
+                for (int i = 0; i < count; i++) {
+                    out.write(bytes);
+                    recorder.sent(id, frame, name);
+                }
                 out.flush();
                 return true;
             } catch (IOException broken) {
