@@ -10,6 +10,7 @@ constexpr std::size_t kKeptCapacity = 1024 * 1024;
 Framing::FrameReader::Step Framing::FrameReader::readOnce(ByteSource& source) {
     if (!inBody_) {
         const int count = source.receive(headerBytes_ + headerReceived_, static_cast<int>(kHeaderSize - headerReceived_));
+        lastReadCount_ = count > 0 ? count : 0;
         if (count <= 0) return Step::Pending;
         headerReceived_ += static_cast<std::size_t>(count);
         if (headerReceived_ < kHeaderSize) return Step::Pending;
@@ -23,6 +24,7 @@ Framing::FrameReader::Step Framing::FrameReader::readOnce(ByteSource& source) {
         return Step::Pending;
     }
     const int count = source.receive(buffer_.get() + bodyReceived_, header_.length - bodyReceived_);
+    lastReadCount_ = count > 0 ? count : 0;
     if (count <= 0) return Step::Pending;
     bodyReceived_ += count;
     if (bodyReceived_ < header_.length) return Step::Pending;

@@ -27,6 +27,9 @@ public:
     const std::uint8_t* body() const { return buffer_.get(); }
     std::int32_t length() const { return header_.length; }
 
+    // Bytes the last readOnce() got: 0 when the source had nothing.
+    int lastReadCount() const { return lastReadCount_; }
+
     // Drops a partly received frame, so the next read starts at a header.
     void reset();
     // Size of the body buffer now held: bounded by the largest frame seen, never by the stream.
@@ -35,6 +38,7 @@ public:
 private:
     bool prepareBody(std::int32_t length);
 
+    int lastReadCount_ = 0;
     std::uint8_t headerBytes_[kHeaderSize] = {};
     std::size_t headerReceived_ = 0;
     bool inBody_ = false;

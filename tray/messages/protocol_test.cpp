@@ -221,6 +221,15 @@ TEST_F(Protocol, CloseEventMidFrameDropsThePartFrameAndAnnouncements) {
                                       L"com.morvaine.service.ui.message.AlertRequestMessage")).size() + 6);
 }
 
+TEST_F(Protocol, CloseEventFirstDeliversWhatThePeerSentLast) {
+    connect();
+    channel.deliver(concat({frameOf(0x009B, "4"), frameOf(0x389D, "")}));
+    channel.peerClosed = true;
+    protocol.onCloseEvent();
+    EXPECT_FALSE(channel.opened);
+    EXPECT_EQ(handlers.calls, (Calls{L"alertCount 4", L"shutdown", L"close"}));
+}
+
 TEST_F(Protocol, OverlongBodyClosesTheConnectionWithOneSevereLine) {
     LogCapture log;
     connect();

@@ -37,6 +37,16 @@ void VaultwickProtocol::onWriteEvent() {
     if (socketHandler_) socketHandler_->onSocketConnect();
 }
 
+void VaultwickProtocol::onCloseEvent() {
+    constexpr int kMaxDrainReads = 100000;  // each read makes progress or ends the loop
+    for (int i = 0; i < kMaxDrainReads && channel_.isOpen(); ++i) {
+        receiveMessage();
+        if (reader_.lastReadCount() == 0) break;
+    }
+    channel_.close();
+    connectionEnded();
+}
+
 int VaultwickProtocol::sendMessage(const Messages::Message* message) {
     if (!message) return -1;
     const std::uint16_t typeId = message->getTypeId();
@@ -78,7 +88,6 @@ void VaultwickProtocol::receiveMessage() {
         return;
     }
     case Framing::FrameReader::Step::Frame:
-        // Last: the handler may end the program.
         if (messageHandler_) {
             Messages::dispatchFrame(reader_.typeId(), reader_.body(), reader_.length(), *messageHandler_);
         }

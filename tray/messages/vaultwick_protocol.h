@@ -7,6 +7,8 @@
 // closed then and no close event follows for it); a body above the limit; a send that the system
 // accepts only in part (the rest cannot be sent without corrupting the stream, so the connection is
 // given up and the connect timer starts a fresh one).
+//
+// Handlers are called from inside these operations and must not destroy the protocol's owner.
 #include <cstdint>
 #include <string>
 #include <unordered_set>
@@ -27,7 +29,8 @@ public:
     // Socket events, after the channel has updated its own flags.
     void onReadEvent() { receiveMessage(); }
     void onWriteEvent();
-    void onCloseEvent() { connectionEnded(); }
+    // Reads what the peer sent before closing (its last message may be a shutdown), then closes.
+    void onCloseEvent();
 
     // Announces the type first when needed; returns the send result, or -1.
     int sendMessage(const Messages::Message* message);

@@ -1,0 +1,56 @@
+#pragma once
+// The tray's connection to the backup engine: a KovToolkit::Socket whose events arrive on the
+// tray's hidden window as the registered message "com.morvaine.tray.socket". The rules (ticks,
+// announcement, reassembly, dispatch, close reporting) are VaultwickProtocol's; this class feeds
+// it the window messages and lends it the socket.
+#include <winsock2.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "byte_channel.h"
+#include "message.h"
+#include "socket_win.h"
+#include "vaultwick_handlers.h"
+#include "vaultwick_protocol.h"
+
+class VaultwickSocket : public KovToolkit::Socket {
+public:
+    VaultwickSocket(const std::wstring& host, int port, HWND window, VaultwickSocketHandler* socketHandler,
+                    VaultwickMessageHandler* messageHandler);
+
+    // The application routes window messages with this number to onSocketNotify.
+    UINT getNotifyMessage() const { return notifyMessage_; }
+
+    void onConnectTimer() { protocol_.onConnectTimer(); }
+    void onCheckTimer() { protocol_.onCheckTimer(); }
+    // wParam: the socket; low 16 bits of lParam: the event.
+    void onSocketNotify(WPARAM wParam, LPARAM lParam);
+    int sendMessage(const Messages::Message* message) { return protocol_.sendMessage(message); }
+    void receiveMessage() { protocol_.receiveMessage(); }
+
+private:
+    // The socket as the protocol sees it.
+    class Channel : public ByteChannel {
+    public:
+        explicit Channel(VaultwickSocket& owner) : owner_(owner) {}
+        bool open() override { return owner_.open(owner_.window_, owner_.notifyMessage_); }
+        bool connect(const std::wstring& host, int port) override {
+            return owner_.connect(host, static_cast<unsigned short>(port));
+        }
+        bool isOpen() const override { return owner_.isOpen(); }
+        bool isConnected() const override { return owner_.isConnected(); }
+        int send(const std::uint8_t* bytes, int length) override { return owner_.send(bytes, length); }
+        int receive(std::uint8_t* buffer, int size) override { return owner_.receive(buffer, size); }
+        void close() override { owner_.close(); }
+
+    private:
+        VaultwickSocket& owner_;
+    };
+
+    HWND window_;
+    UINT notifyMessage_;
+    Channel channel_{*this};
+    VaultwickProtocol protocol_;
+};
