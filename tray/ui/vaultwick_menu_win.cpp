@@ -1,0 +1,100 @@
+#include "vaultwick_menu_win.h"
+
+#include "kov_text_win.h"
+#include "tray_resource_ids.h"
+
+namespace {
+Win::UniqueGdiObject loadBitmap(int id) {
+    return Win::UniqueGdiObject(LoadImageW(KovToolkit::moduleInstance(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0));
+}
+}  // namespace
+
+VaultwickMenu::VaultwickMenu(HWND owner, const StatusModel* model, VaultwickMenuHandler* handler)
+    : owner_(owner),
+      menu_(LoadMenuW(KovToolkit::moduleInstance(), MAKEINTRESOURCEW(IDM_TRAY_MENU))),
+      model_(model),
+      handler_(handler),
+      onlineBitmap_(loadBitmap(IDB_COMPUTER_ONLINE)),
+      offlineBitmap_(loadBitmap(IDB_COMPUTER_OFFLINE)) {
+    if (menu_) popup_ = GetSubMenu(menu_.get(), 0);
+}
+
+void VaultwickMenu::updateMenu() {
+    if (!popup_) return;
+    if (insertedCount_ > 0) {
+        // The computer items and the separator after them; the separator before them stays.
+        int position = GetMenuItemCount(popup_) - 3 - insertedCount_;
+        for (int i = 0; i < insertedCount_ + 1; ++i) RemoveMenu(popup_, position, MF_BYPOSITION);
+        insertedCount_ = 0;
+    }
+
+    VaultwickMenuModel::Layout layout = VaultwickMenuModel::layout(*model_);
+    listed_.clear();
+    for (std::size_t i = 0; i < layout.computers.size(); ++i) {
+        if (i == 0) insertSeparator(GetMenuItemCount(popup_) - 3);
+        listed_.push_back(layout.computers[i].computer);
+        insertComputer(layout.computers[i], i);
+    }
+    insertedCount_ = static_cast<int>(layout.computers.size());
+
+    std::wstring sleepText = KovToolkit::loadString(layout.sleepTextId);
+    MENUITEMINFOW sleep{};
+    sleep.cbSize = sizeof sleep;
+    sleep.fMask = MIIM_STRING | MIIM_STATE;
+    sleep.dwTypeData = sleepText.data();
+    sleep.fState = layout.sleepEnabled ? MFS_ENABLED : MFS_GRAYED;
+    SetMenuItemInfoW(popup_, ID_MENU_SLEEP, FALSE, &sleep);
+
+    EnableMenuItem(popup_, ID_MENU_SHOW_APPLICATION,
+                   MF_BYCOMMAND | (layout.showApplicationEnabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void VaultwickMenu::insertComputer(const VaultwickMenuModel::ComputerItem& item, std::size_t index) {
+    std::wstring text = item.text;
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_ID | MIIM_DATA | MIIM_CHECKMARKS;
+    info.fType = MFT_STRING;
+    // Same name, same number, for the whole logon session; never one of the fixed commands.
+    info.wID = RegisterWindowMessageW(text.c_str());
+    info.dwItemData = index + 1;
+    info.hbmpUnchecked = static_cast<HBITMAP>(item.computer.online ? onlineBitmap_.get() : offlineBitmap_.get());
+    info.dwTypeData = text.data();
+    InsertMenuItemW(popup_, GetMenuItemCount(popup_) - 3, TRUE, &info);
+}
+
+void VaultwickMenu::insertSeparator(int position) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE;
+    info.fType = MFT_SEPARATOR;
+    InsertMenuItemW(popup_, static_cast<UINT>(position), TRUE, &info);
+}
+
+void VaultwickMenu::show() {
+    POINT at{};
+    GetCursorPos(&at);
+    // Without the foreground the menu would not close on a click elsewhere.
+    SetForegroundWindow(owner_);
+    UINT command = static_cast<UINT>(
+        TrackPopupMenu(popup_, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, owner_, nullptr));
+    dispatch(command);
+    PostMessageW(owner_, WM_NULL, 0, 0);
+}
+
+void VaultwickMenu::dispatch(UINT command) {
+    switch (command) {
+    case ID_MENU_EXIT: handler_->onMenuClose(); return;
+    case ID_MENU_SLEEP: handler_->onMenuPauseResume(); return;
+    case ID_MENU_SHOW_APPLICATION: handler_->onMenuShowVaultwick(); return;
+    default: break;
+    }
+    if (command == 0 || !popup_) return;
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_DATA;
+    if (!GetMenuItemInfoW(popup_, command, FALSE, &info)) return;
+    // The data indexes the copies made by the same updateMenu that built the item.
+    if (info.dwItemData == 0 || info.dwItemData > listed_.size()) return;
+    handler_->onMenuComputer(&listed_[info.dwItemData - 1]);
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The popup menu of the tray icon (resource 103): Show Application, one item per other computer
+// between two separators, Sleep/Wakeup and Exit. Choices go to a VaultwickMenuHandler.
+#include <windows.h>
+
+#include <vector>
+
+#include "records.h"
+#include "status_model.h"
+#include "unique_handle_win.h"
+#include "vaultwick_menu_handler.h"
+#include "vaultwick_menu_model.h"
+
+class VaultwickMenu {
+public:
+    VaultwickMenu(HWND owner, const StatusModel* model, VaultwickMenuHandler* handler);
+    VaultwickMenu(const VaultwickMenu&) = delete;
+    VaultwickMenu& operator=(const VaultwickMenu&) = delete;
+
+    // Rebuilds the computer section and the states of Sleep/Wakeup and Show Application.
+    void updateMenu();
+    // Tracks the menu at the mouse position and hands the choice on.
+    void show();
+    // Hands a command id returned by the menu to the handler; other ids (0: dismissed) are ignored.
+    void dispatch(UINT command);
+
+    HMENU popup() const { return popup_; }
+
+private:
+    void insertComputer(const VaultwickMenuModel::ComputerItem& item, std::size_t index);
+    void insertSeparator(int position);
+
+    HWND owner_;
+    Win::UniqueHmenu menu_;
+    HMENU popup_ = nullptr;
+    const StatusModel* model_;
+    VaultwickMenuHandler* handler_;
+    int insertedCount_ = 0;
+    Win::UniqueGdiObject onlineBitmap_;
+    Win::UniqueGdiObject offlineBitmap_;
+    // Copies of the listed computers; item data is an index + 1 into this list, so a choice never
+    // reaches a record the controller has since freed.
+    std::vector<Messages::Computer> listed_;
+};

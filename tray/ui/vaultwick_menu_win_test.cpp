@@ -1,0 +1,252 @@
+#include "vaultwick_menu_win.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "sleep_dialog_win.h"
+#include "tray_resource_ids.h"
+#include "tray_win_test_support.h"
+
+using ::testing::ElementsAre;
+
+namespace {
+
+struct RecordingMenuHandler final : VaultwickMenuHandler {
+    std::vector<std::string> calls;
+    std::vector<Messages::Computer> computers;
+    void onMenuShowVaultwick() override { calls.push_back("show"); }
+    void onMenuPauseResume() override { calls.push_back("pause"); }
+    void onMenuClose() override { calls.push_back("close"); }
+    void onMenuComputer(const Messages::Computer* c) override {
+        calls.push_back("computer");
+        if (c) computers.push_back(*c);
+    }
+};
+
+Messages::Computer computer(std::int64_t id, const std::wstring& name, bool destination, bool self, bool online) {
+    Messages::Computer c;
+    c.id = id;
+    c.name = name;
+    c.isDestination = destination;
+    c.isSelf = self;
+    c.online = online;
+    return c;
+}
+
+struct Item {
+    bool separator;
+    std::wstring text;
+    UINT id;
+    UINT state;
+    HBITMAP unchecked;
+};
+
+std::vector<Item> itemsOf(HMENU menu) {
+    std::vector<Item> items;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[300] = {};
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_ID | MIIM_STATE | MIIM_CHECKMARKS;
+        info.dwTypeData = text;
+        info.cch = 300;
+        GetMenuItemInfoW(menu, i, TRUE, &info);
+        items.push_back({(info.fType & MFT_SEPARATOR) != 0, text, info.wID, info.fState, info.hbmpUnchecked});
+    }
+    return items;
+}
+
+std::vector<std::wstring> layoutOf(HMENU menu) {
+    std::vector<std::wstring> texts;
+    for (const Item& item : itemsOf(menu)) texts.push_back(item.separator ? L"---" : item.text);
+    return texts;
+}
+
+void CALLBACK closeMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    EndMenu();
+}
+
+class VaultwickMenuTest : public ::testing::Test {
+protected:
+    VaultwickMenuTest() : owner_(CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr)) {}
+
+    Win::UniqueHwnd owner_;
+    StatusModel model;
+    RecordingMenuHandler handler;
+    VaultwickMenu menu{owner_.get(), &model, &handler};
+};
+
+TEST_F(VaultwickMenuTest, NoQualifyingComputerLeavesTheResourceList) {
+    model.computers = {computer(1, L"Self", true, true, true), computer(2, L"Peer", false, false, true)};
+    menu.updateMenu();
+    auto items = itemsOf(menu.popup());
+    EXPECT_THAT(layoutOf(menu.popup()), ElementsAre(L"&Show Application...", L"---", L"&Sleep...", L"&Exit"));
+    EXPECT_EQ(items[0].id, UINT(ID_MENU_SHOW_APPLICATION));
+    EXPECT_TRUE(items[0].state & MFS_GRAYED);  // no statistics yet
+    EXPECT_EQ(items[2].id, UINT(ID_MENU_SLEEP));
+    EXPECT_TRUE(items[2].state & MFS_GRAYED);  // neither enabled nor paused
+    EXPECT_EQ(items[3].id, UINT(ID_MENU_EXIT));
+}
+
+TEST_F(VaultwickMenuTest, ComputerSectionIsRebuiltAtTheExactPositions) {
+    model.stats.empty = false;
+    model.stats.flags = Messages::BackupStats::Enabled;
+    model.computers = {computer(1, L"Laptop", true, false, true), computer(2, L"Self", true, true, true),
+                       computer(3, L"Office", true, false, false), computer(4, L"Attic", true, false, true)};
+    menu.updateMenu();
+    EXPECT_THAT(layoutOf(menu.popup()), ElementsAre(L"&Show Application...", L"---", L"Laptop", L"Office", L"Attic",
+                                                    L"---", L"&Sleep...", L"&Exit"));
+    auto items = itemsOf(menu.popup());
+    EXPECT_FALSE(items[0].state & MFS_GRAYED);
+    EXPECT_FALSE(items[6].state & MFS_GRAYED);
+    EXPECT_EQ(items[2].id, RegisterWindowMessageW(L"Laptop"));
+    EXPECT_EQ(items[3].id, RegisterWindowMessageW(L"Office"));
+
+    // Online items share the green dot, the offline one has the grey dot; both 9x9.
+    HBITMAP online = items[2].unchecked, offline = items[3].unchecked;
+    ASSERT_NE(online, nullptr);
+    ASSERT_NE(offline, nullptr);
+    EXPECT_EQ(items[4].unchecked, online);
+    EXPECT_NE(online, offline);
+    EXPECT_EQ(TrayWinTest::bitmapSize(online).cx, 9);
+    EXPECT_EQ(TrayWinTest::bitmapSize(online).cy, 9);
+    EXPECT_EQ(TrayWinTest::bitmapPixel(online, 4, 4), 0x1EBE3Cu);
+    EXPECT_EQ(TrayWinTest::bitmapPixel(offline, 4, 4), 0x969696u);
+
+    model.computers = {computer(3, L"Office", true, false, true)};  // it came online; the others left
+    model.stats.flags = 0;
+    model.stats.pausedUntil = 1700000000;
+    menu.updateMenu();
+    EXPECT_THAT(layoutOf(menu.popup()),
+                ElementsAre(L"&Show Application...", L"---", L"Office", L"---", L"&Wakeup", L"&Exit"));
+    items = itemsOf(menu.popup());
+    EXPECT_EQ(items[2].unchecked, online);
+    EXPECT_FALSE(items[4].state & MFS_GRAYED);
+
+    model.computers.clear();
+    menu.updateMenu();
+    EXPECT_THAT(layoutOf(menu.popup()), ElementsAre(L"&Show Application...", L"---", L"&Wakeup", L"&Exit"));
+}
+
+TEST_F(VaultwickMenuTest, LongNamesAreCutVisibly) {
+    model.computers = {computer(1, std::wstring(400, L'n'), true, false, true)};
+    menu.updateMenu();
+    EXPECT_EQ(itemsOf(menu.popup())[2].text, std::wstring(252, L'n') + L"...");
+}
+
+TEST_F(VaultwickMenuTest, ChoicesReachTheHandlerAndComputersAreTheMenusOwnCopies) {
+    model.computers = {computer(11, L"Laptop", true, false, true), computer(12, L"Office", true, false, false)};
+    menu.updateMenu();
+    menu.dispatch(ID_MENU_EXIT);
+    menu.dispatch(ID_MENU_SLEEP);
+    menu.dispatch(ID_MENU_SHOW_APPLICATION);
+    menu.dispatch(0);                        // dismissed
+    menu.dispatch(RegisterWindowMessageW(L"Nobody here"));  // no such item
+    EXPECT_THAT(handler.calls, ElementsAre("close", "pause", "show"));
+
+    model.computers.clear();  // the controller replaced its list while the menu was open
+    model.computers.shrink_to_fit();
+    menu.dispatch(RegisterWindowMessageW(L"Office"));
+    ASSERT_EQ(handler.computers.size(), 1u);
+    EXPECT_EQ(handler.computers[0].id, 12);
+    EXPECT_EQ(handler.computers[0].name, L"Office");
+}
+
+TEST_F(VaultwickMenuTest, ShowPostsTheEmptyMessageAfterTracking) {
+    menu.updateMenu();
+    // Close the menu as soon as its modal loop runs.
+    UINT_PTR timer = SetTimer(nullptr, 0, 10, closeMenu);
+    ASSERT_NE(timer, 0u);
+    menu.show();
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(handler.calls.empty());
+    MSG msg;
+    EXPECT_TRUE(PeekMessageW(&msg, owner_.get(), WM_NULL, WM_NULL, PM_REMOVE));
+}
+
+// Sleep dialog, driven by messages from a thread timer that runs inside the dialog's modal loop.
+std::function<void(HWND)> g_dialogScript;
+std::vector<std::wstring> g_listTexts;
+int g_initialSelection = -2;
+
+BOOL CALLBACK findDialog(HWND window, LPARAM found) {
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (std::wstring(name) == L"#32770") {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK driveDialog(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), findDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog) return;  // not up yet; the timer fires again
+    KillTimer(nullptr, id);
+    HWND list = GetDlgItem(dialog, IDC_SLEEP_DURATION);
+    g_listTexts.clear();
+    for (int i = 0; i < SendMessageW(list, CB_GETCOUNT, 0, 0); ++i) {
+        wchar_t text[64] = {};
+        SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        g_listTexts.push_back(text);
+    }
+    g_initialSelection = static_cast<int>(SendMessageW(list, CB_GETCURSEL, 0, 0));
+    g_dialogScript(dialog);
+}
+
+std::int32_t runSleepDialog(std::function<void(HWND)> script) {
+    g_dialogScript = std::move(script);
+    UINT_PTR timer = SetTimer(nullptr, 0, 10, driveDialog);
+    std::int32_t result = SleepDialog::show(nullptr);
+    KillTimer(nullptr, timer);
+    return result;
+}
+
+std::function<void(HWND)> choose(int index) {
+    return [index](HWND dialog) {
+        SendDlgItemMessageW(dialog, IDC_SLEEP_DURATION, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    };
+}
+
+TEST(SleepDialog, OffersFiveDurationsWithTheFirstSelected) {
+    EXPECT_EQ(runSleepDialog(choose(0)), 1);
+    EXPECT_THAT(g_listTexts, ElementsAre(L"1 Hour", L"2 Hours", L"4 Hours", L"1 Day", L"2 Days"));
+    EXPECT_EQ(g_initialSelection, 0);
+}
+
+TEST(SleepDialog, EachChoiceGivesItsHours) {
+    EXPECT_EQ(runSleepDialog(choose(1)), 2);
+    EXPECT_EQ(runSleepDialog(choose(2)), 4);
+    EXPECT_EQ(runSleepDialog(choose(3)), 24);
+    EXPECT_EQ(runSleepDialog(choose(4)), 48);
+    EXPECT_EQ(runSleepDialog(choose(-1)), 24);  // OK with no selection
+}
+
+TEST(SleepDialog, CancelEscapeAndCloseGiveTheCancelledValue) {
+    EXPECT_EQ(runSleepDialog([](HWND d) { SendMessageW(d, WM_COMMAND, IDCANCEL, 0); }), 2147483647);
+    EXPECT_EQ(runSleepDialog([](HWND d) { SendMessageW(d, WM_CLOSE, 0, 0); }), 2147483647);
+    EXPECT_EQ(runSleepDialog([](HWND d) { PostMessageW(d, WM_KEYDOWN, VK_ESCAPE, 0); }), 2147483647);
+}
+
+TEST(SleepDialog, TitleAndTextsComeFromTheResource) {
+    std::wstring title, text;
+    runSleepDialog([&](HWND d) {
+        wchar_t buffer[128] = {};
+        GetWindowTextW(d, buffer, 128);
+        title = buffer;
+        GetDlgItemTextW(d, IDOK, buffer, 128);
+        text = buffer;
+        SendMessageW(d, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(title, L"How long would you like to sleep?");
+    EXPECT_EQ(text, L"OK");
+}
+
+}  // namespace
