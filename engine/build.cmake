@@ -51,3 +51,21 @@ vw_add_test(engine_record_test SOURCES engine_record_test.cpp LIBS vw_engine_con
 if(NOT VW_TARGET STREQUAL win64)
     vw_add_test(engine_protocol_test SOURCES engine_protocol_test.cpp LIBS vw_engine_control TIMEOUT 180)
 endif()
+
+# The main-class contract, checked in Java; the native tree runs it.
+if(VW_TARGET STREQUAL native)
+    set(contract_source ${CMAKE_CURRENT_SOURCE_DIR}/test/vaultwick/engine/ContractCheck.java)
+    set(contract_classes ${CMAKE_CURRENT_BINARY_DIR}/test-classes)
+    add_custom_command(
+        OUTPUT ${contract_classes}/vaultwick/engine/ContractCheck.class
+        COMMAND ${VW_JAVAC} --release 17 -Xlint:all -Werror -encoding UTF-8 -cp ${engine_jar}
+                -d ${contract_classes} ${contract_source}
+        DEPENDS ${contract_source} ${engine_jar}
+        COMMENT "Building the engine's contract check"
+        VERBATIM)
+    add_custom_target(vw_engine_contract_check ALL DEPENDS ${contract_classes}/vaultwick/engine/ContractCheck.class)
+    vw_add_test(engine_contract_test SOURCES engine_contract_test.cpp TIMEOUT 120)
+    target_compile_definitions(engine_contract_test PRIVATE VW_ENGINE_JAVA="${VW_JAVA}"
+        VW_ENGINE_JAR_PATH="${VW_ENGINE_JAR}" VW_ENGINE_TEST_CLASSES="${contract_classes}")
+    add_dependencies(engine_contract_test vw_engine_contract_check)
+endif()
