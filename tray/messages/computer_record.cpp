@@ -7,6 +7,8 @@
 namespace {
 
 constexpr int kLastField = 12;
+constexpr std::wstring_view kTrue = L"true";
+constexpr std::wstring_view kNull = L"null";
 
 void storeField(Messages::Computer& computer, int field, std::wstring_view value) {
     switch (field) {
@@ -14,11 +16,11 @@ void storeField(Messages::Computer& computer, int field, std::wstring_view value
     case 2: computer.name.assign(value); break;
     case 3: computer.address.assign(value); break;
     case 4: computer.port = Decimal::toInt32(value); break;
-    case 6: computer.isSelf = value == L"true"; break;
-    case 7: computer.flag7 = value == L"true"; break;
-    case 8: computer.flag8 = value == L"true"; break;
-    case 9: computer.isDestination = value == L"true"; break;
-    case 10: computer.flag10 = value == L"true"; break;
+    case 6: computer.isSelf = value == kTrue; break;
+    case 7: computer.flag7 = value == kTrue; break;
+    case 8: computer.flag8 = value == kTrue; break;
+    case 9: computer.isDestination = value == kTrue; break;
+    case 10: computer.flag10 = value == kTrue; break;
     case 12: computer.online = Decimal::toInt64(value) / 1000 > 0; break;
     default: break;  // 5 and 11 are not read
     }
@@ -37,7 +39,7 @@ Messages::Computer Messages::decodeComputer(std::wstring_view token) {
         const std::wstring_view value = token.substr(start, i - start);
         start = i + 1;
         if (++field > kLastField) break;
-        if (!value.empty() && value != L"null") storeField(computer, field, value);
+        if (!value.empty() && value != kNull) storeField(computer, field, value);
     }
     return computer;
 }

@@ -14,10 +14,12 @@ std::int64_t readClamped(std::wstring_view text, std::int64_t minimum, std::int6
     if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
     // Accumulate as a negative number: the negative range is the larger one.
     const std::int64_t floor = negative ? minimum : -maximum;
+    const std::int64_t cutoff = floor / 10;             // truncates toward zero
+    const int lastDigit = static_cast<int>(-(floor % 10));  // largest digit allowed at the cutoff
     std::int64_t value = 0;
     for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
         const int digit = text[i] - L'0';
-        if (value < (floor + digit) / 10) {
+        if (value < cutoff || (value == cutoff && digit > lastDigit)) {
             value = floor;  // saturated; keep consuming digits
             continue;
         }
