@@ -40,4 +40,7 @@ if(NOT WIN32)
 endif()
 
 set(vw_runtime_dir ${CMAKE_CURRENT_LIST_DIR})
+if(WIN32)
+    include(${CMAKE_CURRENT_LIST_DIR}/standin/standin.cmake)
+endif()
 include(${CMAKE_CURRENT_LIST_DIR}/testing/host_tests.cmake)

@@ -1,0 +1,32 @@
+# The launcher's entry: command line, the Launcher with its start-up and run steps, service hand-off,
+# and the VaultwickService.exe deliverable (64-bit console, static, nine-language resources).
+add_library(vw_launcher_entry STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/command_line.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/process_environment.cpp)
+target_include_directories(vw_launcher_entry PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+
+vw_add_test(launcher_entry_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/command_line_test.cpp
+            LIBS vw_launcher_entry TIMEOUT 60)
+
+if(WIN32)
+    add_library(vw_launcher_core STATIC
+        ${CMAKE_CURRENT_LIST_DIR}/launcher_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/service_dispatch_win.cpp)
+    target_link_libraries(vw_launcher_core PUBLIC vw_launcher_entry vw_launcher_host vw_launcher_config
+                          vw_launcher_discovery vw_launcher_ui)
+
+    add_executable(VaultwickService ${CMAKE_CURRENT_LIST_DIR}/entry_win.cpp)
+    target_link_libraries(VaultwickService PRIVATE vw_launcher_core vw_launcher_resources advapi32)
+    set_target_properties(VaultwickService PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VW_OUTPUT_DIR})
+    target_link_options(VaultwickService PRIVATE -static)
+
+    # End to end under Wine: a copy of the exe in a temporary folder, a real INI beside it, and the
+    # stand-in jvm.dll as the runtime (paths handed over as Wine sees them, on drive Z:).
+    vw_add_test(launcher_entry_win_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/entry_win_test.cpp
+                LIBS vw_launcher_entry TIMEOUT 300)
+    add_dependencies(launcher_entry_win_test VaultwickService vw_standin_jvm_full vw_standin_jvm_nodefaults)
+    target_compile_definitions(launcher_entry_win_test PRIVATE
+        VW_SERVICE_EXE="Z:$<TARGET_FILE:VaultwickService>"
+        VW_STANDIN_JVM="Z:$<TARGET_FILE:vw_standin_jvm_full>"
+        VW_STANDIN_JVM_NODEFAULTS="Z:$<TARGET_FILE:vw_standin_jvm_nodefaults>")
+endif()

@@ -1,0 +1,228 @@
+// VaultwickService.exe end to end under Wine: a copy of the program in a fresh folder with an INI file
+// beside it and the stand-in jvm.dll as "JRE Path", run as a child process with its standard output
+// in a file. The stand-in records what the VM was handed.
+#include "command_line.h"
+
+#include <windows.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+namespace {
+
+constexpr DWORD kFailure = 0xFFFFFFFFu;  // -1 as the system reports it
+
+std::wstring widen(const char* s) { return std::wstring(s, s + strlen(s)); }
+
+std::wstring backslashes(std::wstring path) {
+    for (wchar_t& c : path)
+        if (c == L'/') c = L'\\';
+    return path;
+}
+
+std::string narrow(const std::wstring& s) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n > 0 ? n - 1 : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::string slurp(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+std::vector<std::string> linesOf(const std::string& text, const std::string& prefix) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind(prefix, 0) == 0) lines.push_back(line.substr(prefix.size()));
+    return lines;
+}
+
+struct Run {
+    DWORD exitCode = 0;
+    std::string output;  // standard output
+};
+
+class EntryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        static int counter = 0;
+        folder = std::wstring(temp) + L"vw-entry-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                 std::to_wstring(++counter) + L"\\";
+        CreateDirectoryW(folder.c_str(), nullptr);
+        exe = folder + L"VaultwickService.exe";
+        ASSERT_TRUE(CopyFileW(backslashes(widen(VW_SERVICE_EXE)).c_str(), exe.c_str(), FALSE));
+        installRuntime(backslashes(widen(VW_STANDIN_JVM)));
+        record = folder + L"record.txt";
+    }
+
+    void installRuntime(const std::wstring& dll) {
+        for (const wchar_t* sub : {L"jre", L"jre\\bin", L"jre\\bin\\server"})
+            CreateDirectoryW((folder + sub).c_str(), nullptr);
+        ASSERT_TRUE(CopyFileW(dll.c_str(), (folder + L"jre\\bin\\server\\jvm.dll").c_str(), FALSE));
+    }
+
+    // Application keys first, then the runtime section with "JRE Path" and any extra keys.
+    void writeIni(const std::string& application, const std::string& runtime, const std::string& classPath) {
+        std::ofstream ini((folder + L"VaultwickService.ini").c_str(), std::ios::binary);
+        ini << "[Application]\r\n" << application << "[Java Runtime Environment]\r\nJRE Path=" << narrow(folder)
+            << "jre\r\n" << runtime << "[Class Path]\r\nClass Path=" << classPath << "\r\n";
+    }
+
+    std::string recordOption() { return "-Dstandin.record=" + narrow(record); }
+
+    Run run(const std::wstring& arguments = L"") {
+        const std::wstring outPath = folder + L"stdout.txt";
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE out = CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = out;
+        startup.hStdError = out;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+        PROCESS_INFORMATION process{};
+        Run result;
+        result.exitCode = 12345;
+        if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
+                           &startup, &process)) {
+            // A hang detector, not a speed check: a launcher that never ends fails here.
+            if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 999);
+            GetExitCodeProcess(process.hProcess, &result.exitCode);
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+        CloseHandle(out);
+        result.output = slurp(outPath);
+        return result;
+    }
+
+    std::wstring folder, exe, record;
+};
+
+std::uint64_t expectedHalfOfPhysicalKb() {
+    MEMORYSTATUS status{};
+    status.dwLength = sizeof status;
+    GlobalMemoryStatus(&status);
+    return static_cast<std::uint64_t>((static_cast<std::uint64_t>(status.dwTotalPhys) >> 10) * 0.5);
+}
+
+TEST_F(EntryTest, TypicalRunHandsOverOptionsAndArgumentsInOrder) {
+    writeIni("Output File=" + narrow(folder) + "out.txt\r\nError File=" + narrow(folder) +
+                 "err.txt\r\nCmd=a \"c d\"\r\n",
+             "Main Class=vwtest.Record\r\nLibrary Path=native\r\nVirtual Machine Parameters=-Xmx50P " + recordOption() +
+                 " \"-Dapp.home=C:\\Program Files\\App\"\r\n",
+             "lib\\a.jar");
+    char oldPath[32767];
+    GetEnvironmentVariableA("Path", oldPath, sizeof oldPath);
+    const Run r = run(L"one \"two three\"");
+    EXPECT_EQ(r.exitCode, 0u) << r.output;
+    EXPECT_EQ(r.output, "");
+
+    const std::string rec = slurp(record);
+    EXPECT_THAT(rec, HasSubstr("create version=00010002 ignoreUnrecognized=0 options=5 stack=1572864 "));
+    EXPECT_THAT(linesOf(rec, "option "),
+                ElementsAre("-Djava.library.path=native;" + narrow(folder) + ";.;" + oldPath + ";" + narrow(folder) +
+                                "jre\\lib",
+                            "-Djava.class.path=lib\\a.jar", "-Xmx" + std::to_string(expectedHalfOfPhysicalKb()) + "K",
+                            recordOption(), "-Dapp.home=C:\\Program Files\\App"));
+    EXPECT_THAT(linesOf(rec, "main "), ElementsAre("vwtest/Record", "count=4"));
+    EXPECT_THAT(linesOf(rec, "arg "), ElementsAre("one", "two three", "a", "c d"));
+    EXPECT_THAT(linesOf(rec, "destroy "), ElementsAre("attached=0"));
+    EXPECT_EQ(slurp(folder + L"out.txt"), "out from main\n");
+    EXPECT_EQ(slurp(folder + L"err.txt"), "err from main\n");
+}
+
+TEST_F(EntryTest, NoIniFile) {
+    const Run r = run();
+    EXPECT_EQ(r.exitCode, kFailure);
+    EXPECT_EQ(r.output, "Error: Main class was not specified in INI file. \r\n");
+}
+
+TEST_F(EntryTest, EmptyClassPathCreatesNoVm) {
+    writeIni("", "Main Class=vwtest.Record\r\nVirtual Machine Parameters=" + recordOption() + "\r\n", "");
+    const Run r = run();
+    EXPECT_EQ(r.exitCode, kFailure);
+    EXPECT_EQ(r.output, "Error: Java Class Path was not specified in INI file. \r\n");
+    EXPECT_EQ(slurp(record), "");
+}
+
+TEST_F(EntryTest, EmbeddedJarPutsTheProgramOnTheClassPath) {
+    writeIni("Embedded Jar=YES\r\n", "Main Class=vwtest.Record\r\nVirtual Machine Parameters=" + recordOption() + "\r\n",
+             "lib\\a.jar");
+    EXPECT_EQ(run().exitCode, 0u);
+    EXPECT_THAT(linesOf(slurp(record), "option "), ::testing::Contains("-Djava.class.path=lib\\a.jar;" + narrow(exe)));
+}
+
+TEST_F(EntryTest, LibraryThatCannotLoad) {
+    std::ofstream((folder + L"jre\\bin\\server\\jvm.dll").c_str()) << "not a library";
+    writeIni("", "Main Class=vwtest.Record\r\n", "a.jar");
+    const Run r = run();
+    EXPECT_EQ(r.exitCode, kFailure);
+    EXPECT_EQ(r.output, "Error: Failed to load Java VM library: " + narrow(folder) +
+                            "jre\\bin\\server\\jvm.dll (errno = 193).\r\n \r\n");
+}
+
+TEST_F(EntryTest, RuntimeWithoutDefaultArgumentsEntry) {
+    installRuntime(backslashes(widen(VW_STANDIN_JVM_NODEFAULTS)));
+    writeIni("", "Main Class=vwtest.Record\r\n", "a.jar");
+    const Run r = run();
+    EXPECT_EQ(r.exitCode, kFailure);
+    EXPECT_EQ(r.output, "Error: Windows exception: cannot find CreateJavaVM JNI (errno = 127).\r\n \r\n");
+}
+
+TEST_F(EntryTest, CreationFailureGivesTheReason) {
+    writeIni("", "Main Class=vwtest.Record\r\nVirtual Machine Parameters=-Dstandin.result=-4\r\n", "a.jar");
+    const Run r = run();
+    EXPECT_EQ(r.exitCode, kFailure);
+    EXPECT_EQ(r.output, "Error: JNI exception: failed to create the Java VM\r\nReason: not enough memory.\r\n \r\n");
+}
+
+TEST_F(EntryTest, StackSizeFromXss) {
+    writeIni("", "Main Class=vwtest.Record\r\nVirtual Machine Parameters=-Xss2m " + recordOption() + "\r\n", "a.jar");
+    EXPECT_EQ(run().exitCode, 0u);
+    EXPECT_THAT(slurp(record), HasSubstr(" stack=2097152 "));
+}
+
+TEST_F(EntryTest, MissingMainClassDetachesAndFails) {
+    writeIni("Error File=" + narrow(folder) + "err.txt\r\n",
+             "Main Class=vwtest.Missing\r\nVirtual Machine Parameters=" + recordOption() + "\r\n", "a.jar");
+    const Run r = run();
+    EXPECT_EQ(r.exitCode, kFailure);
+    EXPECT_EQ(r.output, "Error: Could not find the main class vwtest/Missing.\r\n \r\n");
+    EXPECT_THAT(slurp(folder + L"err.txt"), HasSubstr("NoClassDefFoundError: vwtest/Missing"));
+    EXPECT_THAT(linesOf(slurp(record), "destroy "), ElementsAre("attached=0"))
+        << "the VM thread must detach, or a real VM's DestroyJavaVM waits for ever";
+}
+
+TEST_F(EntryTest, UncaughtExceptionStillSucceeds) {
+    writeIni("Error File=" + narrow(folder) + "err.txt\r\n", "Main Class=vwtest.Throws\r\n", "a.jar");
+    EXPECT_EQ(run().exitCode, 0u);
+    EXPECT_THAT(slurp(folder + L"err.txt"), HasSubstr("java.lang.IllegalStateException: thrown by main"));
+}
+
+TEST_F(EntryTest, ClassWithoutMain) {
+    writeIni("", "Main Class=vwtest.NoMain\r\n", "a.jar");
+    const Run r = run();
+    EXPECT_EQ(r.exitCode, kFailure);
+    EXPECT_THAT(r.output, Not(HasSubstr("Error:"))) << "the VM's exception print explains it, not 216";
+    EXPECT_THAT(r.output, HasSubstr("NoSuchMethodError"));
+}
+
+}  // namespace

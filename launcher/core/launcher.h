@@ -1,0 +1,54 @@
+#pragma once
+// The one launcher object of VaultwickService: lives on the entry function's stack from start to
+// exit and owns the configuration, the program arguments and the Java runtime host.
+#include "config_file.h"
+#include "error_lines.h"
+#include "launch_config.h"
+#include "locate_runtime.h"
+#include "vm_host.h"
+
+#include <string>
+#include <vector>
+
+class Launcher {
+public:
+    Launcher(ErrorLines& errors, ConfigPlatform& platform, FileProbe& probe, RegistryReader& registry,
+             RuntimeFolderPrompt& prompt);
+
+    // Command line, single-instance step, configuration, working directory, runtime discovery.
+    bool startUp();
+    // Environment, VM library, options, then the virtual-machine thread: 0 when main ran, else -1.
+    int run();
+    // Destroys the VM (waiting for the last non-daemon Java thread).
+    void cleanUp();
+
+    bool serviceMode() const { return config_.serviceMode; }
+    // Service start arguments go between the command line's and those of "Cmd".
+    void appendProgramArguments(const std::vector<std::wstring>& arguments);
+    const std::vector<std::wstring>& programArguments() const { return programArguments_; }
+    ErrorLines& errors() { return errors_; }
+    JavaVM* javaVm() const { return host_.javaVm(); }
+    const LaunchConfig& config() const { return config_; }
+
+    bool loadVm();
+    void buildLibraryPathOption();
+    bool buildVmOptions();
+    int runVmThread();
+
+private:
+    void setUpEnvironment();
+    void appendExpandedOption(const std::wstring& option);
+    void onUncaughtException(const std::wstring& stackTrace);
+    JavaMain javaMain();
+
+    ErrorLines& errors_;
+    ConfigPlatform& platform_;
+    FileProbe& probe_;
+    RegistryReader& registry_;
+    RuntimeFolderPrompt& prompt_;
+    ConfigFile file_;
+    LaunchConfig config_;
+    std::vector<std::wstring> programArguments_;
+    std::wstring vmLibraryPath_;
+    VmHost host_;
+};

@@ -1,0 +1,128 @@
+#include "launcher.h"
+
+#include "command_line.h"
+#include "config_values.h"
+#include "java_exception_dialog_win.h"
+#include "process_environment.h"
+#include "vm_options.h"
+
+#include <windows.h>
+
+namespace {
+
+MemoryFigures memoryFigures() {
+    MEMORYSTATUS status{};
+    status.dwLength = sizeof status;
+    GlobalMemoryStatus(&status);
+    return MemoryFigures{status.dwTotalPhys, status.dwAvailVirtual};
+}
+
+}  // namespace
+
+Launcher::Launcher(ErrorLines& errors, ConfigPlatform& platform, FileProbe& probe, RegistryReader& registry,
+                   RuntimeFolderPrompt& prompt)
+    : errors_(errors), platform_(platform), probe_(probe), registry_(registry), prompt_(prompt),
+      file_(platform, errors), host_(errors) {}
+
+bool Launcher::startUp() {
+    programArguments_ = programArgumentsOf(GetCommandLineW());
+    // The single-instance step (and a second instance's early success) comes in here.
+    if (!readLaunchConfig(file_, config_)) return false;
+    if (config_.overrideWorkingDir) {
+        if (const auto& program = file_.programPath()) {
+            std::wstring folder = cutPathComponents(*program, 1);
+            if (!folder.empty()) SetCurrentDirectoryW(folder.c_str());
+        }
+    }
+    return locateRuntime(config_, file_, probe_, registry_, prompt_, vmLibraryPath_);
+}
+
+void Launcher::appendProgramArguments(const std::vector<std::wstring>& arguments) {
+    programArguments_.insert(programArguments_.end(), arguments.begin(), arguments.end());
+}
+
+void Launcher::setUpEnvironment() {
+    SetEnvironmentVariableW(L"QL_JVM_PATH", vmLibraryPath_.c_str());
+    SetEnvironmentVariableW(L"QL_JVM_HOME", jvmHomeOf(vmLibraryPath_).c_str());
+    buildLibraryPathOption();  // before "Path" changes: its %Path% means the old search path
+    const std::wstring path = platform_.expandEnvironment(searchPathText(config_.systemPath, vmLibraryPath_));
+    SetEnvironmentVariableW(L"Path", path.c_str());
+}
+
+void Launcher::appendExpandedOption(const std::wstring& option) {
+    host_.appendOption(platform_.expandEnvironment(option));
+}
+
+void Launcher::buildLibraryPathOption() {
+    if (config_.libraryPath.empty()) return;
+    const auto& program = file_.programPath();
+    appendExpandedOption(VmOptions::libraryPathOption(config_.libraryPath,
+                                                      program ? programFolderOf(*program) : std::wstring(),
+                                                      vmLibraryPath_));
+}
+
+bool Launcher::loadVm() { return host_.loadVm(vmLibraryPath_); }
+
+bool Launcher::buildVmOptions() {
+    const std::wstring classPath = file_.read(ConfigKeys::kClassPathSection, ConfigKeys::kClassPath);
+    const bool embeddedJar = ConfigValues::isYes(file_.read(ConfigKeys::kApplication, ConfigKeys::kEmbeddedJar));
+    std::wstring programPath;
+    if (embeddedJar) {
+        unsigned long error = 0;
+        if (!platform_.programPath(programPath, error)) {
+            errors_.printWindowsError(LauncherText::ModulePathFailed, error);
+            programPath.clear();
+        }
+    }
+    const std::wstring fullClassPath = VmOptions::classPathValue(classPath, embeddedJar, programPath);
+    if (fullClassPath.empty()) {
+        errors_.print(LauncherText::ClassPathMissing, {});
+        return false;
+    }
+    appendExpandedOption(L"-Djava.class.path=" + fullClassPath);
+    const std::wstring parameters = file_.read(ConfigKeys::kJavaRuntime, ConfigKeys::kVirtualMachineParameters);
+    for (const std::wstring& option : splitVmParameters(parameters, memoryFigures(), host_.stackSize()))
+        appendExpandedOption(option);
+
+    config_.outputFile = file_.readExpanded(ConfigKeys::kApplication, ConfigKeys::kOutputFile);
+    config_.errorFile = file_.readExpanded(ConfigKeys::kApplication, ConfigKeys::kErrorFile);
+    config_.cmd = file_.readExpanded(ConfigKeys::kApplication, ConfigKeys::kCmd);
+    for (std::wstring& token : splitCommandLine(config_.cmd))
+        if (!token.empty()) programArguments_.push_back(std::move(token));
+    return true;
+}
+
+void Launcher::onUncaughtException(const std::wstring& stackTrace) {
+    // A service has no desktop to show a dialog on: the trace becomes an error line.
+    if (config_.serviceMode) {
+        errors_.printMessage(stackTrace);
+        return;
+    }
+    // Stop ends everything at once, Java threads included; Ignore goes on as without the check.
+    if (showJavaExceptionDialog(stackTrace) == ExceptionChoice::Stop) ExitProcess(static_cast<UINT>(-1));
+}
+
+JavaMain Launcher::javaMain() {
+    JavaMain program;
+    program.mainClass = config_.mainClass;
+    program.arguments = programArguments_;
+    program.outputFile = config_.outputFile;
+    program.errorFile = config_.errorFile;
+    // The single-instance ready event is set here, once that step exists.
+    program.onReady = nullptr;
+    if (config_.failureCheck)
+        program.onUncaughtException = [this](const std::wstring& trace) { onUncaughtException(trace); };
+    return program;
+}
+
+int Launcher::runVmThread() { return host_.runVmThread(javaMain()); }
+
+int Launcher::run() {
+    // A second instance waits for the first one's reply here, once single instance exists.
+    setUpEnvironment();
+    if (!loadVm()) return -1;
+    if (!buildVmOptions()) return -1;
+    return runVmThread() == 0 ? 0 : -1;
+}
+
+void Launcher::cleanUp() { host_.destroyVm(); }

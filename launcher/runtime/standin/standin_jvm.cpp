@@ -1,0 +1,346 @@
+// A stand-in jvm.dll for tests under Wine, where no Windows Java runtime exists. It implements, for
+// real, the JNI functions the launcher calls, over a handful of scripted classes:
+//   vwtest/Record   main records its arguments, writes one line to System.out and System.err
+//   vwtest/Throws   main throws java.lang.IllegalStateException
+//   vwtest/NoMain   found, but has no static main(String[])
+//   vwtest/Blocks   main waits until stop(); secondaryMain(String[])I records and returns 40 + count
+// and the library classes the launcher uses (String(byte[]), FileOutputStream, PrintStream, System,
+// ByteArrayOutputStream, Throwable.printStackTrace). Any other class is not found.
+//
+// Behaviour is chosen by VM options: -Dstandin.record=<file> appends what the VM received (options,
+// creation arguments, the creating thread's stack, main's arguments, whether every thread detached
+// before DestroyJavaVM) as UTF-8 lines; -Dstandin.result=<n> makes creation return n. Options that
+// are neither -D nor -X fail creation, as a real VM does with ignoreUnrecognized false.
+//
+// Objects live until the process ends (DeleteLocalRef only forgets them): this is a test runtime.
+#include "jdk11_init_args.h"
+#include "standin_objects.h"
+
+#include <windows.h>
+
+#include <jni.h>
+
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <set>
+#include <string>
+
+namespace {
+
+using namespace Standin;
+
+JNINativeInterface_ gFunctions{};
+JNIInvokeInterface_ gInvoke{};
+JNIEnv_ gEnv{};
+JavaVM_ gVm{};
+std::mutex gLock;
+std::set<DWORD> gAttached;
+HANDLE gStopEvent = nullptr;
+
+JNIEnv* env() { return &gEnv; }
+
+// ---- creation ------------------------------------------------------------------------------------
+
+std::uint64_t currentStackReservation() {
+    MEMORY_BASIC_INFORMATION info{};
+    volatile char here = 0;
+    if (!VirtualQuery(const_cast<char*>(&here), &info, sizeof info)) return 0;
+    char* const base = static_cast<char*>(info.AllocationBase);
+    std::uint64_t total = 0;
+    for (char* p = base; VirtualQuery(p, &info, sizeof info) && info.AllocationBase == base; p += info.RegionSize)
+        total += info.RegionSize;
+    return total;
+}
+
+// Microseconds since this process was created, for the launcher-overhead benchmark.
+long long microsecondsSinceProcessStart() {
+    FILETIME created, exited, kernel, user, now;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return -1;
+    GetSystemTimePreciseAsFileTime(&now);
+    auto ticks = [](const FILETIME& t) { return (static_cast<long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    return (ticks(now) - ticks(created)) / 10;
+}
+
+jint JNICALL createJavaVm(JavaVM** vm, void** penv, void* argsPointer) {
+    auto* args = static_cast<JavaVMInitArgs*>(argsPointer);
+    jint result = JNI_OK;
+    for (jint i = 0; i < args->nOptions; ++i) {
+        const std::string option = args->options[i].optionString;
+        if (option.rfind("-Dstandin.record=", 0) == 0) openRecord(option.substr(17));
+        if (option.rfind("-Dstandin.result=", 0) == 0) result = std::atoi(option.c_str() + 17);
+        if (option.rfind("-D", 0) != 0 && option.rfind("-X", 0) != 0 && result == JNI_OK) result = JNI_ERR;
+    }
+    record("create version=" + hex(args->version) + " ignoreUnrecognized=" +
+           std::to_string(args->ignoreUnrecognized) + " options=" + std::to_string(args->nOptions) +
+           " stack=" + std::to_string(currentStackReservation()) +
+           " startup_us=" + std::to_string(microsecondsSinceProcessStart()));
+    for (jint i = 0; i < args->nOptions; ++i) record(std::string("option ") + args->options[i].optionString);
+    if (result != JNI_OK) return result;
+    {
+        std::lock_guard<std::mutex> hold(gLock);
+        gAttached.insert(GetCurrentThreadId());
+    }
+    *vm = &gVm;
+    *penv = env();
+    return JNI_OK;
+}
+
+// ---- invocation interface ------------------------------------------------------------------------
+
+jint JNICALL destroyJavaVm(JavaVM*) {
+    std::size_t stillAttached;
+    {
+        std::lock_guard<std::mutex> hold(gLock);
+        gAttached.erase(GetCurrentThreadId());
+        stillAttached = gAttached.size();
+    }
+    // A real VM would wait for ever for a thread that never detached; record it instead of hanging.
+    record("destroy attached=" + std::to_string(stillAttached));
+    return JNI_OK;
+}
+
+jint JNICALL attachCurrentThread(JavaVM*, void** penv, void*) {
+    std::lock_guard<std::mutex> hold(gLock);
+    gAttached.insert(GetCurrentThreadId());
+    *penv = env();
+    return JNI_OK;
+}
+
+jint JNICALL detachCurrentThread(JavaVM*) {
+    std::lock_guard<std::mutex> hold(gLock);
+    return gAttached.erase(GetCurrentThreadId()) ? JNI_OK : JNI_EDETACHED;
+}
+
+jint JNICALL getEnv(JavaVM*, void** penv, jint) {
+    std::lock_guard<std::mutex> hold(gLock);
+    if (!gAttached.count(GetCurrentThreadId())) return JNI_EDETACHED;
+    *penv = env();
+    return JNI_OK;
+}
+
+// ---- the scripted classes ------------------------------------------------------------------------
+
+const std::set<std::string> kClasses = {
+    "java/lang/String", "java/lang/System", "java/io/FileOutputStream", "java/io/PrintStream",
+    "java/io/ByteArrayOutputStream", "vwtest/Record", "vwtest/Throws", "vwtest/NoMain", "vwtest/Blocks"};
+
+bool hasMethod(const std::string& cls, const std::string& name, const std::string& sig, bool isStatic) {
+    static const std::set<std::string> statics = {
+        "java/lang/System.setOut(Ljava/io/PrintStream;)V", "java/lang/System.setErr(Ljava/io/PrintStream;)V",
+        "vwtest/Record.main([Ljava/lang/String;)V", "vwtest/Throws.main([Ljava/lang/String;)V",
+        "vwtest/Blocks.main([Ljava/lang/String;)V", "vwtest/Record.stop()V", "vwtest/Blocks.stop()V",
+        "vwtest/Record.secondaryMain([Ljava/lang/String;)I", "vwtest/Blocks.secondaryMain([Ljava/lang/String;)I"};
+    static const std::set<std::string> instance = {
+        "java/lang/String.<init>([B)V", "java/io/FileOutputStream.<init>(Ljava/lang/String;)V",
+        "java/io/PrintStream.<init>(Ljava/io/OutputStream;)V", "java/io/ByteArrayOutputStream.<init>()V",
+        "java/io/ByteArrayOutputStream.toString()Ljava/lang/String;",
+        "java/lang/Throwable.printStackTrace(Ljava/io/PrintStream;)V"};
+    return (isStatic ? statics : instance).count(cls + "." + name + sig) != 0;
+}
+
+jclass JNICALL findClass(JNIEnv*, const char* name) {
+    if (kClasses.count(name)) return classObject(name);
+    throwNew("java/lang/NoClassDefFoundError", fromUtf8(name));
+    return nullptr;
+}
+
+jmethodID lookUp(jclass cls, const char* name, const char* sig, bool isStatic) {
+    const std::string owner = object(cls)->className;
+    if (hasMethod(owner, name, sig, isStatic)) return methodId(owner, name, sig);
+    throwNew("java/lang/NoSuchMethodError", fromUtf8(name));
+    return nullptr;
+}
+
+jmethodID JNICALL getMethodId(JNIEnv*, jclass cls, const char* name, const char* sig) {
+    return lookUp(cls, name, sig, false);
+}
+jmethodID JNICALL getStaticMethodId(JNIEnv*, jclass cls, const char* name, const char* sig) {
+    return lookUp(cls, name, sig, true);
+}
+
+// Every method the launcher calls takes at most one reference argument.
+jobject firstArgument(const Method& m, va_list args) {
+    return m.signature.rfind("()", 0) == 0 ? nullptr : va_arg(args, jobject);
+}
+
+jobject construct(const Method& m, jobject argument) {
+    Object* a = object(argument);
+    if (m.owner == "java/lang/String") return newString(decodeAnsi(a->bytes));
+    if (m.owner == "java/io/FileOutputStream") return newFileStream(a->text);
+    if (m.owner == "java/io/PrintStream") return newPrintStream(a);
+    return newObject("java/io/ByteArrayOutputStream");
+}
+
+jobject JNICALL newObjectV(JNIEnv*, jclass, jmethodID id, va_list args) {
+    const Method& m = method(id);
+    return construct(m, firstArgument(m, args));
+}
+jobject JNICALL newObject(JNIEnv* e, jclass cls, jmethodID id, ...) {
+    va_list args;
+    va_start(args, id);
+    jobject result = newObjectV(e, cls, id, args);
+    va_end(args);
+    return result;
+}
+
+void recordArguments(const char* what, jobject array) {
+    Object* a = object(array);
+    record(std::string(what) + " count=" + std::to_string(a->elements.size()));
+    for (Object* element : a->elements) record(std::string("arg ") + toUtf8(element->text));
+}
+
+jint callStatic(const Method& m, jobject argument) {
+    const std::string& cls = m.owner;
+    if (m.name == "setOut" || m.name == "setErr") {
+        setSystemStream(m.name == "setOut", object(argument));
+    } else if (m.name == "main") {
+        record("main " + cls);
+        recordArguments("main", argument);
+        if (cls == "vwtest/Throws") throwNew("java/lang/IllegalStateException", L"thrown by main");
+        if (cls == "vwtest/Record") {
+            writeSystemStream(true, "out from main\n");
+            writeSystemStream(false, "err from main\n");
+        }
+        if (cls == "vwtest/Blocks") WaitForSingleObject(gStopEvent, INFINITE);
+        record("main returns");
+    } else if (m.name == "stop") {
+        record("stop");
+        SetEvent(gStopEvent);
+    } else if (m.name == "secondaryMain") {
+        recordArguments("secondaryMain", argument);
+        return 40 + static_cast<jint>(object(argument)->elements.size());
+    }
+    return 0;
+}
+
+void JNICALL callStaticVoidMethodV(JNIEnv*, jclass, jmethodID id, va_list args) {
+    const Method& m = method(id);
+    callStatic(m, firstArgument(m, args));
+}
+void JNICALL callStaticVoidMethod(JNIEnv* e, jclass cls, jmethodID id, ...) {
+    va_list args;
+    va_start(args, id);
+    callStaticVoidMethodV(e, cls, id, args);
+    va_end(args);
+}
+jint JNICALL callStaticIntMethod(JNIEnv*, jclass, jmethodID id, ...) {
+    va_list args;
+    va_start(args, id);
+    const Method& m = method(id);
+    jint result = callStatic(m, firstArgument(m, args));
+    va_end(args);
+    return result;
+}
+
+void JNICALL callVoidMethod(JNIEnv*, jobject target, jmethodID id, ...) {
+    va_list args;
+    va_start(args, id);
+    const Method& m = method(id);
+    jobject argument = firstArgument(m, args);
+    va_end(args);
+    if (m.name == "printStackTrace") writeStream(object(argument), stackTrace(object(target)));
+}
+
+jobject JNICALL callObjectMethod(JNIEnv*, jobject target, jmethodID id, ...) {
+    if (method(id).name == "toString") return newString(decodeAnsi(object(target)->bytes));
+    return nullptr;
+}
+
+// ---- exceptions, strings, arrays -----------------------------------------------------------------
+
+jboolean JNICALL exceptionCheck(JNIEnv*) { return pending() ? JNI_TRUE : JNI_FALSE; }
+jthrowable JNICALL exceptionOccurred(JNIEnv*) { return static_cast<jthrowable>(pending()); }
+void JNICALL exceptionClear(JNIEnv*) { setPending(nullptr); }
+void JNICALL exceptionDescribe(JNIEnv*) {
+    if (Object* e = object(pending())) {
+        writeSystemStream(false, "Exception in thread \"main\" " + stackTrace(e));
+        setPending(nullptr);
+    }
+}
+
+jbyteArray JNICALL newByteArray(JNIEnv*, jsize length) {
+    return static_cast<jbyteArray>(newByteArrayObject(static_cast<std::size_t>(length)));
+}
+void JNICALL setByteArrayRegion(JNIEnv*, jbyteArray array, jsize start, jsize length, const jbyte* bytes) {
+    std::memcpy(&object(array)->bytes[static_cast<std::size_t>(start)], bytes, static_cast<std::size_t>(length));
+}
+jobjectArray JNICALL newObjectArray(JNIEnv*, jsize length, jclass, jobject initial) {
+    return static_cast<jobjectArray>(newArray(static_cast<std::size_t>(length), object(initial)));
+}
+void JNICALL setObjectArrayElement(JNIEnv*, jobjectArray array, jsize index, jobject value) {
+    object(array)->elements.at(static_cast<std::size_t>(index)) = object(value);
+}
+jsize JNICALL getArrayLength(JNIEnv*, jarray array) { return static_cast<jsize>(object(array)->elements.size()); }
+
+const char* JNICALL getStringUtfChars(JNIEnv*, jstring s, jboolean* isCopy) {
+    if (isCopy) *isCopy = JNI_TRUE;
+    return _strdup(toUtf8(object(s)->text).c_str());
+}
+void JNICALL releaseStringUtfChars(JNIEnv*, jstring, const char* chars) { std::free(const_cast<char*>(chars)); }
+jsize JNICALL getStringLength(JNIEnv*, jstring s) { return static_cast<jsize>(object(s)->text.size()); }
+const jchar* JNICALL getStringChars(JNIEnv*, jstring s, jboolean* isCopy) {
+    if (isCopy) *isCopy = JNI_FALSE;
+    return reinterpret_cast<const jchar*>(object(s)->text.c_str());
+}
+void JNICALL releaseStringChars(JNIEnv*, jstring, const jchar*) {}
+jclass JNICALL getObjectClass(JNIEnv*, jobject o) { return classObject(object(o)->className); }
+void JNICALL deleteLocalRef(JNIEnv*, jobject) {}
+
+struct Tables {
+    Tables() {
+        gStopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        gInvoke.DestroyJavaVM = destroyJavaVm;
+        gInvoke.AttachCurrentThread = attachCurrentThread;
+        gInvoke.DetachCurrentThread = detachCurrentThread;
+        gInvoke.GetEnv = getEnv;
+        gVm.functions = &gInvoke;
+
+        JNINativeInterface_& f = gFunctions;
+        f.FindClass = findClass;
+        f.GetMethodID = getMethodId;
+        f.GetStaticMethodID = getStaticMethodId;
+        f.NewObject = newObject;
+        f.NewObjectV = newObjectV;
+        f.CallStaticVoidMethod = callStaticVoidMethod;
+        f.CallStaticVoidMethodV = callStaticVoidMethodV;
+        f.CallStaticIntMethod = callStaticIntMethod;
+        f.CallVoidMethod = callVoidMethod;
+        f.CallObjectMethod = callObjectMethod;
+        f.ExceptionCheck = exceptionCheck;
+        f.ExceptionOccurred = exceptionOccurred;
+        f.ExceptionClear = exceptionClear;
+        f.ExceptionDescribe = exceptionDescribe;
+        f.NewByteArray = newByteArray;
+        f.SetByteArrayRegion = setByteArrayRegion;
+        f.NewObjectArray = newObjectArray;
+        f.SetObjectArrayElement = setObjectArrayElement;
+        f.GetArrayLength = getArrayLength;
+        f.GetStringUTFChars = getStringUtfChars;
+        f.ReleaseStringUTFChars = releaseStringUtfChars;
+        f.GetStringLength = getStringLength;
+        f.GetStringChars = getStringChars;
+        f.ReleaseStringChars = releaseStringChars;
+        f.GetObjectClass = getObjectClass;
+        f.DeleteLocalRef = deleteLocalRef;
+        gEnv.functions = &gFunctions;
+    }
+};
+const Tables gTables;
+
+}  // namespace
+
+extern "C" {
+
+JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** penv, void* args) { return createJavaVm(vm, penv, args); }
+
+#ifndef VW_STANDIN_WITHOUT_DEFAULT_ARGS
+// Like OpenJDK, answers a JDK 1.1 record with -1 but still fills in the Java stack size.
+JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* args) {
+    static_cast<Jdk11InitArgs*>(args)->javaStackSize = 1536 * 1024;
+    return JNI_ERR;
+}
+#endif
+
+}  // extern "C"
