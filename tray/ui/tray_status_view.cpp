@@ -45,6 +45,13 @@ std::int64_t truncateToInt64(double v) {
     return static_cast<std::int64_t>(v);
 }
 
+// a - b, saturated: times and byte counts come from the engine and may be anything.
+std::int64_t difference(std::int64_t a, std::int64_t b) {
+    std::int64_t result;
+    if (!__builtin_sub_overflow(a, b, &result)) return result;
+    return b < 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min();
+}
+
 std::int32_t clampToInt32(std::int64_t v) {
     if (v > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
     if (v < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
@@ -108,7 +115,7 @@ private:
                 : truncateToInt64(static_cast<double>(stats_.remainingBytes) / static_cast<double>(stats_.bytesPerSecond));
         std::wstring line2 = fill(IDS_REMAINING, {KovToolkit::formatDuration(secondsLeft, kTextCapacity)});
 
-        std::int64_t doneBytes = stats_.totalBytes - stats_.remainingBytes;
+        std::int64_t doneBytes = difference(stats_.totalBytes, stats_.remainingBytes);
         if (doneBytes < 0) doneBytes = 0;
         std::int32_t percent = 0;
         if (stats_.totalBytes > 0) {
@@ -158,11 +165,11 @@ private:
     }
 
     std::wstring scheduleLine() const {
-        std::int64_t untilNext = stats_.nextBackupTime - now_;
+        std::int64_t untilNext = difference(stats_.nextBackupTime, now_);
         if (untilNext > 0 && stats_.pausedUntil <= 0) {
             return fill(IDS_NEXT_BACKUP_IN, {KovToolkit::formatDuration(clampToInt32(untilNext), kTextCapacity)});
         }
-        std::int64_t sinceLast = now_ - stats_.lastBackupTime;
+        std::int64_t sinceLast = difference(now_, stats_.lastBackupTime);
         if (sinceLast > 0 && static_cast<double>(sinceLast) / 86400.0 < 365) {
             return fill(IDS_LAST_BACKED_UP, {KovToolkit::formatDuration(clampToInt32(sinceLast), kTextCapacity)});
         }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -148,6 +149,19 @@ TEST_F(TrayStatusViewTest, GeneralTipScheduleLine) {
     EXPECT_EQ(tip(), L"Backup complete");
     model.stats.lastBackupTime = 0;  // never backed up
     EXPECT_EQ(tip(), L"Backup complete");
+}
+
+TEST_F(TrayStatusViewTest, ExtremeTimesAndSizesSaturateInsteadOfWrapping) {
+    model.stats.totalFileCount = 10;
+    model.stats.lastBackupTime = INT64_MIN;  // now - last would overflow: treated as very long ago
+    EXPECT_EQ(tip(), L"Backup complete");
+    model.stats.nextBackupTime = INT64_MAX;
+    EXPECT_EQ(TrayStatusView::tooltip(model, strings, numbers, -5), L"Backup complete\nNext backup in 24855.1 days");
+
+    backingUp(1536);
+    model.stats.totalBytes = INT64_MAX;
+    model.stats.remainingBytes = INT64_MIN;
+    EXPECT_EQ(tip(), L"Backing up to Office @ 1.5 KB/sec\n10 of 40 files sent (100%)");
 }
 
 TEST_F(TrayStatusViewTest, GeneralTipStatusLinesAndJoining) {
