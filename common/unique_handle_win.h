@@ -77,6 +77,7 @@ VW_HANDLE_KIND(UniqueModule, HMODULE, nullptr, ::FreeLibrary)
 VW_HANDLE_KIND(UniqueMappedView, void*, nullptr, ::UnmapViewOfFile)
 VW_HANDLE_KIND(UniqueServiceHandle, SC_HANDLE, nullptr, ::CloseServiceHandle)
 VW_HANDLE_KIND(UniqueFindHandle, HANDLE, INVALID_HANDLE_VALUE, ::FindClose)
+VW_HANDLE_KIND(UniqueHcursor, HCURSOR, nullptr, ::DestroyCursor)
 
 #undef VW_HANDLE_KIND
 

@@ -1,0 +1,24 @@
+# The Win32 side of the launcher's user interface: string table, console, the "JRE Not Found" and
+# "Java Exception" dialogs and the hyperlink control.
+if(WIN32)
+    add_library(vw_launcher_ui STATIC
+        ${CMAKE_CURRENT_LIST_DIR}/launcher_text_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/hyperlink_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/jre_not_found_dialog_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/java_exception_dialog_win.cpp)
+    target_include_directories(vw_launcher_ui PUBLIC ${CMAKE_CURRENT_LIST_DIR}
+                               PRIVATE ${CMAKE_SOURCE_DIR}/launcher/resources)
+    target_link_libraries(vw_launcher_ui PUBLIC vw_launcher_messages vw_launcher_discovery
+                          comctl32 shell32 ole32 gdi32 user32 advapi32)
+
+    vw_add_test(launcher_ui_win_test
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/launcher_ui_win_test.cpp
+        LIBS vw_launcher_ui vw_launcher_resources TIMEOUT 180)
+    target_include_directories(launcher_ui_win_test PRIVATE ${CMAKE_SOURCE_DIR}/launcher/resources)
+    # The platform picks German from the system default locale of this process.
+    vw_add_test(launcher_language_win_test
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/launcher_language_win_test.cpp
+        LIBS vw_launcher_ui vw_launcher_resources TIMEOUT 180
+        ENVIRONMENT LC_ALL=de_DE.UTF-8)
+    target_include_directories(launcher_language_win_test PRIVATE ${CMAKE_SOURCE_DIR}/launcher/resources)
+endif()
