@@ -17,3 +17,8 @@ if(WIN32)
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/config_file_win_test.cpp
         LIBS vw_launcher_config TIMEOUT 120)
 endif()
+
+vw_add_fuzz(launcher_config_values_fuzz
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/config_values_fuzz.cpp
+    LIBS vw_launcher_config
+    CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz_corpus/config_values)
