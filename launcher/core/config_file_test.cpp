@@ -169,56 +169,11 @@ TEST_F(ConfigFixture, PlainReadGrowsUntilTheValueFits) {
     }
 }
 
-TEST_F(ConfigFixture, SettingsTurnIntoTypedFields) {
-    platform.set(kMain, kJre, L"Minimum Version", L"1.6");
-    platform.set(kMain, kJre, L"Maximum Version", L"any");
-    platform.set(kMain, kJre, L"Preferred versions", L"1.6;;1.5;");
-    platform.set(kMain, kJre, L"JVM Type", L"favor_server");
-    platform.set(kMain, kJre, L"JVM Source", L"only_JRE");
-    platform.set(kMain, kJre, L"VM Provider", L"FAVOR_JROCKIT");
-    platform.set(kMain, L"Application", L"Application Type", L"Service");
-    platform.set(kMain, L"Application", L"Failure Check", L"YES");
-    platform.set(kMain, L"Application+", L"Override WorkingDir", L"Yes");
-    platform.set(kMain, kJre, L"System Path", L"%JAVA%\\bin");
-    ASSERT_TRUE(readLaunchConfig(file, config));
-    EXPECT_EQ(config.minimumVersion.parts, (std::array<std::uint32_t, 4>{1, 6, 0, 0}));
-    EXPECT_EQ(config.maximumVersion.parts, (std::array<std::uint32_t, 4>{65535, 65535, 65535, 65535}));
-    EXPECT_EQ(config.preferredVersions, (std::vector<std::wstring>{L"1.6", L"", L"1.5"}));
-    EXPECT_EQ(config.vmType, VmType::FavorServer);
-    EXPECT_FALSE(config.sources.jdkAccepted);
-    EXPECT_TRUE(config.sources.jreAccepted);
-    EXPECT_FALSE(config.sources.fallBackToOtherKind);
-    EXPECT_TRUE(config.providers.jrockitPreferred);
-    EXPECT_FALSE(config.providers.sunPreferred);
-    EXPECT_FALSE(config.serviceMode);
-    EXPECT_TRUE(config.failureCheck);
-    EXPECT_FALSE(config.overrideWorkingDir);  // " Yes" from the "+" section is not "Yes"
-    EXPECT_EQ(config.systemPath, L"%JAVA%\\bin");  // expanded later, where it is used
-    EXPECT_EQ(config.productName, L"Vault: Home");
-}
-
-TEST_F(ConfigFixture, RuntimeFolderFromTheUserFileWhenItExists) {
-    platform.set(kMain, kJre, L"JRE Path", L"C:\\MainJre");
-    ASSERT_TRUE(readLaunchConfig(file, config));
-    EXPECT_EQ(config.jrePath, L"C:\\MainJre");  // no per-user file yet
-
-    platform.set(kUser, L"Other", L"Key", L"x");  // exists, but has no "JRE Path"
-    ASSERT_TRUE(readLaunchConfig(file, config));
-    EXPECT_EQ(config.jrePath, L"");
-
-    platform.set(kUser, kJre, L"JRE Path", L"C:\\UserJre\\");
-    ASSERT_TRUE(readLaunchConfig(file, config));
-    EXPECT_EQ(config.jrePath, L"C:\\UserJre\\");
-}
-
-TEST_F(ConfigFixture, RuntimeFolderFromTheMainFileInServiceModeOrOffNt) {
+TEST_F(ConfigFixture, RuntimeFolderFromTheMainFileOffNt) {
     platform.set(kMain, L"Java Runtime Environment+", L"JRE Path", L"C:\\MainJre");
     platform.set(kUser, kJre, L"JRE Path", L"C:\\UserJre");
-    platform.set(kMain, L"Application", L"Application Type", L"service");
     ASSERT_TRUE(readLaunchConfig(file, config));
-    EXPECT_EQ(config.jrePath, L" C:\\MainJre");
-
-    platform.set(kMain, L"Application", L"Application Type", L"");
+    EXPECT_EQ(config.jrePath, L"C:\\UserJre");
     platform.nt = false;
     ASSERT_TRUE(readLaunchConfig(file, config));
     EXPECT_EQ(config.jrePath, L" C:\\MainJre");
@@ -234,14 +189,3 @@ TEST_F(ConfigFixture, OverlongUserPathCountsAsAbsent) {
     EXPECT_EQ(config.jrePath, L"C:\\MainJre");
 }
 
-TEST_F(ConfigFixture, StoreGoesToTheUserFileWithFoldersOrToTheMainFile) {
-    ASSERT_TRUE(readLaunchConfig(file, config));
-    storeRuntimeFolder(file, config, L"C:\\Java\\jre\\");
-    EXPECT_EQ(platform.created, (std::vector<std::wstring>{L"C:\\Users\\u\\AppData\\Roaming\\Vault Home",
-                                                           L"C:\\Users\\u\\AppData\\Roaming\\Vault Home\\{A1}"}));
-    config.serviceMode = true;
-    storeRuntimeFolder(file, config, L"D:\\jre\\");
-    EXPECT_EQ(platform.writes,
-              (std::vector<std::wstring>{kUser + L"|Java Runtime Environment|JRE Path=C:\\Java\\jre\\",
-                                         kMain + L"|Java Runtime Environment|JRE Path=D:\\jre\\"}));
-}

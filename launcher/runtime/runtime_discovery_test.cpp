@@ -28,7 +28,6 @@ public:
     std::map<std::wstring, std::wstring> homes;
     std::vector<std::wstring> opened;
 
-    // Registers a runtime and lays out its libraries in `files`.
     void add(RegistryRoot root, const std::wstring& name, const std::wstring& home) {
         subkeys[registryRootKey(root)].push_back(name);
         homes[registryRootKey(root) + name] = home;
@@ -94,94 +93,21 @@ TEST(FindVmLibrary, ProbeOrderPerVmType) {
     EXPECT_TRUE(findVmLibrary(fs, L"", VmType::None).isServer);
 }
 
-TEST(SearchSources, ConfiguredFolderThenProgramFolderThenRegistry) {
+TEST(SearchSources, WorkingDirectoryOnlyWithAKnownProgramFolder) {
     FakeFiles fs;
     FakeRegistry reg;
     LaunchConfig config = configWith();
     config.jrePath = L"C:\\Java\\jre";
-    fs.files = {L"C:\\Java\\jre\\bin\\client\\jvm.dll", L"C:\\App\\bin\\java.dll", L"C:\\App\\bin\\client\\jvm.dll"};
+    fs.files = {L"C:\\Java\\jre\\bin\\client\\jvm.dll", L"bin\\client\\jvm.dll", L"C:\\R\\bin\\client\\jvm.dll"};
     reg.add(RegistryRoot::JavaSoftJre, L"1.6", L"C:\\R");
-    fs.files.insert(L"C:\\R\\bin\\client\\jvm.dll");
-
     EXPECT_EQ(searchVmLibrary(config, L"C:\\App\\", fs, reg), L"C:\\Java\\jre\\bin\\client\\jvm.dll");
-    EXPECT_TRUE(reg.opened.empty());
+    EXPECT_TRUE(reg.opened.empty());  // a configured hit ends the search
 
-    config.jrePath = L"C:\\Empty\\";
-    EXPECT_EQ(searchVmLibrary(config, L"C:\\App\\", fs, reg), L"C:\\App\\bin\\client\\jvm.dll");
-
-    fs.files.erase(L"C:\\App\\bin\\java.dll");
-    fs.files.insert(L"C:\\App\\jre64\\bin\\java.dll");
-    fs.files.insert(L"C:\\App\\jre64\\bin\\server\\jvm.dll");
-    EXPECT_EQ(searchVmLibrary(config, L"C:\\App\\", fs, reg), L"C:\\App\\jre64\\bin\\server\\jvm.dll");
-
-    // No private runtime: the working directory is probed with relative paths, then the registry.
-    fs.files.erase(L"C:\\App\\jre64\\bin\\java.dll");
-    fs.files.insert(L"bin\\client\\jvm.dll");
+    // Neither bin\java.dll nor jre64\bin\java.dll beside the program: relative paths, i.e. the working directory.
+    config.jrePath.clear();
     EXPECT_EQ(searchVmLibrary(config, L"C:\\App\\", fs, reg), L"bin\\client\\jvm.dll");
-    fs.files.erase(L"bin\\client\\jvm.dll");
-    EXPECT_EQ(searchVmLibrary(config, L"C:\\App\\", fs, reg), L"C:\\R\\bin\\client\\jvm.dll");
-    // An unknown program folder skips that source, including the working directory.
-    fs.files.insert(L"bin\\client\\jvm.dll");
+    // An unknown program path skips that source, working directory included.
     EXPECT_EQ(searchVmLibrary(config, L"", fs, reg), L"C:\\R\\bin\\client\\jvm.dll");
-}
-
-TEST(RegistryCandidates, LimitsHomesAndRules) {
-    FakeFiles fs;
-    FakeRegistry reg;
-    for (const wchar_t* v : {L"1.5.0_11", L"1.6", L"1.6.0_20", L"1.6.99", L"1.7.0"}) {
-        std::wstring home = std::wstring(L"C:\\jre") + v;
-        reg.add(RegistryRoot::JavaSoftJre, v, home);
-        fs.files.insert(home + L"\\bin\\client\\jvm.dll");
-    }
-    reg.add(RegistryRoot::JavaSoftJre, L"1.6.0_1", L"");           // empty home: skipped
-    reg.subkeys[registryRootKey(RegistryRoot::JavaSoftJre)].push_back(L"1.6.0_2");  // no JavaHome
-    reg.add(RegistryRoot::JavaSoftJre, L"1.6.0_3", L"C:\\nolib\\");  // no library: skipped
-
-    LaunchConfig config = configWith();
-    config.minimumVersion = ConfigValues::parseVersionLimit(L"1.6", ConfigValues::kMinimumFill);
-    config.maximumVersion = ConfigValues::parseVersionLimit(L"1.6", ConfigValues::kMaximumFill);
-    std::vector<RuntimeCandidate> found;
-    collectRegistryCandidates(reg, fs, config, RegistryRoot::JavaSoftJre, found);
-    EXPECT_EQ(homesOf(found), (std::vector<std::wstring>{L"C:\\jre1.6\\", L"C:\\jre1.6.0_20\\", L"C:\\jre1.6.99\\"}));
-    EXPECT_TRUE(found[0].preferred);
-    EXPECT_EQ(found[1].version.count, 4u);
-
-    for (const wchar_t* maximum : {L"", L"any"}) {
-        config.maximumVersion = ConfigValues::parseVersionLimit(maximum, ConfigValues::kMaximumFill);
-        found.clear();
-        collectRegistryCandidates(reg, fs, config, RegistryRoot::JavaSoftJre, found);
-        EXPECT_EQ(found.size(), 4u) << maximum;  // 1.7.0 passes too
-    }
-
-    // JDK homes get "jre\"; a missing root contributes nothing.
-    reg.add(RegistryRoot::JavaSoftJdk, L"1.6.0", L"C:\\jdk1.6.0");
-    fs.files.insert(L"C:\\jdk1.6.0\\jre\\bin\\server\\jvm.dll");
-    found.clear();
-    collectRegistryCandidates(reg, fs, config, RegistryRoot::JavaSoftJdk, found);
-    collectRegistryCandidates(reg, fs, config, RegistryRoot::JRockitJdk, found);
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].home, L"C:\\jdk1.6.0\\jre\\");
-    EXPECT_TRUE(found[0].isServer);
-}
-
-TEST(RegistryCandidates, JavaSoftJreProbedWithoutServerPreference) {
-    FakeFiles fs;
-    FakeRegistry reg;
-    reg.add(RegistryRoot::JavaSoftJre, L"1.6", L"C:\\jre\\");
-    reg.add(RegistryRoot::JavaSoftJdk, L"1.5", L"C:\\jdk\\");
-    fs.files = {L"C:\\jre\\bin\\client\\jvm.dll", L"C:\\jre\\bin\\server\\jvm.dll",
-                L"C:\\jdk\\jre\\bin\\server\\jvm.dll"};
-    LaunchConfig config = configWith();
-    config.vmType = VmType::FavorServer;
-    std::vector<RuntimeCandidate> found;
-    collectRegistryCandidates(reg, fs, config, RegistryRoot::JavaSoftJre, found);
-    collectRegistryCandidates(reg, fs, config, RegistryRoot::JavaSoftJdk, found);
-    ASSERT_EQ(found.size(), 2u);
-    EXPECT_FALSE(found[0].isServer);
-    orderCandidates(found, config);
-    EXPECT_EQ(found[0].home, L"C:\\jdk\\jre\\");
-    // The whole search: the final probe of the chosen home prefers its server library.
-    EXPECT_EQ(searchVmLibrary(config, L"", fs, reg), L"C:\\jdk\\jre\\bin\\server\\jvm.dll");
 }
 
 TEST(RegistrySearch, RootsFollowSourceAndProvider) {
@@ -248,31 +174,6 @@ TEST(ChooseCandidate, PreferredVersionsInListOrder) {
     EXPECT_EQ(chooseCandidate(list, {L"1.6.0.0.0"}), L"b");     // ... but all four parts equal
     EXPECT_EQ(chooseCandidate(list, {L""}), L"zero");           // empty entry: only all-zero parts
     EXPECT_EQ(chooseCandidate(list, {L"1.6.0_2"}), L"a");       // no match: the first
-}
-
-TEST(ChooseCandidate, SpecExamplesThroughTheWholeSearch) {
-    FakeFiles fs;
-    FakeRegistry reg;
-    for (const wchar_t* v : {L"1.5.0_11", L"1.6", L"1.6.0_20"}) {
-        reg.add(RegistryRoot::JavaSoftJre, v, std::wstring(L"C:\\") + v);
-        fs.files.insert(std::wstring(L"C:\\") + v + L"\\bin\\client\\jvm.dll");
-    }
-    LaunchConfig config = configWith();
-    EXPECT_EQ(searchVmLibrary(config, L"", fs, reg), L"C:\\1.6.0_20\\bin\\client\\jvm.dll");
-    config.preferredVersions = {L"1.5"};
-    EXPECT_EQ(searchVmLibrary(config, L"", fs, reg), L"C:\\1.5.0_11\\bin\\client\\jvm.dll");
-
-    // favor_JDK: the preferred JDK 1.5 before a JRE 1.6.
-    reg.add(RegistryRoot::JavaSoftJdk, L"1.5", L"C:\\jdk15");
-    fs.files.insert(L"C:\\jdk15\\jre\\bin\\client\\jvm.dll");
-    config = configWith(L"favor_JDK");
-    EXPECT_EQ(searchVmLibrary(config, L"", fs, reg), L"C:\\jdk15\\jre\\bin\\client\\jvm.dll");
-
-    // FAVOR_JROCKIT: a JRockit JRE before a JavaSoft JRE of a higher version.
-    reg.add(RegistryRoot::JRockitJre, L"1.4", L"C:\\jrockit");
-    fs.files.insert(L"C:\\jrockit\\bin\\jrockit\\jvm.dll");
-    config = configWith(L"", L"FAVOR_JROCKIT");
-    EXPECT_EQ(searchVmLibrary(config, L"", fs, reg), L"C:\\jrockit\\bin\\jrockit\\jvm.dll");
 }
 
 namespace {
