@@ -2,17 +2,18 @@
 
 namespace {
 
-// As the C library's wtoi: blanks, a sign, then digits; anything else ends the number.
-long leadingNumber(std::wstring_view text) {
+// As the C library's wtoi (blanks, a sign, digits; anything else ends the number), but only the
+// lowest eight bits are kept, which is all a colour part uses.
+std::uint32_t lowByteOfNumber(std::wstring_view text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == L' ' || text[i] == L'\t')) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) negative = text[i++] == L'-';
-    unsigned long value = 0;
+    std::uint32_t value = 0;
     for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-        value = value * 10 + static_cast<unsigned long>(text[i] - L'0');  // only the low 8 bits matter
+        value = (value * 10 + static_cast<std::uint32_t>(text[i] - L'0')) & 0xFF;
     }
-    return negative ? -static_cast<long>(value & 0xFFFF) : static_cast<long>(value & 0xFFFF);
+    return negative ? (0x100 - value) & 0xFF : value;
 }
 
 }  // namespace
@@ -29,8 +30,8 @@ std::optional<std::uint32_t> parseAnchorColor(std::wstring_view text) {
     if (first == std::wstring_view::npos) return std::nullopt;
     std::size_t second = text.find(L',', first + 1);
     if (second == std::wstring_view::npos || second + 1 >= text.size()) return std::nullopt;
-    auto red = static_cast<std::uint32_t>(leadingNumber(text.substr(0, first))) & 0xFF;
-    auto green = static_cast<std::uint32_t>(leadingNumber(text.substr(first + 1, second - first - 1))) & 0xFF;
-    auto blue = static_cast<std::uint32_t>(leadingNumber(text.substr(second + 1))) & 0xFF;
+    std::uint32_t red = lowByteOfNumber(text.substr(0, first));
+    std::uint32_t green = lowByteOfNumber(text.substr(first + 1, second - first - 1));
+    std::uint32_t blue = lowByteOfNumber(text.substr(second + 1));
     return red | (green << 8) | (blue << 16);
 }

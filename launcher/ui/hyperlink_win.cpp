@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "dialog_layout.h"
@@ -182,7 +183,7 @@ void HyperLink::open() {
 
 LRESULT HyperLink::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     if (tooltip_ && message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) {
-        MSG relayed{control_, message, wParam, lParam, GetMessageTime(), {}};
+        MSG relayed{control_, message, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
         SendMessageW(tooltip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
     }
     switch (message) {

@@ -7,61 +7,62 @@
 
 namespace {
 
-// Keeps the edit box growing with the frame and the texts and buttons below it at the bottom.
-void layOut(HWND dialog, const RECT& initialClient, int width, int height) {
-    int dx = width - (initialClient.right - initialClient.left);
-    int dy = height - (initialClient.bottom - initialClient.top);
-    struct Anchor {
-        int id;
-        bool grows;    // the edit box stretches
-        bool movesX;   // buttons keep to the right
-    };
-    static const Anchor anchors[] = {{IDC_EXCEPTION_TEXT, true, false}, {IDC_EXCEPTION_CHOICE, false, false},
-                                     {IDC_EXCEPTION_WARNING, false, false}, {IDOK, false, true},
-                                     {IDCANCEL, false, true}};
-    for (const Anchor& a : anchors) {
-        HWND control = GetDlgItem(dialog, a.id);
-        RECT* original = static_cast<RECT*>(GetPropW(control, L"VwOrigin"));
-        if (!original) continue;
-        if (a.grows) {
-            SetWindowPos(control, nullptr, original->left, original->top, original->right - original->left + dx,
-                         original->bottom - original->top + dy, SWP_NOZORDER);
+// How each control follows a resize: the edit box stretches, the texts below it move down, the
+// buttons move down and keep to the right.
+struct Anchor {
+    int id;
+    bool grows;
+    bool movesRight;
+};
+const Anchor kAnchors[] = {{IDC_EXCEPTION_TEXT, true, false}, {IDC_EXCEPTION_CHOICE, false, false},
+                           {IDC_EXCEPTION_WARNING, false, false}, {IDOK, false, true}, {IDCANCEL, false, true}};
+constexpr int kAnchorCount = sizeof(kAnchors) / sizeof(kAnchors[0]);
+
+struct ExceptionDialogState {
+    const std::wstring* text;
+    RECT initialClient{};
+    RECT origins[kAnchorCount]{};
+};
+
+void rememberLayout(HWND dialog, ExceptionDialogState& state) {
+    GetClientRect(dialog, &state.initialClient);
+    for (int i = 0; i < kAnchorCount; ++i) {
+        HWND control = GetDlgItem(dialog, kAnchors[i].id);
+        GetWindowRect(control, &state.origins[i]);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&state.origins[i]), 2);
+    }
+}
+
+void layOut(HWND dialog, const ExceptionDialogState& state, int width, int height) {
+    int dx = width - (state.initialClient.right - state.initialClient.left);
+    int dy = height - (state.initialClient.bottom - state.initialClient.top);
+    for (int i = 0; i < kAnchorCount; ++i) {
+        const RECT& o = state.origins[i];
+        HWND control = GetDlgItem(dialog, kAnchors[i].id);
+        if (kAnchors[i].grows) {
+            SetWindowPos(control, nullptr, o.left, o.top, o.right - o.left + dx, o.bottom - o.top + dy, SWP_NOZORDER);
         } else {
-            SetWindowPos(control, nullptr, original->left + (a.movesX ? dx : 0), original->top + dy, 0, 0,
+            SetWindowPos(control, nullptr, o.left + (kAnchors[i].movesRight ? dx : 0), o.top + dy, 0, 0,
                          SWP_NOZORDER | SWP_NOSIZE);
         }
     }
     InvalidateRect(dialog, nullptr, TRUE);
 }
 
-struct ExceptionDialogState {
-    const std::wstring* text;
-    RECT initialClient{};
-    RECT origins[5]{};
-};
-
 INT_PTR CALLBACK exceptionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* state = reinterpret_cast<ExceptionDialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
     switch (message) {
-        case WM_INITDIALOG: {
+        case WM_INITDIALOG:
             state = reinterpret_cast<ExceptionDialogState*>(lParam);
             SetWindowLongPtrW(dialog, DWLP_USER, lParam);
             SetDlgItemTextW(dialog, IDC_EXCEPTION_TEXT, withCrLf(*state->text).c_str());
             SendDlgItemMessageW(dialog, IDC_ERROR_ICON, STM_SETICON,
                                 reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_ERROR)), 0);
-            GetClientRect(dialog, &state->initialClient);
-            const int ids[] = {IDC_EXCEPTION_TEXT, IDC_EXCEPTION_CHOICE, IDC_EXCEPTION_WARNING, IDOK, IDCANCEL};
-            for (int i = 0; i < 5; ++i) {
-                HWND control = GetDlgItem(dialog, ids[i]);
-                GetWindowRect(control, &state->origins[i]);
-                MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&state->origins[i]), 2);
-                SetPropW(control, L"VwOrigin", &state->origins[i]);
-            }
+            rememberLayout(dialog, *state);
             centreDialog(dialog, GetWindow(dialog, GW_OWNER));
             return TRUE;
-        }
         case WM_SIZE:
-            if (state) layOut(dialog, state->initialClient, LOWORD(lParam), HIWORD(lParam));
+            if (state) layOut(dialog, *state, LOWORD(lParam), HIWORD(lParam));
             return TRUE;
         case WM_COMMAND:
             if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
@@ -69,11 +70,6 @@ INT_PTR CALLBACK exceptionDialogProc(HWND dialog, UINT message, WPARAM wParam, L
                 return TRUE;
             }
             break;
-        case WM_DESTROY: {
-            const int ids[] = {IDC_EXCEPTION_TEXT, IDC_EXCEPTION_CHOICE, IDC_EXCEPTION_WARNING, IDOK, IDCANCEL};
-            for (int id : ids) RemovePropW(GetDlgItem(dialog, id), L"VwOrigin");
-            break;
-        }
     }
     return FALSE;
 }

@@ -24,6 +24,7 @@ public:
 // The launcher's error lines as the rest of the program uses them.
 class LauncherErrorLines : public ErrorLinePrinter {
 public:
+    // The base only keeps the references; the members are built before anything is printed.
     LauncherErrorLines() : ErrorLinePrinter(strings_, console_) {}
 
 private:

@@ -231,16 +231,24 @@ TEST(HyperLinkTest, LinkStateColoursAndOpening) {
 
 TEST(JavaExceptionDialogTest, ShowsTheTextAndReturnsTheChoice) {
     std::wstring shown;
+    long widthBefore = 0, widthAfter = 0;
     {
         DialogDriver driver([&](HWND d) {
-            shown = DialogDriver::text(GetDlgItem(d, IDC_EXCEPTION_TEXT));
-            SetWindowPos(d, nullptr, 0, 0, 700, 600, SWP_NOMOVE | SWP_NOZORDER);  // resizable
+            HWND edit = GetDlgItem(d, IDC_EXCEPTION_TEXT);
+            shown = DialogDriver::text(edit);
+            RECT r;
+            GetWindowRect(edit, &r);
+            widthBefore = r.right - r.left;
+            SetWindowPos(d, nullptr, 0, 0, 900, 700, SWP_NOMOVE | SWP_NOZORDER);  // the frame is resizable
+            GetWindowRect(edit, &r);
+            widthAfter = r.right - r.left;
             DialogDriver::clickLater(d, IDCANCEL);
         });
         EXPECT_EQ(showJavaExceptionDialog(L"java.lang.IllegalStateException: x\n\tat Engine.main"),
                   ExceptionChoice::Stop);
     }
     EXPECT_EQ(shown, L"java.lang.IllegalStateException: x\r\n\tat Engine.main");
+    EXPECT_GT(widthAfter, widthBefore);  // the exception text grows with the frame
     {
         DialogDriver driver([](HWND d) { DialogDriver::clickLater(d, IDOK); });
         EXPECT_EQ(showJavaExceptionDialog(L"e"), ExceptionChoice::Ignore);
