@@ -1,0 +1,302 @@
+#include "vaultwick_app_win.h"
+
+#include <ctime>
+#include <utility>
+
+#include "engine_requests.h"
+#include "incoming_messages.h"
+#include "input_clock_win.h"
+#include "kov_text_win.h"
+#include "main_application.h"
+#include "main_application_commands.h"
+#include "outgoing_messages.h"
+#include "sleep_dialog_win.h"
+#include "status_updates.h"
+#include "text_format.h"
+#include "tray_resource_ids.h"
+#include "vaultwick_menu_win.h"
+#include "vaultwick_socket_win.h"
+#include "vaultwick_tray_icon_win.h"
+
+namespace {
+
+constexpr UINT kConnectPeriodMs = 1000;
+constexpr UINT kCheckPeriodMs = 10000;
+constexpr UINT kStatisticsPeriodMs = 10000;
+constexpr UINT kRefreshPeriodMs = 60000;
+constexpr UINT kActivityPeriodMs = 1000;
+constexpr std::size_t kPopupTextCapacity = 512;
+
+AppServices withDefaults(AppServices services) {
+    if (!services.shell) services.shell = &KovToolkit::systemShellNotify();
+    if (!services.inputClock) services.inputClock = &systemInputClock();
+    if (!services.startProgram) services.startProgram = &KovToolkit::runMainApplication;
+    if (!services.askSleepHours) services.askSleepHours = &SleepDialog::show;
+    if (!services.showError) {
+        services.showError = [](HWND owner, const std::wstring& text, const std::wstring& caption) {
+            MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK);
+        };
+    }
+    return services;
+}
+
+std::wstring quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+}  // namespace
+
+VaultwickApp::VaultwickApp(const std::wstring& installDirectory, const std::wstring& host, int port, bool showUi,
+                           AppServices services)
+    : services_(withDefaults(std::move(services))),
+      activity_(*services_.inputClock),
+      showUiPending_(showUi),
+      installDirectory_(installDirectoryWithSeparator(installDirectory)),
+      taskbarCreatedMessage_(RegisterWindowMessageW(L"TaskbarCreated")) {
+    // From here on the tray's log lines reach the engine whenever the socket is connected.
+    previousSink_ = TrayLog::setSink(EngineRequests::engineLogSink(
+        [this] { return socket_ && socket_->isConnected(); }, [this](const Messages::Message& m) { send(m); }));
+
+    icon_ = std::make_unique<VaultwickTrayIcon>(this, &model_, *services_.shell);
+    icon_->create();
+    icon_->show();
+    window_ = icon_->getWindow();
+    menu_ = std::make_unique<VaultwickMenu>(window_, &model_, this);
+    socket_ = std::make_unique<VaultwickSocket>(host, port, window_, this, this);
+
+    connectTimer_ = std::make_unique<AppTimer>(window_, kConnectPeriodMs);
+    checkTimer_ = std::make_unique<AppTimer>(window_, kCheckPeriodMs);
+    statisticsTimer_ = std::make_unique<AppTimer>(window_, kStatisticsPeriodMs);
+    refreshTimer_ = std::make_unique<AppTimer>(window_, kRefreshPeriodMs);
+    activityTimer_ = std::make_unique<AppTimer>(window_, kActivityPeriodMs);
+    connectTimer_->start();
+    checkTimer_->start();
+    refreshTimer_->start();
+    activityTimer_->start();
+
+    refreshMenu();
+    refreshIcon();
+    startTime_ = EngineRequests::startTimeMillis(static_cast<std::int64_t>(std::time(nullptr)));
+}
+
+VaultwickApp::~VaultwickApp() {
+    statisticsTimer_->stop();
+    refreshTimer_->stop();
+    activityTimer_->stop();
+    connectTimer_->stop();
+    checkTimer_->stop();
+    icon_.reset();
+    menu_.reset();
+    socket_.reset();
+    connectTimer_.reset();
+    checkTimer_.reset();
+    statisticsTimer_.reset();
+    refreshTimer_.reset();
+    activityTimer_.reset();
+    TrayLog::setSink(std::move(previousSink_));
+}
+
+void VaultwickApp::send(const Messages::Message& message) {
+    if (socket_) socket_->sendMessage(&message);
+}
+
+void VaultwickApp::refreshMenu() {
+    if (menu_) menu_->updateMenu();
+}
+
+void VaultwickApp::refreshIcon() {
+    if (icon_) icon_->refresh();
+}
+
+void VaultwickApp::startProgram(const std::wstring& program, const std::wstring& arguments) {
+    services_.startProgram(program, arguments);
+}
+
+// --- icon and window events
+
+bool VaultwickApp::onLeftButtonDown() {
+    if (model_.alertCount > 0) onMenuShowVaultwick();
+    return true;
+}
+
+bool VaultwickApp::onLeftButtonDoubleClick() {
+    onMenuShowVaultwick();
+    return true;
+}
+
+bool VaultwickApp::onRightButtonDown() {
+    menu_->show();
+    return true;
+}
+
+bool VaultwickApp::onIconEvent(unsigned) { return false; }
+
+bool VaultwickApp::onWindowMessage(unsigned message, std::uintptr_t firstParameter, std::intptr_t secondParameter) {
+    if (!socket_) return false;
+    if (message == WM_TIMER) {
+        if (firstParameter == connectTimer_->eventId()) {
+            socket_->onConnectTimer();
+        } else if (firstParameter == checkTimer_->eventId()) {
+            socket_->onCheckTimer();
+        } else if (firstParameter == statisticsTimer_->eventId()) {
+            send(Messages::GetBackupStatsSummaryMessage());
+        } else if (firstParameter == refreshTimer_->eventId()) {
+            refreshIcon();
+        } else if (firstParameter == activityTimer_->eventId()) {
+            checkActivity();
+        } else {
+            return false;
+        }
+        return true;
+    }
+    if (message == socket_->getNotifyMessage()) {
+        socket_->onSocketNotify(static_cast<WPARAM>(firstParameter), static_cast<LPARAM>(secondParameter));
+        return true;
+    }
+    if (taskbarCreatedMessage_ != 0 && message == taskbarCreatedMessage_) {
+        // The shell restarted and forgot the icon: add it again with its tooltip and image.
+        icon_->show();
+        return true;
+    }
+    return false;
+}
+
+void VaultwickApp::checkActivity() {
+    if (auto tick = activity_.check()) send(Messages::UserActivityMessage(*tick));
+}
+
+// --- connection
+
+void VaultwickApp::onSocketConnect() {
+    trayLog(L"INFO", L"VaultwickApp::onSocketConnect", L"Connecting to VaultwickService...");
+    connectTimer_->stop();
+    checkTimer_->stop();
+    if (showUiPending_) {
+        showUiPending_ = false;
+        onMenuShowVaultwick();
+    }
+    StatusUpdates::markConnected(model_);
+    refreshIcon();
+    refreshMenu();
+    EngineRequests::sendHandshake([this](const Messages::Message& m) { send(m); }, startTime_);
+    trayLog(L"INFO", L"VaultwickApp::onSocketConnect", L"CONNECTED to VaultwickService");
+}
+
+void VaultwickApp::onSocketClose() {
+    connectTimer_->start();
+    checkTimer_->start();
+    StatusUpdates::markDisconnected(model_);
+    refreshIcon();
+    refreshMenu();
+}
+
+void VaultwickApp::onSocketOpenFailed() {
+    connectTimer_->stop();
+    checkTimer_->stop();
+    icon_->setIcon(IDI_TRAY_ERROR);
+    services_.showError(window_, L"Unable to run Vaultwick Tray, could not open a networking socket.",
+                        L"System Error");
+    onMenuClose();
+}
+
+void VaultwickApp::onConnectionCheckFailed(int count) {
+    if (!StatusUpdates::giveUpConnecting(model_, count)) return;
+    refreshIcon();
+    refreshMenu();
+}
+
+// --- engine messages
+
+void VaultwickApp::onComputers(const Messages::ComputersMessage& message) {
+    StatusUpdates::replaceComputers(model_, message.getComputers());
+    refreshMenu();
+}
+
+void VaultwickApp::onComputerConnected(std::int64_t computerId) {
+    if (StatusUpdates::setComputerOnline(model_, computerId, true)) refreshMenu();
+}
+
+void VaultwickApp::onComputerDisconnected(std::int64_t computerId) {
+    if (StatusUpdates::setComputerOnline(model_, computerId, false)) refreshMenu();
+}
+
+void VaultwickApp::onStatusTray(const Messages::StatusTrayMessage& message) {
+    model_.loggedIn = message.loggedIn;
+    model_.upgrading = message.upgrading;
+    model_.applicationName = message.applicationName;
+}
+
+void VaultwickApp::onBackupStatsSummary(const Messages::BackupStats& stats) {
+    if (StatusUpdates::takeStatistics(model_, stats)) {
+        statisticsTimer_->start();
+    } else {
+        statisticsTimer_->stop();
+    }
+    refreshMenu();
+    refreshIcon();
+}
+
+void VaultwickApp::onTestRepeat() {}
+
+void VaultwickApp::onAlertCount(int count) {
+    model_.alertCount = count;
+    refreshIcon();
+}
+
+void VaultwickApp::onShutdown() { PostQuitMessage(0); }
+
+void VaultwickApp::onTrayPopup(int value) {
+    std::wstring title;
+    std::wstring text;
+    TextFormat::format(title, kPopupTextCapacity, KovToolkit::loadString(IDS_STILL_RUNNING_TITLE),
+                       {model_.applicationName});
+    TextFormat::format(text, kPopupTextCapacity, KovToolkit::loadString(IDS_STILL_RUNNING_TEXT),
+                       {model_.applicationName});
+    if (value == 0) icon_->notify(text, title);
+}
+
+// --- menu commands
+
+void VaultwickApp::onMenuShowVaultwick() {
+    const wchar_t* source = L"VaultwickApp::onMenuShowVaultwick";
+    trayLog(L"INFO", source, L"MENU - Show Application...");
+    auto launch = showApplicationLaunch(installDirectory_, model_.applicationName);
+    if (!launch) {
+        trayLog(L"SEVERE", source, L"Unable to show application, the application name is not a plain file name.");
+        return;
+    }
+    trayLog(L"FINE", source, L"Show Application command is " + quoted(launch->commandLine()));
+    startProgram(launch->program, launch->arguments);
+}
+
+void VaultwickApp::onMenuPauseResume() {
+    trayLog(L"INFO", L"VaultwickApp::onMenuPauseResume", L"MENU - Pause/Resume...");
+    if (model_.stats.pausedUntil != 0) {
+        send(Messages::ResumeSystemMessage());
+        return;
+    }
+    const auto decision = EngineRequests::pauseDecisionFor(services_.askSleepHours(window_));
+    switch (decision.kind) {
+    case EngineRequests::PauseDecision::Kind::Failed:
+        icon_->notify(KovToolkit::loadString(IDS_PAUSE_FAILED), KovToolkit::loadString(IDS_SYSTEM_ERROR));
+        return;
+    case EngineRequests::PauseDecision::Kind::Nothing:
+        return;
+    case EngineRequests::PauseDecision::Kind::Pause:
+        send(Messages::PauseSystemMessage(decision.minutes));
+        return;
+    }
+}
+
+void VaultwickApp::onMenuClose() {
+    trayLog(L"INFO", L"VaultwickApp::onMenuClose", L"MENU - Exit...");
+    checkTimer_->stop();
+    send(Messages::ExitingMessage());
+    PostQuitMessage(0);
+}
+
+void VaultwickApp::onMenuComputer(const Messages::Computer* computer) {
+    const wchar_t* source = L"VaultwickApp::onMenuComputer";
+    trayLog(L"INFO", source, L"MENU - Show computer...");
+    const MainApplicationLaunch launch = showComputerLaunch(installDirectory_, computer);
+    trayLog(L"FINE", source, L"Show computer command is " + quoted(launch.commandLine()));
+    startProgram(launch.program, launch.arguments);
+}

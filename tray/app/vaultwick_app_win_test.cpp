@@ -1,0 +1,373 @@
+// The controller in this process against the reference engine on loopback: the handshake on the
+// wire, connection states, statistics polling, engine messages, menu commands and activity reports.
+// The shell, the program starter, the sleep dialog and the input clock are replaced where a test
+// needs to see or steer them; timers, window, socket and engine are the real ones.
+#include "vaultwick_app_win.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app_win_test_support.h"
+#include "engine_control.h"
+#include "kov_text_win.h"
+#include "socket_win.h"
+#include "tray_resource_ids.h"
+#include "tray_win_test_support.h"
+#include "vaultwick_menu_model.h"
+
+namespace {
+
+using AppWinTest::countOf;
+using AppWinTest::frameLines;
+using AppWinTest::pumpFor;
+using AppWinTest::pumpUntil;
+
+constexpr int kWaitMs = 10000;
+
+class SwitchableInputClock final : public InputClock {
+public:
+    bool available = false;
+    std::uint32_t tick = 0;
+    bool lastInputTick(std::uint32_t& out) const override {
+        if (!available) return false;
+        out = tick;
+        return true;
+    }
+};
+
+struct Launch {
+    std::wstring program;
+    std::wstring arguments;
+};
+
+class VaultwickAppTest : public testing::Test {
+protected:
+    void SetUp() override {
+        KovToolkit::setModuleInstance(GetModuleHandleW(nullptr));
+        ASSERT_TRUE(winsock_.started());
+        std::string error;
+        engine_ = startEngine({}, &error);
+        ASSERT_TRUE(engine_) << error;
+        services_.shell = &shell_;
+        services_.inputClock = &clock_;
+        services_.startProgram = [this](const std::wstring& p, const std::wstring& a) { launches_.push_back({p, a}); };
+        services_.askSleepHours = [this](HWND) {
+            ++dialogsShown_;
+            return sleepAnswer_;
+        };
+    }
+
+    void TearDown() override {
+        app_.reset();
+        engine_.reset();
+    }
+
+    void startApp(const std::wstring& directory = L"", bool showUi = false) {
+        app_ = std::make_unique<VaultwickApp>(directory, L"127.0.0.1", engine_->trayPort(), showUi, services_);
+    }
+
+    // Connected, and the engine's answers to the handshake arrived.
+    void connectAndSettle() {
+        if (!app_) startApp();
+        ASSERT_TRUE(pumpUntil([&] { return app_->model().connected; }, kWaitMs));
+        ASSERT_TRUE(pumpUntil([&] { return !app_->model().stats.empty && !app_->model().computers.empty(); }, kWaitMs));
+    }
+
+    std::vector<EngineRecord::Frame> record() { return engine_->record(); }
+
+    // Pushes a message and pumps until the tray has sent `count` frames of `answer` in all.
+    bool pumpUntilCount(const std::string& shortClass, int count, int timeoutMs = kWaitMs) {
+        return pumpUntil([&] { return countOf(record(), shortClass) >= count; }, timeoutMs);
+    }
+
+    bool pumpUntilRecorded(const std::string& shortClass, const std::string& body, int timeoutMs = kWaitMs) {
+        return pumpUntil([&] { return countOf(record(), shortClass, body) > 0; }, timeoutMs);
+    }
+
+    // Everything the engine pushed before a statistics push has been handled once the tray asks for
+    // statistics again (activity starts polling at once).
+    void pushThenSync(const std::string& message, const std::string& body) {
+        ASSERT_TRUE(engine_->send(message, body));
+        const int asked = countOf(record(), "GetBackupStatsSummaryMessage");
+        ASSERT_TRUE(engine_->send("stats", AppWinTest::statsBody(1)));
+        ASSERT_TRUE(pumpUntilCount("GetBackupStatsSummaryMessage", asked + 1));
+        ASSERT_TRUE(engine_->send("stats", AppWinTest::statsBody(4)));
+        ASSERT_TRUE(pumpUntil([&] { return !app_->pollingStatistics(); }, kWaitMs));
+    }
+
+    std::vector<TrayWinTest::Request> balloons() const {
+        std::vector<TrayWinTest::Request> out;
+        for (const auto& r : shell_.requests) {
+            if (r.data.uFlags & NIF_INFO) out.push_back(r);
+        }
+        return out;
+    }
+
+    KovToolkit::WinsockSession winsock_;
+    std::unique_ptr<EngineControl> engine_;
+    TrayWinTest::RecordingShell shell_;
+    SwitchableInputClock clock_;
+    AppServices services_;
+    std::vector<Launch> launches_;
+    std::int32_t sleepAnswer_ = 48;
+    int dialogsShown_ = 0;
+    std::unique_ptr<VaultwickApp> app_;
+};
+
+TEST_F(VaultwickAppTest, FirstTickOpensTheNextConnectsAndTheHandshakeGoesOutInOrder) {
+    const long long before = static_cast<long long>(std::time(nullptr)) * 1000;
+    startApp();
+    pumpFor(400);  // the immediate tick has run; the connecting one is a second away
+    EXPECT_EQ(AppWinTest::connectionsAccepted(*engine_), 0);
+    EXPECT_TRUE(app_->model().connecting);
+
+    connectAndSettle();
+    ASSERT_TRUE(pumpUntilCount("LogMessage", 2));
+    const long long after = static_cast<long long>(std::time(nullptr)) * 1000;
+
+    auto frames = record();
+    ASSERT_FALSE(frames.empty());
+    auto lines = frameLines(frames, frames.front().connection);
+    ASSERT_GE(lines.size(), 4u);
+    // The start time is whole seconds, taken at construction.
+    const std::string setType = lines[3];
+    const std::string startTime = setType.substr(setType.find('|') + 1);
+    const long long start = std::stoll(startTime);
+    EXPECT_EQ(start % 1000, 0);
+    EXPECT_GE(start, before);
+    EXPECT_LE(start, after);
+    EXPECT_EQ(lines, AppWinTest::expectedHandshake(startTime));
+
+    // The engine's answers are in the model.
+    EXPECT_EQ(app_->model().applicationName, L"Vaultwick");
+    EXPECT_TRUE(app_->model().loggedIn == false);  // the default statistics have no logged-in flag
+    ASSERT_EQ(app_->model().computers.size(), 2u);
+    EXPECT_EQ(app_->model().computers[1].id, 42);
+    EXPECT_EQ(app_->model().alertCount, 0);
+    EXPECT_FALSE(app_->pollingStatistics());
+}
+
+TEST_F(VaultwickAppTest, EngineDownAtStartThenUpAndAfterACloseEverythingIsRepeated) {
+    ASSERT_TRUE(engine_->goAway());
+    startApp();
+    pumpFor(5000);
+    EXPECT_TRUE(app_->model().connecting);  // two failed checks change nothing
+    EXPECT_FALSE(app_->model().connected);
+    // The third check, about 20 s after start, gives up "connecting".
+    ASSERT_TRUE(pumpUntil([&] { return !app_->model().connecting; }, 30000));
+    EXPECT_FALSE(app_->model().connected);
+
+    ASSERT_TRUE(engine_->comeBack());
+    const auto back = std::chrono::steady_clock::now();
+    ASSERT_TRUE(pumpUntil([&] { return app_->model().connected; }, 5000));
+    std::printf("connected %lld ms after the engine came back\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - back)
+                                           .count()));
+    ASSERT_TRUE(pumpUntil([&] { return app_->model().alertCount == 0 && !app_->model().computers.empty(); }, kWaitMs));
+    ASSERT_TRUE(engine_->send("alerts", "3"));
+    ASSERT_TRUE(pumpUntil([&] { return app_->model().alertCount == 3; }, kWaitMs));
+
+    ASSERT_TRUE(engine_->closeConnection());
+    ASSERT_TRUE(pumpUntil([&] { return !app_->model().connected; }, kWaitMs));
+    EXPECT_EQ(app_->model().alertCount, 0);
+    EXPECT_TRUE(app_->model().computers.empty());
+    EXPECT_TRUE(app_->model().stats.empty);
+    EXPECT_FALSE(app_->model().connecting);
+    ASSERT_TRUE(pumpUntil([&] { return app_->model().connected; }, 5000));
+    ASSERT_TRUE(pumpUntilCount("LogMessage", 4));
+
+    auto frames = record();
+    ASSERT_FALSE(frames.empty());
+    const int first = frames.front().connection;
+    const int second = frames.back().connection;
+    ASSERT_NE(first, second);
+    auto firstLines = frameLines(frames, first);
+    auto secondLines = frameLines(frames, second);
+    ASSERT_GE(firstLines.size(), 4u);
+    const std::string startTime = firstLines[3].substr(firstLines[3].find('|') + 1);
+    EXPECT_EQ(firstLines, AppWinTest::expectedHandshake(startTime));
+    EXPECT_EQ(secondLines, AppWinTest::expectedHandshake(startTime));
+}
+
+TEST_F(VaultwickAppTest, StatisticsWithActivityArePolledAndWithoutActivityAreNot) {
+    connectAndSettle();
+    ASSERT_EQ(countOf(record(), "GetBackupStatsSummaryMessage"), 1);
+    ASSERT_TRUE(engine_->setReply("stats", AppWinTest::statsBody(0x01)));  // the answers keep showing activity
+
+    ASSERT_TRUE(engine_->send("stats", AppWinTest::statsBody(0x01)));
+    ASSERT_TRUE(pumpUntilCount("GetBackupStatsSummaryMessage", 2));  // at once
+    EXPECT_TRUE(app_->pollingStatistics());
+    ASSERT_TRUE(pumpUntilCount("GetBackupStatsSummaryMessage", 3, 15000));  // ten seconds later
+    EXPECT_EQ(app_->model().stats.flags, 0x01);
+
+    const int asked = countOf(record(), "GetBackupStatsSummaryMessage");
+    ASSERT_TRUE(engine_->setReply("stats", AppWinTest::statsBody(0x04 | 0x40)));
+    ASSERT_TRUE(engine_->send("stats", AppWinTest::statsBody(0x04 | 0x40)));
+    ASSERT_TRUE(pumpUntil([&] { return !app_->pollingStatistics(); }, kWaitMs));
+    EXPECT_LE(countOf(record(), "GetBackupStatsSummaryMessage"), asked + 1);  // at most one already under way
+    EXPECT_TRUE(app_->model().loggedIn);
+    EXPECT_EQ(app_->model().stats.flags, 0x44);
+}
+
+TEST_F(VaultwickAppTest, EngineMessagesChangeTheModelAndPopupZeroShowsTheBalloon) {
+    connectAndSettle();
+    ASSERT_TRUE(app_->model().computers[1].online);
+
+    pushThenSync("disconnected", "42");
+    EXPECT_FALSE(app_->model().computers[1].online);
+    pushThenSync("connected", "42");
+    EXPECT_TRUE(app_->model().computers[1].online);
+    pushThenSync("disconnected", "999");  // not in the list: ignored
+    EXPECT_TRUE(app_->model().computers[1].online);
+    EXPECT_TRUE(app_->model().computers[0].online);
+
+    pushThenSync("alerts", "3");
+    EXPECT_EQ(app_->model().alertCount, 3);
+    pushThenSync("testrepeat", "");
+    pushThenSync("status", "false|true|Keeper");
+    EXPECT_FALSE(app_->model().loggedIn);
+    EXPECT_TRUE(app_->model().upgrading);
+    EXPECT_EQ(app_->model().applicationName, L"Keeper");
+
+    pushThenSync("popup", "1");
+    EXPECT_TRUE(balloons().empty());
+    pushThenSync("popup", "0");
+    auto shown = balloons();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title(), L"Keeper is still running");
+    EXPECT_EQ(shown[0].info(), L"Keeper will continue to work to keep your data backed up.");
+}
+
+TEST_F(VaultwickAppTest, TheIconComesBackWhenTheShellRestarts) {
+    startApp();
+    ASSERT_TRUE(shell_.present);
+    shell_.present = false;  // the shell forgot every icon
+    const std::size_t before = shell_.requests.size();
+    PostMessageW(app_->window(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    ASSERT_TRUE(pumpUntil([&] { return shell_.present; }, kWaitMs));
+    bool tipSet = false;
+    for (std::size_t i = before; i < shell_.requests.size(); ++i) {
+        const auto& r = shell_.requests[i];
+        if (r.message == NIM_MODIFY && (r.data.uFlags & NIF_TIP) && !r.tip().empty()) tipSet = true;
+    }
+    EXPECT_TRUE(tipSet);
+}
+
+TEST_F(VaultwickAppTest, ShowApplicationAndClicksStartTheMainProgram) {
+    startApp(L"C:\\Vault");
+    connectAndSettle();
+    app_->onMenuShowVaultwick();
+    ASSERT_EQ(launches_.size(), 1u);
+    EXPECT_EQ(launches_[0].program, L"C:\\Vault\\VaultwickDesktop");
+    EXPECT_EQ(launches_[0].arguments, L"\"dir=C:\\Vault\\\"");
+
+    // Clicks arrive as the icon's callback message on the hidden window.
+    const UINT callback = RegisterWindowMessageW(L"com.morvaine.tray.icon.message--104");
+    SendMessageW(app_->window(), callback, IDI_TRAY_GOOD, WM_LBUTTONDOWN);
+    EXPECT_EQ(launches_.size(), 1u);  // no alerts: a left click does nothing
+    pushThenSync("alerts", "3");
+    SendMessageW(app_->window(), callback, IDI_TRAY_GOOD, WM_LBUTTONDOWN);
+    EXPECT_EQ(launches_.size(), 2u);
+    pushThenSync("alerts", "0");
+    SendMessageW(app_->window(), callback, IDI_TRAY_GOOD, WM_LBUTTONDBLCLK);
+    ASSERT_EQ(launches_.size(), 3u);
+    EXPECT_EQ(launches_[2].program, L"C:\\Vault\\VaultwickDesktop");
+}
+
+TEST_F(VaultwickAppTest, AnApplicationNameThatIsAPathIsRefusedAndLogged) {
+    connectAndSettle();
+    pushThenSync("status", "true|false|..\\..\\Windows\\System32\\cmd");
+    app_->onMenuShowVaultwick();
+    EXPECT_TRUE(launches_.empty());
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            for (const auto& f : record()) {
+                if (f.body.rfind("SEVERE|SysTray| |VaultwickApp::onMenuShowVaultwick|Unable to", 0) == 0) return true;
+            }
+            return false;
+        },
+        kWaitMs));
+}
+
+TEST_F(VaultwickAppTest, ShowComputerByIdOrAddressAndFineLinesStayLocal) {
+    startApp(L"C:\\Vault");
+    connectAndSettle();
+    Messages::Computer byId;
+    byId.id = 42;
+    app_->onMenuComputer(&byId);
+    Messages::Computer byAddress;
+    byAddress.id = 0;
+    byAddress.address = L"10.0.0.7";
+    byAddress.port = 4242;
+    app_->onMenuComputer(&byAddress);
+    ASSERT_EQ(launches_.size(), 2u);
+    EXPECT_EQ(launches_[0].program, L"C:\\Vault\\Desktop");
+    EXPECT_EQ(launches_[0].arguments, L"computerId=42 dir=C:\\Vault\\");
+    EXPECT_EQ(launches_[1].arguments, L"computerFullAddress=10.0.0.7:4242 dir=C:\\Vault\\");
+
+    const std::string info = "INFO|SysTray| |VaultwickApp::onMenuComputer|MENU - Show computer...";
+    ASSERT_TRUE(pumpUntil([&] { return countOf(record(), "LogMessage", info) == 2; }, kWaitMs));
+    for (const auto& f : record()) EXPECT_EQ(f.body.find("Show computer command is"), std::string::npos) << f.body;
+}
+
+TEST_F(VaultwickAppTest, SleepSendsMinutesCancelSendsNothingAndWakeResumesWithoutTheDialog) {
+    connectAndSettle();
+    sleepAnswer_ = 48;  // "2 Days"
+    app_->onMenuPauseResume();
+    ASSERT_TRUE(pumpUntilRecorded("PauseSystemMessage", "2880"));
+
+    sleepAnswer_ = SleepChoice::kCancelled;
+    app_->onMenuPauseResume();
+    sleepAnswer_ = 0;  // the dialog could not be shown
+    app_->onMenuPauseResume();
+    EXPECT_EQ(dialogsShown_, 3);
+    auto shown = balloons();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].info(), L"Unable to pause backup engine, invalid dialog result.");
+    EXPECT_EQ(shown[0].title(), L"System Error");
+
+    ASSERT_TRUE(engine_->send("stats", AppWinTest::statsBody(4, 1900000000000LL)));
+    ASSERT_TRUE(pumpUntil([&] { return app_->model().stats.pausedUntil != 0; }, kWaitMs));
+    app_->onMenuPauseResume();
+    EXPECT_EQ(dialogsShown_, 3);
+    ASSERT_TRUE(pumpUntilCount("ResumeSystemMessage", 1));
+    EXPECT_EQ(countOf(record(), "PauseSystemMessage"), 1);
+}
+
+TEST_F(VaultwickAppTest, ExitTellsTheEngineFirstAndShutdownDoesNot) {
+    connectAndSettle();
+    ASSERT_TRUE(engine_->send("shutdown"));
+    bool quit = false;
+    pumpUntil([&] { return quit; }, kWaitMs, &quit);
+    EXPECT_TRUE(quit);
+    EXPECT_EQ(countOf(record(), "ExitingMessage"), 0);
+
+    app_->onMenuClose();
+    // The quit message is queued now; wait without pumping so it stays there.
+    ASSERT_TRUE(AppWinTest::waitUntil([&] { return countOf(record(), "ExitingMessage") == 1; }, kWaitMs));
+    auto lines = frameLines(record(), record().back().connection);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[lines.size() - 3], "LogMessage INFO|SysTray| |VaultwickApp::onMenuClose|MENU - Exit...");
+    EXPECT_EQ(lines.back(), "ExitingMessage");
+    quit = false;
+    pumpUntil([&] { return quit; }, kWaitMs, &quit);
+    EXPECT_TRUE(quit);
+}
+
+TEST_F(VaultwickAppTest, UserActivityIsReportedWhenInputStopsAndWhenItStarts) {
+    connectAndSettle();
+    clock_.tick = 500;
+    clock_.available = true;
+    ASSERT_TRUE(pumpUntilRecorded("UserActivityMessage", "500"));  // a whole tick without input
+    clock_.tick = 900;  // input again: active, and a tick later idle again
+    ASSERT_TRUE(pumpUntil([&] { return countOf(record(), "UserActivityMessage", "900") == 2; }, kWaitMs));
+    pumpFor(2500);  // the idle state holds: nothing more
+    EXPECT_EQ(countOf(record(), "UserActivityMessage"), 3);
+}
+
+}  // namespace
