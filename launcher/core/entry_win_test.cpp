@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -69,6 +70,9 @@ protected:
         ASSERT_TRUE(CopyFileW(backslashes(widen(VW_SERVICE_EXE)).c_str(), exe.c_str(), FALSE));
         installRuntime(backslashes(widen(VW_STANDIN_JVM)));
         record = folder + L"record.txt";
+        // Process ids repeat between Wine sessions, so a folder may hold an earlier run's files.
+        for (const wchar_t* name : {L"record.txt", L"out.txt", L"err.txt", L"VaultwickService.ini"})
+            DeleteFileW((folder + name).c_str());
     }
 
     void installRuntime(const std::wstring& dll) {
@@ -86,7 +90,8 @@ protected:
 
     std::string recordOption() { return "-Dstandin.record=" + narrow(record); }
 
-    Outcome run(const std::wstring& arguments = L"") {
+    // `interact`, when given, runs while the program does (to answer a dialog it shows).
+    Outcome run(const std::wstring& arguments = L"", const std::function<void(DWORD processId)>& interact = {}) {
         const std::wstring outPath = folder + L"stdout.txt";
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
         HANDLE out = CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
@@ -102,6 +107,7 @@ protected:
         result.exitCode = 12345;
         if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
                            &startup, &process)) {
+            if (interact) interact(process.dwProcessId);
             // A hang detector, not a speed check: a launcher that never ends fails here.
             if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 999);
             GetExitCodeProcess(process.hProcess, &result.exitCode);
@@ -115,6 +121,44 @@ protected:
 
     std::wstring folder, exe, record;
 };
+
+struct DialogSearch {
+    DWORD processId;
+    HWND found;
+};
+
+// The first dialog window of the process, waited for in bounded steps (null when none appeared).
+HWND waitForDialog(DWORD processId) {
+    for (int attempt = 0; attempt < 400; ++attempt) {
+        DialogSearch search{processId, nullptr};
+        EnumWindows(
+            [](HWND window, LPARAM parameter) -> BOOL {
+                auto* s = reinterpret_cast<DialogSearch*>(parameter);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                wchar_t cls[16] = {};
+                GetClassNameW(window, cls, 16);
+                if (owner != s->processId || std::wstring(cls) != L"#32770") return TRUE;
+                s->found = window;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+// WM_GETTEXT itself: GetWindowTextW does not read controls of another process. The dialog may still
+// be initialising, so wait (bounded) for a text to appear.
+std::wstring controlText(HWND control) {
+    wchar_t text[4096] = {};
+    for (int attempt = 0; attempt < 100 && !text[0]; ++attempt) {
+        SendMessageW(control, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
+        if (!text[0]) Sleep(20);
+    }
+    return text;
+}
 
 std::uint64_t expectedHalfOfPhysicalKb() {
     MEMORYSTATUS status{};
@@ -223,6 +267,32 @@ TEST_F(EntryTest, ClassWithoutMain) {
     EXPECT_EQ(r.exitCode, kFailure);
     EXPECT_THAT(linesOf(r.output, "Error: "), IsEmpty()) << "the VM's exception print explains it, not 216";
     EXPECT_THAT(r.output, HasSubstr("NoSuchMethodError"));
+}
+
+// With the failure check on, an exception from main is shown in the "Java Exception" dialog: Ignore
+// goes on as without the check, Stop ends the process at once with -1 (no clean-up runs).
+TEST_F(EntryTest, FailureCheckDialogIgnoreAndStop) {
+    writeIni("Failure Check=yes\r\n", "Main Class=vwtest.Throws\r\nVirtual Machine Parameters=" + recordOption() + "\r\n",
+             "a.jar");
+    for (const int button : {IDOK, IDCANCEL}) {
+        DeleteFileW(record.c_str());
+        std::wstring shown;
+        const Outcome r = run(L"", [&](DWORD processId) {
+            HWND dialog = waitForDialog(processId);
+            ASSERT_NE(dialog, nullptr) << "no dialog appeared";
+            shown = controlText(GetDlgItem(dialog, 208));
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        });
+        EXPECT_THAT(narrow(shown), HasSubstr("java.lang.IllegalStateException: thrown by main\r\n"));
+        const std::vector<std::string> destroyed = linesOf(slurp(record), "destroy ");
+        if (button == IDOK) {
+            EXPECT_EQ(r.exitCode, 0u) << "Ignore";
+            EXPECT_THAT(destroyed, ElementsAre("attached=0"));
+        } else {
+            EXPECT_EQ(r.exitCode, kFailure) << "Stop";
+            EXPECT_THAT(destroyed, IsEmpty());
+        }
+    }
 }
 
 }  // namespace

@@ -26,6 +26,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -149,6 +150,9 @@ jclass JNICALL findClass(JNIEnv*, const char* name) {
 jmethodID lookUp(jclass cls, const char* name, const char* sig, bool isStatic) {
     const std::string owner = object(cls)->className;
     if (hasMethod(owner, name, sig, isStatic)) return methodId(owner, name, sig);
+    // Every exception class inherits Throwable's methods.
+    if (!isStatic && object(cls)->isThrowable && hasMethod("java/lang/Throwable", name, sig, false))
+        return methodId(owner, name, sig);
     throwNew("java/lang/NoSuchMethodError", fromUtf8(name));
     return nullptr;
 }
@@ -225,27 +229,40 @@ void JNICALL callStaticVoidMethod(JNIEnv* e, jclass cls, jmethodID id, ...) {
     callStaticVoidMethodV(e, cls, id, args);
     va_end(args);
 }
-jint JNICALL callStaticIntMethod(JNIEnv*, jclass, jmethodID id, ...) {
+jint JNICALL callStaticIntMethodV(JNIEnv*, jclass, jmethodID id, va_list args) {
+    const Method& m = method(id);
+    return callStatic(m, firstArgument(m, args));
+}
+jint JNICALL callStaticIntMethod(JNIEnv* e, jclass cls, jmethodID id, ...) {
     va_list args;
     va_start(args, id);
-    const Method& m = method(id);
-    jint result = callStatic(m, firstArgument(m, args));
+    jint result = callStaticIntMethodV(e, cls, id, args);
     va_end(args);
     return result;
 }
 
-void JNICALL callVoidMethod(JNIEnv*, jobject target, jmethodID id, ...) {
-    va_list args;
-    va_start(args, id);
+void JNICALL callVoidMethodV(JNIEnv*, jobject target, jmethodID id, va_list args) {
     const Method& m = method(id);
     jobject argument = firstArgument(m, args);
-    va_end(args);
     if (m.name == "printStackTrace") writeStream(object(argument), stackTrace(object(target)));
 }
+void JNICALL callVoidMethod(JNIEnv* e, jobject target, jmethodID id, ...) {
+    va_list args;
+    va_start(args, id);
+    callVoidMethodV(e, target, id, args);
+    va_end(args);
+}
 
-jobject JNICALL callObjectMethod(JNIEnv*, jobject target, jmethodID id, ...) {
+jobject JNICALL callObjectMethodV(JNIEnv*, jobject target, jmethodID id, va_list) {
     if (method(id).name == "toString") return newString(decodeAnsi(object(target)->bytes));
     return nullptr;
+}
+jobject JNICALL callObjectMethod(JNIEnv* e, jobject target, jmethodID id, ...) {
+    va_list args;
+    va_start(args, id);
+    jobject result = callObjectMethodV(e, target, id, args);
+    va_end(args);
+    return result;
 }
 
 // ---- exceptions, strings, arrays -----------------------------------------------------------------
@@ -285,11 +302,36 @@ const jchar* JNICALL getStringChars(JNIEnv*, jstring s, jboolean* isCopy) {
     return reinterpret_cast<const jchar*>(object(s)->text.c_str());
 }
 void JNICALL releaseStringChars(JNIEnv*, jstring, const jchar*) {}
-jclass JNICALL getObjectClass(JNIEnv*, jobject o) { return classObject(object(o)->className); }
+jclass JNICALL getObjectClass(JNIEnv*, jobject o) {
+    jclass cls = classObject(object(o)->className);
+    object(cls)->isThrowable = object(o)->isThrowable;
+    return cls;
+}
 void JNICALL deleteLocalRef(JNIEnv*, jobject) {}
+
+// Every JNI function the stand-in does not implement lands here: the record names its slot in the
+// function table, and the process ends instead of jumping to address 0.
+[[noreturn]] void unimplemented(std::size_t slot) {
+    record("unimplemented JNI function slot " + std::to_string(slot));
+    std::fprintf(stderr, "stand-in jvm.dll: unimplemented JNI function slot %u\n", static_cast<unsigned>(slot));
+    std::fflush(stderr);
+    ExitProcess(3);
+}
+
+template <std::size_t Slot>
+void JNICALL trap() { unimplemented(Slot); }
+
+template <std::size_t... Slots>
+void fillTraps(void** table, std::size_t count, std::index_sequence<Slots...>) {
+    using Function = void(JNICALL*)();
+    const Function traps[] = {&trap<Slots>...};
+    for (std::size_t i = 0; i < count && i < sizeof...(Slots); ++i) table[i] = reinterpret_cast<void*>(traps[i]);
+}
 
 struct Tables {
     Tables() {
+        fillTraps(reinterpret_cast<void**>(&gFunctions), sizeof gFunctions / sizeof(void*),
+                  std::make_index_sequence<sizeof(JNINativeInterface_) / sizeof(void*)>());
         gStopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         gInvoke.DestroyJavaVM = destroyJavaVm;
         gInvoke.AttachCurrentThread = attachCurrentThread;
@@ -306,8 +348,11 @@ struct Tables {
         f.CallStaticVoidMethod = callStaticVoidMethod;
         f.CallStaticVoidMethodV = callStaticVoidMethodV;
         f.CallStaticIntMethod = callStaticIntMethod;
+        f.CallStaticIntMethodV = callStaticIntMethodV;
         f.CallVoidMethod = callVoidMethod;
+        f.CallVoidMethodV = callVoidMethodV;
         f.CallObjectMethod = callObjectMethod;
+        f.CallObjectMethodV = callObjectMethodV;
         f.ExceptionCheck = exceptionCheck;
         f.ExceptionOccurred = exceptionOccurred;
         f.ExceptionClear = exceptionClear;

@@ -100,6 +100,7 @@ void setPending(jobject exception) { tPending = exception; }
 void throwNew(const std::string& className, const std::wstring& message) {
     Object* e = make(className);
     e->text = message;
+    e->isThrowable = true;
     tPending = ref(e);
 }
 

@@ -17,6 +17,7 @@ struct Object {
     std::FILE* file = nullptr;       // FileOutputStream
     Object* target = nullptr;        // what a PrintStream writes into
     bool isClass = false;
+    bool isThrowable = false;        // an exception object, or its class
 };
 
 struct Method {
