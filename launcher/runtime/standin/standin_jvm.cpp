@@ -14,6 +14,7 @@
 //
 // Objects live until the process ends (DeleteLocalRef only forgets them): this is a test runtime.
 #include "jdk11_init_args.h"
+#include "process_age_win.h"
 #include "standin_objects.h"
 
 #include <windows.h>
@@ -53,15 +54,6 @@ std::uint64_t currentStackReservation() {
     for (char* p = base; VirtualQuery(p, &info, sizeof info) && info.AllocationBase == base; p += info.RegionSize)
         total += info.RegionSize;
     return total;
-}
-
-// Microseconds since this process was created, for the launcher-overhead benchmark.
-long long microsecondsSinceProcessStart() {
-    FILETIME created, exited, kernel, user, now;
-    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return -1;
-    GetSystemTimePreciseAsFileTime(&now);
-    auto ticks = [](const FILETIME& t) { return (static_cast<long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
-    return (ticks(now) - ticks(created)) / 10;
 }
 
 jint JNICALL createJavaVm(JavaVM** vm, void** penv, void* argsPointer) {
