@@ -173,10 +173,10 @@ protected:
     }
     // Everything pushed before has been handled once the tray asks for the statistics it is
     // told are moving; then they stop moving again.
-    void sync() {
+    void sync(int timeoutMs = kWaitMs) {
         const int asked = count("GetBackupStatsSummaryMessage");
         ASSERT_TRUE(engine_->send("stats", AppWinTest::statsBody(1)));
-        ASSERT_TRUE(waitCount("GetBackupStatsSummaryMessage", asked + 1));
+        ASSERT_TRUE(waitCount("GetBackupStatsSummaryMessage", asked + 1, timeoutMs));
         ASSERT_TRUE(engine_->send("stats", AppWinTest::statsBody(4)));
     }
 
@@ -267,8 +267,10 @@ TEST_F(TrayProgramTest, BadPeersAndRestartsLeaveTheTrayUpConnectedAndItsMemoryFl
         return waitCount("AlertRequestMessage", connections, 15000);
     };
     auto flood = [&] {
+        const DWORD start = GetTickCount();
         ASSERT_TRUE(engine_->flood(10000, "stats", AppWinTest::statsBody(4)));
-        sync();
+        sync(120000);
+        std::printf("10000 statistics frames handled in %lu ms\n", static_cast<unsigned long>(GetTickCount() - start));
     };
     auto restarts = [&](int times) {
         for (int i = 0; i < times; ++i) {
@@ -288,9 +290,10 @@ TEST_F(TrayProgramTest, BadPeersAndRestartsLeaveTheTrayUpConnectedAndItsMemoryFl
     ASSERT_TRUE(engine_->sendRaw(EngineRecord::fromHex("005f00000064").value() + "4|0|0"));
     ASSERT_TRUE(engine_->closeConnection());
     ASSERT_TRUE(reconnected());
-    // Lengths no frame can have: negative, and beyond the body limit. The tray drops the connection.
-    ASSERT_TRUE(engine_->sendRaw(EngineRecord::fromHex("005fffffffff").value()));
-    ASSERT_TRUE(reconnected());
+    // A negative length reads as an empty body (of a type the tray does not know here); a length
+    // beyond the body limit ends the connection.
+    ASSERT_TRUE(engine_->sendRaw(EngineRecord::fromHex("7777ffffffff").value()));
+    sync();
     ASSERT_TRUE(engine_->sendRaw(EngineRecord::fromHex("005f7fffffff").value()));
     ASSERT_TRUE(reconnected());
     restarts(20);

@@ -26,6 +26,9 @@ constexpr UINT kStatisticsPeriodMs = 10000;
 constexpr UINT kRefreshPeriodMs = 60000;
 constexpr UINT kActivityPeriodMs = 1000;
 constexpr std::size_t kPopupTextCapacity = 512;
+// Outside the range of the AppTimer counter and of the icon's animation ids.
+constexpr UINT_PTR kDisplayRefreshTimerId = 0x5652;
+constexpr UINT kDisplayRefreshDelayMs = 10;
 
 AppServices withDefaults(AppServices services) {
     if (!services.shell) services.shell = &KovToolkit::systemShellNotify();
@@ -106,6 +109,23 @@ void VaultwickApp::refreshIcon() {
     if (icon_) icon_->refresh();
 }
 
+void VaultwickApp::requestDisplayRefresh() {
+    if (displayRefreshPending_) return;
+    displayRefreshPending_ = SetTimer(window_, kDisplayRefreshTimerId, kDisplayRefreshDelayMs, nullptr) != 0;
+    if (!displayRefreshPending_) {
+        refreshMenu();
+        refreshIcon();
+    }
+}
+
+void VaultwickApp::flushDisplayRefresh() {
+    if (!displayRefreshPending_) return;
+    KillTimer(window_, kDisplayRefreshTimerId);
+    displayRefreshPending_ = false;
+    refreshMenu();
+    refreshIcon();
+}
+
 void VaultwickApp::startProgram(const std::wstring& program, const std::wstring& arguments) {
     services_.startProgram(program, arguments);
 }
@@ -123,6 +143,7 @@ bool VaultwickApp::onLeftButtonDoubleClick() {
 }
 
 bool VaultwickApp::onRightButtonDown() {
+    flushDisplayRefresh();
     menu_->show();
     return true;
 }
@@ -142,6 +163,8 @@ bool VaultwickApp::onWindowMessage(unsigned message, std::uintptr_t firstParamet
             refreshIcon();
         } else if (firstParameter == activityTimer_->eventId()) {
             checkActivity();
+        } else if (firstParameter == kDisplayRefreshTimerId) {
+            flushDisplayRefresh();
         } else {
             return false;
         }
@@ -207,15 +230,15 @@ void VaultwickApp::onConnectionCheckFailed(int count) {
 
 void VaultwickApp::onComputers(const Messages::ComputersMessage& message) {
     StatusUpdates::replaceComputers(model_, message.getComputers());
-    refreshMenu();
+    requestDisplayRefresh();
 }
 
 void VaultwickApp::onComputerConnected(std::int64_t computerId) {
-    if (StatusUpdates::setComputerOnline(model_, computerId, true)) refreshMenu();
+    if (StatusUpdates::setComputerOnline(model_, computerId, true)) requestDisplayRefresh();
 }
 
 void VaultwickApp::onComputerDisconnected(std::int64_t computerId) {
-    if (StatusUpdates::setComputerOnline(model_, computerId, false)) refreshMenu();
+    if (StatusUpdates::setComputerOnline(model_, computerId, false)) requestDisplayRefresh();
 }
 
 void VaultwickApp::onStatusTray(const Messages::StatusTrayMessage& message) {
@@ -230,15 +253,14 @@ void VaultwickApp::onBackupStatsSummary(const Messages::BackupStats& stats) {
     } else {
         statisticsTimer_->stop();
     }
-    refreshMenu();
-    refreshIcon();
+    requestDisplayRefresh();
 }
 
 void VaultwickApp::onTestRepeat() {}
 
 void VaultwickApp::onAlertCount(int count) {
     model_.alertCount = count;
-    refreshIcon();
+    requestDisplayRefresh();
 }
 
 void VaultwickApp::onShutdown() { PostQuitMessage(0); }

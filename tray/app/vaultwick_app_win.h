@@ -83,6 +83,10 @@ private:
     void send(const Messages::Message& message);
     void refreshMenu();
     void refreshIcon();
+    // Engine messages can come by the thousand; their menu and icon refresh waits until the queue
+    // has no posted messages left (timer messages come last), so a burst costs one refresh.
+    void requestDisplayRefresh();
+    void flushDisplayRefresh();
     void checkActivity();
     void startProgram(const std::wstring& program, const std::wstring& arguments);
 
@@ -103,5 +107,6 @@ private:
     std::wstring installDirectory_;
     std::int64_t startTime_ = 0;
     UINT taskbarCreatedMessage_;
+    bool displayRefreshPending_ = false;
     TrayLog::Sink previousSink_;
 };
