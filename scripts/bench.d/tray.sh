@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# The tray under Wine: CPU time and resident memory of VaultwickTray.exe over 60 s idle and
+# connected, and over 60 s while the engine pushes statistics every 100 ms, beside a trivial
+# hidden-window program as the floor; then resident memory before and after a burst of 10,000
+# statistics frames and 20 engine restarts. Prints figures; never fails on one.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+repo=$(pwd)
+build="$repo/build/bench-tray"
+state="$build/wine"
+session="$repo/scripts/wine-session.sh"
+work=$(mktemp -d)
+engine_pid="" program_pid=""
+seconds=${VW_TRAY_BENCH_SECONDS:-60}
+
+cleanup() {
+    exec 3>&- 2>/dev/null || true
+    [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
+    [ -n "$engine_pid" ] && kill "$engine_pid" 2>/dev/null || true
+    "$session" down "$state" >/dev/null 2>&1 || true
+    rm -rf "$work"
+}
+trap cleanup EXIT INT TERM
+
+cmake --preset win32 -B "$build" -DVW_PARTS="tray/messages;tray/ui;tray/resources;tray/app;engine" >/dev/null
+cmake --build "$build" -j2 --target VaultwickTray tray_idle_floor vw_engine_jar >/dev/null
+jar=$(sed -n 's/^VW_ENGINE_JAR:INTERNAL=//p' "$build/CMakeCache.txt")
+java=$(sed -n 's/^VW_JAVA:INTERNAL=//p' "$build/CMakeCache.txt")
+"$session" up "$state"
+export WINEPREFIX="$state/prefix" WINEDEBUG=-all
+DISPLAY=$(cat "$state/display")
+export DISPLAY
+ticks=$(getconf CLK_TCK)
+
+# The Linux process that runs a given .exe, among the descendants of the wine we started.
+exe_pid() {
+    for _ in $(seq 100); do
+        for p in $(pgrep -P "$1" 2>/dev/null) "$1"; do
+            if tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -q "$2"; then echo "$p"; return 0; fi
+        done
+        sleep 0.1
+    done
+    echo "$1"
+}
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+rss_kib() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status"; }
+# Runs "$@" for `seconds` while sampling: prints CPU % of one core and the resident size at the end.
+measure() {
+    local pid=$1 label=$2
+    local c0 c1
+    c0=$(cpu_ticks "$pid")
+    sleep "$seconds"
+    c1=$(cpu_ticks "$pid")
+    printf "  %-44s cpu %6.2f %% of one core   rss %6d KiB\n" "$label" \
+        "$(echo "($c1 - $c0) * 100 / $ticks / $seconds" | bc -l)" "$(rss_kib "$pid")"
+}
+
+echo "--- floor: a hidden window and a message loop under Wine ($seconds s)"
+wine "$build/tray/app/tray_idle_floor.exe" </dev/null >/dev/null 2>&1 &
+program_pid=$!
+floor=$(exe_pid "$program_pid" tray_idle_floor.exe)
+sleep 5
+measure "$floor" "floor, idle"
+kill "$program_pid" 2>/dev/null || true; kill "$floor" 2>/dev/null || true
+wait "$program_pid" 2>/dev/null || true
+program_pid=""
+
+"$java" -jar "$jar" --port 0 --control-port 0 --ports-file "$work/ports" --max-seconds 900 >"$work/engine.log" 2>&1 &
+engine_pid=$!
+for _ in $(seq 100); do [ -s "$work/ports" ] && break; sleep 0.1; done
+tray_port=$(sed -n 's/^tray=\([0-9]*\).*/\1/p' "$work/ports")
+control_port=$(sed -n 's/.*control=\([0-9]*\).*/\1/p' "$work/ports")
+exec 3<>"/dev/tcp/127.0.0.1/$control_port"
+cat <&3 >"$work/control.log" &
+control() { printf '%s\n' "$*" >&3; }
+
+wine "$repo/out/VaultwickTray.exe" -host 127.0.0.1 "$tray_port" </dev/null >/dev/null 2>&1 &
+program_pid=$!
+tray=$(exe_pid "$program_pid" VaultwickTray.exe)
+control "WAITTYPE alertrequest 1 30000"
+sleep 5
+echo "--- VaultwickTray.exe connected to the reference engine ($seconds s each)"
+measure "$tray" "tray, idle and connected"
+
+stats="1|120|0|0|2|0|42|0|2500000|734003200|1073741824|1200|1700000000000|0"
+control "SET stats $stats"
+( for _ in $(seq $((seconds * 10))); do control "SEND stats $stats"; sleep 0.1; done ) &
+pusher=$!
+measure "$tray" "tray, statistics pushed every 100 ms"
+wait "$pusher" 2>/dev/null || true
+control "SET stats 4|0|0|0|2|0|0|0|0|0|1073741824|1200|1700000000000|1700003600000"
+control "SEND stats 4|0|0|0|2|0|0|0|0|0|1073741824|1200|1700000000000|1700003600000"
+sleep 3
+
+echo "--- resident memory around 10,000 statistics frames and 20 engine restarts"
+before=$(rss_kib "$tray")
+control "FLOOD 10000 stats 4|0|0|0|2|0|0|0|0|0|1073741824|1200|1700000000000|1700003600000"
+sleep 8
+after_flood=$(rss_kib "$tray")
+for i in $(seq 20); do
+    control "GOAWAY"; control "COMEBACK"; control "WAITCONN $((i + 1)) 10000"
+    sleep 2
+done
+sleep 3
+after=$(rss_kib "$tray")
+conns=$(control "STATE"; sleep 1; grep -o 'conns=[0-9]*' "$work/control.log" | tail -1)
+printf "  rss before %d KiB, after the flood %d KiB, after 20 restarts %d KiB (growth %d KiB); %s\n" \
+    "$before" "$after_flood" "$after" $((after - before)) "$conns"
+control "SEND shutdown"
+for _ in $(seq 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
+program_pid=""
