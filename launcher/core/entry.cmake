@@ -2,11 +2,19 @@
 # and the VaultwickService.exe deliverable (64-bit console, static, nine-language resources).
 add_library(vw_launcher_entry STATIC
     ${CMAKE_CURRENT_LIST_DIR}/command_line.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/process_environment.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/process_environment.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/instance_block.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/java_stop_gate.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/service_status.cpp)
 target_include_directories(vw_launcher_entry PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 
 vw_add_test(launcher_entry_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/command_line_test.cpp
             LIBS vw_launcher_entry TIMEOUT 60)
+# The hand-over block, the service status values and the ordering of stop against main.
+vw_add_test(launcher_instance_service_test
+            SOURCES ${CMAKE_CURRENT_LIST_DIR}/instance_block_test.cpp ${CMAKE_CURRENT_LIST_DIR}/service_status_test.cpp
+                    ${CMAKE_CURRENT_LIST_DIR}/java_stop_gate_test.cpp
+            LIBS vw_launcher_entry TIMEOUT 120)
 
 if(WIN32)
     add_library(vw_launcher_core STATIC

@@ -31,6 +31,7 @@ list(TRANSFORM vw_host_platform PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
 add_library(vw_launcher_host STATIC
     ${CMAKE_CURRENT_LIST_DIR}/java_strings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/java_invoke.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/java_attached_calls.cpp
     ${CMAKE_CURRENT_LIST_DIR}/vm_host.cpp
     ${vw_host_platform})
 target_include_directories(vw_launcher_host PUBLIC ${CMAKE_CURRENT_LIST_DIR})

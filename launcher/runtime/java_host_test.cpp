@@ -114,7 +114,10 @@ TEST_F(JavaHostTest, StringArraysKeepOrderAndLength) {
 TEST_F(JavaHostTest, MainGetsItsArgumentsInOrderAndTheStreamsGoToTheFiles) {
     int readyCalls = 0;
     JavaMain program{L"vwtest/Echo", {L"-nosplash", L"two words", L"\u00e9t\u00e9"}};
-    program.onReady = [&] { ++readyCalls; };
+    program.onReady = [&] {
+        ++readyCalls;
+        return true;
+    };
     EXPECT_TRUE(callMain(gEnv, program, *gErrors));
     flushJava();
     EXPECT_EQ(readyCalls, 1);
@@ -125,6 +128,15 @@ TEST_F(JavaHostTest, MainGetsItsArgumentsInOrderAndTheStreamsGoToTheFiles) {
     EXPECT_TRUE(callMain(gEnv, JavaMain{L"vwtest/Echo", {}}, *gErrors));
     flushJava();
     EXPECT_EQ(slurp(errPath), "err:3\nerr:0\n") << "no arguments: an empty array";
+}
+
+TEST_F(JavaHostTest, ReadyHookCanKeepMainFromRunning) {
+    JavaMain program{L"vwtest/Echo", {L"never printed"}};
+    program.onReady = [] { return false; };
+    EXPECT_TRUE(callMain(gEnv, program, *gErrors)) << "a stop before main is a clean end, not a failure";
+    flushJava();
+    EXPECT_EQ(slurp(outPath), "");
+    EXPECT_THAT(gErrors->lines, IsEmpty());
 }
 
 TEST_F(JavaHostTest, RedirectionIntoAMissingFolderKeepsTheStream) {
@@ -138,7 +150,10 @@ TEST_F(JavaHostTest, RedirectionIntoAMissingFolderKeepsTheStream) {
 TEST_F(JavaHostTest, MissingMainClassDescribesTheExceptionThenReports215) {
     bool ready = false;
     JavaMain program{L"vwtest/Missing", {}};
-    program.onReady = [&] { ready = true; };
+    program.onReady = [&] {
+        ready = true;
+        return true;
+    };
     EXPECT_FALSE(callMain(gEnv, program, *gErrors));
     flushJava();
     EXPECT_FALSE(ready);

@@ -81,7 +81,7 @@ bool callMain(JNIEnv* env, const JavaMain& program, ErrorLines& errors) {
         describePending(env);
         return false;
     }
-    if (program.onReady) program.onReady();
+    if (program.onReady && !program.onReady()) return true;
 
     env->CallStaticVoidMethod(mainClass.get(), main, arguments.get());
 

@@ -15,8 +15,9 @@ struct JavaMain {
     std::vector<std::wstring> arguments;  // handed to main in this order
     std::wstring outputFile;              // empty: System.out untouched
     std::wstring errorFile;               // empty: System.err untouched
-    // Called just before main runs (the single-instance ready event); may be empty.
-    std::function<void()> onReady;
+    // Called just before main runs (the single-instance ready event); may be empty. False keeps
+    // main from being called (a service stop came first), which still counts as a clean run.
+    std::function<bool()> onReady;
     // With the failure check on: the stack trace of an exception main let escape; may be empty.
     std::function<void(const std::wstring& stackTrace)> onUncaughtException;
 };
@@ -27,7 +28,7 @@ enum class JavaStream { Out, Err };
 // Returns false when the stream stayed as it was.
 bool redirectStream(JNIEnv* env, JavaStream stream, const std::wstring& path);
 
-// Finds the class and its main, builds the arguments, calls main; false when main was not called.
+// Finds the class and its main, builds the arguments, calls main; false when main could not be called.
 // Does not detach: the caller owns the thread's attachment.
 bool callMain(JNIEnv* env, const JavaMain& program, ErrorLines& errors);
 

@@ -1,0 +1,37 @@
+#include "service_status.h"
+
+namespace ServiceStatus {
+
+bool isStopRequest(std::uint32_t control) { return control == kControlStop || control == kControlShutdown; }
+
+void setRunning(ServiceStatusValues& status) {
+    status = ServiceStatusValues{};
+    status.serviceType = kOwnProcess;
+    status.currentState = kRunning;
+    status.controlsAccepted = kAcceptStopAndShutdown;
+}
+
+void setStopPending(ServiceStatusValues& status) {
+    const bool alreadyPending = status.currentState == kStopPending;
+    status.win32ExitCode = 0;
+    status.checkPoint = alreadyPending ? status.checkPoint + 1 : 0;
+    status.currentState = kStopPending;
+    status.waitHint = kStopWaitHintMs;
+}
+
+bool advanceStopProgress(ServiceStatusValues& status) {
+    if (status.currentState != kStopPending) return false;
+    ++status.checkPoint;
+    status.waitHint = kStopWaitHintMs;
+    return true;
+}
+
+void setStopped(ServiceStatusValues& status, bool runSucceeded) {
+    status.currentState = kStopped;
+    status.checkPoint = 0;
+    status.waitHint = 0;
+    status.win32ExitCode = runSucceeded ? 0 : kServiceSpecificError;
+    status.serviceSpecificExitCode = runSucceeded ? 0 : 1;
+}
+
+}  // namespace ServiceStatus

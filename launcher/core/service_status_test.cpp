@@ -1,0 +1,60 @@
+#include "service_status.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace ServiceStatus;
+
+TEST(ServiceStatus, RunningAcceptsStopAndShutdownOnly) {
+    ServiceStatusValues s;
+    s.win32ExitCode = 7;
+    s.checkPoint = 9;
+    setRunning(s);
+    EXPECT_EQ(s.serviceType, 16u);
+    EXPECT_EQ(s.currentState, 4u);
+    EXPECT_EQ(s.controlsAccepted, 5u);
+    EXPECT_EQ(s.win32ExitCode + s.serviceSpecificExitCode + s.checkPoint + s.waitHint, 0u);
+    EXPECT_TRUE(isStopRequest(1));
+    EXPECT_TRUE(isStopRequest(5));
+    EXPECT_FALSE(isStopRequest(4)) << "interrogate only re-reports";
+}
+
+TEST(ServiceStatus, StopPendingPromisesProgressAndKeepsIt) {
+    ServiceStatusValues s;
+    setRunning(s);
+    EXPECT_FALSE(advanceStopProgress(s)) << "no progress reports while running";
+    EXPECT_EQ(s.checkPoint, 0u);
+
+    setStopPending(s);
+    EXPECT_EQ(s.currentState, 3u);
+    EXPECT_EQ(s.waitHint, 3000u);
+    EXPECT_EQ(s.checkPoint, 0u);
+    EXPECT_EQ(s.controlsAccepted, 5u);
+    ASSERT_TRUE(advanceStopProgress(s));
+    ASSERT_TRUE(advanceStopProgress(s));
+    EXPECT_EQ(s.checkPoint, 2u);
+    setStopPending(s);  // a second stop request must not send the check point back
+    EXPECT_EQ(s.checkPoint, 3u);
+    EXPECT_EQ(s.waitHint, 3000u);
+}
+
+TEST(ServiceStatus, StoppedTellsAFailedRunFromACleanOne) {
+    ServiceStatusValues s;
+    setRunning(s);
+    setStopPending(s);
+    advanceStopProgress(s);
+    setStopped(s, true);
+    EXPECT_EQ(s.currentState, 1u);
+    EXPECT_EQ(s.win32ExitCode, 0u);
+    EXPECT_EQ(s.serviceSpecificExitCode, 0u);
+    EXPECT_EQ(s.checkPoint + s.waitHint, 0u);
+    EXPECT_FALSE(advanceStopProgress(s));
+
+    setRunning(s);
+    setStopped(s, false);
+    EXPECT_EQ(s.win32ExitCode, 1066u);
+    EXPECT_EQ(s.serviceSpecificExitCode, 1u);
+}
+
+}  // namespace

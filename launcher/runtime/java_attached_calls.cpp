@@ -1,0 +1,77 @@
+#include "java_attached_calls.h"
+
+#include "ansi_text.h"
+#include "java_strings.h"
+#include "jni_local_ref.h"
+
+namespace {
+
+// The calling thread attached for one scope; detached whatever happens in between.
+class AttachedThread {
+public:
+    explicit AttachedThread(JavaVM* vm) : vm_(vm) {
+        if (vm_ && vm_->AttachCurrentThread(reinterpret_cast<void**>(&env_), nullptr) != JNI_OK) env_ = nullptr;
+    }
+    AttachedThread(const AttachedThread&) = delete;
+    AttachedThread& operator=(const AttachedThread&) = delete;
+    ~AttachedThread() {
+        if (env_) vm_->DetachCurrentThread();
+    }
+    JNIEnv* env() const { return env_; }
+
+private:
+    JavaVM* vm_;
+    JNIEnv* env_ = nullptr;
+};
+
+void describePending(JNIEnv* env) {
+    if (env->ExceptionOccurred()) env->ExceptionDescribe();
+}
+
+}  // namespace
+
+bool callJavaStop(JavaVM* vm, const std::wstring& mainClass) {
+    AttachedThread thread(vm);
+    JNIEnv* env = thread.env();
+    if (!env) return false;
+    {
+        LocalRef<jclass> cls(env, env->FindClass(toAnsi(mainClass).c_str()));
+        jmethodID stop = cls ? env->GetStaticMethodID(cls.get(), "stop", "()V") : nullptr;
+        if (stop) env->CallStaticVoidMethodA(cls.get(), stop, nullptr);
+        describePending(env);
+    }
+    return true;
+}
+
+void callSecondaryMain(JavaVM* vm, const std::wstring& mainClass, const std::vector<std::wstring>& arguments,
+                       const std::function<void(int result)>& reply) {
+    AttachedThread thread(vm);
+    JNIEnv* env = thread.env();
+    if (!env) return;
+    {
+        LocalRef<jclass> cls(env, env->FindClass(toAnsi(mainClass).c_str()));
+        jmethodID method = nullptr;
+        bool returnsInt = false;
+        if (cls) {
+            method = env->GetStaticMethodID(cls.get(), "secondaryMain", "([Ljava/lang/String;)V");
+            if (!method) {
+                env->ExceptionClear();
+                method = env->GetStaticMethodID(cls.get(), "secondaryMain", "([Ljava/lang/String;)I");
+                returnsInt = method != nullptr;
+            }
+        }
+        LocalRef<jobjectArray> array(env, method ? toJavaStringArray(env, arguments) : nullptr);
+        if (array) {
+            jvalue argument;
+            argument.l = array.get();
+            if (returnsInt) {
+                const jint result = env->CallStaticIntMethodA(cls.get(), method, &argument);
+                reply(static_cast<int>(result));
+            } else {
+                reply(0);
+                env->CallStaticVoidMethodA(cls.get(), method, &argument);
+            }
+        }
+        describePending(env);
+    }
+}
