@@ -98,7 +98,7 @@ control "FLOOD 10000 stats 4|0|0|0|2|0|0|0|0|0|1073741824|1200|1700000000000|170
 sleep 8
 after_flood=$(rss_kib "$tray")
 for i in $(seq 20); do
-    control "GOAWAY"; control "COMEBACK"; control "WAITCONN $((i + 1)) 10000"
+    control "GOAWAY"; control "COMEBACK"
     sleep 2
 done
 sleep 3
