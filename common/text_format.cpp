@@ -7,7 +7,7 @@
 namespace TextFormat {
 namespace {
 
-struct Spec {
+struct Conversion {
     bool leftAlign = false;
     bool zeroPad = false;
     std::size_t width = 0;
@@ -18,19 +18,19 @@ struct Spec {
 bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
 // Parses the part of a conversion after '%'; returns the position after it, or npos when malformed.
-std::size_t parseSpec(std::wstring_view p, std::size_t i, Spec& spec) {
+std::size_t parseConversion(std::wstring_view p, std::size_t i, Conversion& conv) {
     for (; i < p.size() && (p[i] == L'-' || p[i] == L'0'); ++i) {
-        (p[i] == L'-' ? spec.leftAlign : spec.zeroPad) = true;
+        (p[i] == L'-' ? conv.leftAlign : conv.zeroPad) = true;
     }
     for (; i < p.size() && isDigit(p[i]); ++i) {
-        spec.width = spec.width * 10 + static_cast<std::size_t>(p[i] - L'0');
-        if (spec.width > 4096) return std::wstring_view::npos;
+        conv.width = conv.width * 10 + static_cast<std::size_t>(p[i] - L'0');
+        if (conv.width > 4096) return std::wstring_view::npos;
     }
     if (i < p.size() && p[i] == L'.') {
-        spec.precision = 0;
+        conv.precision = 0;
         for (++i; i < p.size() && isDigit(p[i]); ++i) {
-            spec.precision = spec.precision * 10 + (p[i] - L'0');
-            if (spec.precision > 64) return std::wstring_view::npos;
+            conv.precision = conv.precision * 10 + (p[i] - L'0');
+            if (conv.precision > 64) return std::wstring_view::npos;
         }
     }
     if (p.substr(i, 3) == L"I64") {
@@ -39,7 +39,7 @@ std::size_t parseSpec(std::wstring_view p, std::size_t i, Spec& spec) {
         while (i < p.size() && (p[i] == L'l' || p[i] == L'h')) ++i;
     }
     if (i >= p.size()) return std::wstring_view::npos;
-    spec.conversion = p[i];
+    conv.conversion = p[i];
     return i + 1;
 }
 
@@ -64,32 +64,32 @@ std::wstring realText(double v, int precision) {
 }
 
 // Pads `body` (after an optional sign) to the width of the conversion.
-void appendPadded(std::wstring& out, const Spec& spec, std::wstring_view sign, std::wstring_view body,
+void appendPadded(std::wstring& out, const Conversion& conv, std::wstring_view sign, std::wstring_view body,
                   bool numeric) {
     std::size_t len = sign.size() + body.size();
-    std::size_t pad = spec.width > len ? spec.width - len : 0;
-    if (spec.leftAlign) {
+    std::size_t pad = conv.width > len ? conv.width - len : 0;
+    if (conv.leftAlign) {
         out.append(sign).append(body).append(pad, L' ');
-    } else if (spec.zeroPad && numeric) {
+    } else if (conv.zeroPad && numeric) {
         out.append(sign).append(pad, L'0').append(body);
     } else {
         out.append(pad, L' ').append(sign).append(body);
     }
 }
 
-bool convert(std::wstring& out, const Spec& spec, const Arg& arg) {
-    switch (spec.conversion) {
+bool convert(std::wstring& out, const Conversion& conv, const Arg& arg) {
+    switch (conv.conversion) {
     case L's': {
         if (arg.kind() != Arg::Kind::Text) return false;
         std::wstring_view t = arg.text();
-        if (spec.precision >= 0 && t.size() > static_cast<std::size_t>(spec.precision)) t = t.substr(0, spec.precision);
-        appendPadded(out, spec, L"", t, false);
+        if (conv.precision >= 0 && t.size() > static_cast<std::size_t>(conv.precision)) t = t.substr(0, conv.precision);
+        appendPadded(out, conv, L"", t, false);
         return true;
     }
     case L'c': {
         if (arg.kind() != Arg::Kind::Integer) return false;
         wchar_t c = static_cast<wchar_t>(arg.integer());
-        appendPadded(out, spec, L"", std::wstring_view(&c, 1), false);
+        appendPadded(out, conv, L"", std::wstring_view(&c, 1), false);
         return true;
     }
     case L'd':
@@ -97,7 +97,7 @@ bool convert(std::wstring& out, const Spec& spec, const Arg& arg) {
         if (arg.kind() != Arg::Kind::Integer) return false;
         long long v = arg.integer();
         unsigned long long magnitude = v < 0 ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
-        appendPadded(out, spec, v < 0 ? L"-" : L"", digitsOf(magnitude, 10, false), true);
+        appendPadded(out, conv, v < 0 ? L"-" : L"", digitsOf(magnitude, 10, false), true);
         return true;
     }
     case L'u':
@@ -105,8 +105,8 @@ bool convert(std::wstring& out, const Spec& spec, const Arg& arg) {
     case L'X': {
         if (arg.kind() != Arg::Kind::Integer) return false;
         auto v = static_cast<unsigned long long>(arg.integer());
-        unsigned base = spec.conversion == L'u' ? 10 : 16;
-        appendPadded(out, spec, L"", digitsOf(v, base, spec.conversion == L'X'), true);
+        unsigned base = conv.conversion == L'u' ? 10 : 16;
+        appendPadded(out, conv, L"", digitsOf(v, base, conv.conversion == L'X'), true);
         return true;
     }
     case L'f': {
@@ -114,7 +114,7 @@ bool convert(std::wstring& out, const Spec& spec, const Arg& arg) {
         if (arg.kind() == Arg::Kind::Real) v = arg.real();
         else if (arg.kind() == Arg::Kind::Integer) v = static_cast<double>(arg.integer());
         else return false;
-        std::wstring t = realText(v, spec.precision);
+        std::wstring t = realText(v, conv.precision);
         if (t.empty()) return false;
         std::wstring_view body = t;
         std::wstring_view sign;
@@ -122,7 +122,7 @@ bool convert(std::wstring& out, const Spec& spec, const Arg& arg) {
             sign = body.substr(0, 1);
             body.remove_prefix(1);
         }
-        appendPadded(out, spec, sign, body, true);
+        appendPadded(out, conv, sign, body, true);
         return true;
     }
     default:
@@ -144,10 +144,10 @@ bool fill(std::wstring& out, std::wstring_view pattern, std::initializer_list<Ar
             i += 2;
             continue;
         }
-        Spec spec;
-        std::size_t after = parseSpec(pattern, i + 1, spec);
+        Conversion conv;
+        std::size_t after = parseConversion(pattern, i + 1, conv);
         if (after == std::wstring_view::npos || next == args.end()) return false;
-        if (!convert(out, spec, *next++)) return false;
+        if (!convert(out, conv, *next++)) return false;
         i = after;
     }
     return true;

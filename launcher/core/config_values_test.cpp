@@ -5,7 +5,7 @@
 using namespace ConfigValues;
 
 namespace {
-VersionSpec spec(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d, std::uint32_t count) {
+VersionSpec version(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d, std::uint32_t count) {
     VersionSpec v;
     v.parts = {a, b, c, d};
     v.count = count;
@@ -14,32 +14,32 @@ VersionSpec spec(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_
 }  // namespace
 
 TEST(VersionText, PartsFillAndCount) {
-    EXPECT_EQ(parseVersionLimit(L"1.6", kMinimumFill), spec(1, 6, 0, 0, 2));
-    EXPECT_EQ(parseVersionLimit(L"1.6", kMaximumFill), spec(1, 6, 65535, 65535, 2));
-    EXPECT_EQ(parseVersion(L"1.6.0_20", 0), spec(1, 6, 0, 20, 4));
-    EXPECT_EQ(parseVersion(L"1.2.3.4.5", 0), spec(1, 2, 3, 4, 5));
-    EXPECT_EQ(parseVersion(L"1.2.3.4-beta", 0), spec(1, 2, 3, 4, 4));  // no digit after the fourth part
-    EXPECT_EQ(parseVersion(L"jre1.5", 0), spec(1, 5, 0, 0, 2));        // parsing starts at the first digit
-    EXPECT_EQ(parseVersion(L" 7 ", kMaximumFill), spec(7, 65535, 65535, 65535, 1));
+    EXPECT_EQ(parseVersionLimit(L"1.6", kMinimumFill), version(1, 6, 0, 0, 2));
+    EXPECT_EQ(parseVersionLimit(L"1.6", kMaximumFill), version(1, 6, 65535, 65535, 2));
+    EXPECT_EQ(parseVersion(L"1.6.0_20", 0), version(1, 6, 0, 20, 4));
+    EXPECT_EQ(parseVersion(L"1.2.3.4.5", 0), version(1, 2, 3, 4, 5));
+    EXPECT_EQ(parseVersion(L"1.2.3.4-beta", 0), version(1, 2, 3, 4, 4));  // no digit after the fourth part
+    EXPECT_EQ(parseVersion(L"jre1.5", 0), version(1, 5, 0, 0, 2));        // parsing starts at the first digit
+    EXPECT_EQ(parseVersion(L" 7 ", kMaximumFill), version(7, 65535, 65535, 65535, 1));
 }
 
 TEST(VersionText, KeywordAnyOnlyExactAndOnlyForLimits) {
-    EXPECT_EQ(parseVersionLimit(L"any", kMinimumFill), spec(0, 0, 0, 0, 4));
-    EXPECT_EQ(parseVersionLimit(L"any", kMaximumFill), spec(65535, 65535, 65535, 65535, 4));
-    EXPECT_EQ(parseVersionLimit(L"Any", kMaximumFill), spec(0, 0, 0, 0, 0));
-    EXPECT_EQ(parseVersion(L"any", kMaximumFill), spec(0, 0, 0, 0, 0));
+    EXPECT_EQ(parseVersionLimit(L"any", kMinimumFill), version(0, 0, 0, 0, 4));
+    EXPECT_EQ(parseVersionLimit(L"any", kMaximumFill), version(65535, 65535, 65535, 65535, 4));
+    EXPECT_EQ(parseVersionLimit(L"Any", kMaximumFill), version(0, 0, 0, 0, 0));
+    EXPECT_EQ(parseVersion(L"any", kMaximumFill), version(0, 0, 0, 0, 0));
 }
 
 TEST(VersionText, NotGivenMeansAllZero) {
-    EXPECT_EQ(parseVersionLimit(L"", kMaximumFill), spec(0, 0, 0, 0, 0));
-    EXPECT_EQ(parseVersionLimit(L"jre", kMaximumFill), spec(0, 0, 0, 0, 0));
-    EXPECT_EQ(parseVersion(L"2147483648", kMaximumFill), spec(0, 0, 0, 0, 0));
-    EXPECT_EQ(parseVersion(L"1.99999999999", 0), spec(0, 0, 0, 0, 0));
+    EXPECT_EQ(parseVersionLimit(L"", kMaximumFill), version(0, 0, 0, 0, 0));
+    EXPECT_EQ(parseVersionLimit(L"jre", kMaximumFill), version(0, 0, 0, 0, 0));
+    EXPECT_EQ(parseVersion(L"2147483648", kMaximumFill), version(0, 0, 0, 0, 0));
+    EXPECT_EQ(parseVersion(L"1.99999999999", 0), version(0, 0, 0, 0, 0));
     // A part must stay a positive signed 32-bit number, since versions compare as signed.
-    EXPECT_EQ(parseVersion(L"2147483647", 0), spec(2147483647u, 0, 0, 0, 1));
-    EXPECT_EQ(parseVersion(L"1.2147483649", 0), spec(0, 0, 0, 0, 0));
+    EXPECT_EQ(parseVersion(L"2147483647", 0), version(2147483647u, 0, 0, 0, 1));
+    EXPECT_EQ(parseVersion(L"1.2147483649", 0), version(0, 0, 0, 0, 0));
     // Digits after the fourth part are never read, so they cannot overflow.
-    EXPECT_EQ(parseVersion(L"1.2.3.4.99999999999999", 0), spec(1, 2, 3, 4, 5));
+    EXPECT_EQ(parseVersion(L"1.2.3.4.99999999999999", 0), version(1, 2, 3, 4, 5));
 }
 
 TEST(ListText, CutAtSemicolons) {
