@@ -19,6 +19,8 @@ vw_add_test(launcher_instance_service_test
 if(WIN32)
     add_library(vw_launcher_core STATIC
         ${CMAKE_CURRENT_LIST_DIR}/launcher_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/single_instance_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/service_record_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/service_dispatch_win.cpp)
     target_link_libraries(vw_launcher_core PUBLIC vw_launcher_entry vw_launcher_host vw_launcher_config
                           vw_launcher_discovery vw_launcher_ui)
@@ -30,11 +32,17 @@ if(WIN32)
 
     # End to end under Wine: a copy of the exe in a temporary folder, a real INI beside it, and the
     # stand-in jvm.dll as the runtime (paths handed over as Wine sees them, on drive Z:).
-    vw_add_test(launcher_entry_win_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/entry_win_test.cpp
-                LIBS vw_launcher_entry TIMEOUT 300)
-    add_dependencies(launcher_entry_win_test VaultwickService vw_standin_jvm_full vw_standin_jvm_nodefaults)
-    target_compile_definitions(launcher_entry_win_test PRIVATE
-        VW_SERVICE_EXE="Z:$<TARGET_FILE:VaultwickService>"
-        VW_STANDIN_JVM="Z:$<TARGET_FILE:vw_standin_jvm_full>"
-        VW_STANDIN_JVM_NODEFAULTS="Z:$<TARGET_FILE:vw_standin_jvm_nodefaults>")
+    # Single instance: several copies of the exe at once, talking through named objects and thread
+    # messages. Service mode: installed, started, interrogated and stopped through Wine's service manager.
+    foreach(test IN ITEMS entry single_instance service)
+        vw_add_test(launcher_${test}_win_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/${test}_win_test.cpp
+                    LIBS vw_launcher_entry vw_common TIMEOUT 240)
+        target_include_directories(launcher_${test}_win_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/testing)
+        add_dependencies(launcher_${test}_win_test VaultwickService vw_standin_jvm_full vw_standin_jvm_nodefaults)
+        target_compile_definitions(launcher_${test}_win_test PRIVATE
+            VW_SERVICE_EXE="Z:$<TARGET_FILE:VaultwickService>"
+            VW_STANDIN_JVM="Z:$<TARGET_FILE:vw_standin_jvm_full>"
+            VW_STANDIN_JVM_NODEFAULTS="Z:$<TARGET_FILE:vw_standin_jvm_nodefaults>")
+    endforeach()
+    target_link_libraries(launcher_service_win_test PRIVATE advapi32)
 endif()

@@ -1,7 +1,6 @@
-// VaultwickService.exe end to end under Wine: a copy of the program in a fresh folder with an INI file
-// beside it and the stand-in jvm.dll as "JRE Path", run as a child process with its standard output
-// in a file. The stand-in records what the VM was handed.
+// VaultwickService.exe end to end under Wine, in a sandbox folder with the stand-in runtime.
 #include "command_line.h"
+#include "launcher_sandbox_win.h"
 
 #include <windows.h>
 
@@ -20,106 +19,12 @@ using ::testing::IsEmpty;
 
 namespace {
 
-constexpr DWORD kFailure = 0xFFFFFFFFu;  // -1 as the system reports it
+using namespace LauncherTesting;
 
-std::wstring widen(const char* s) { return std::wstring(s, s + strlen(s)); }
-
-std::wstring backslashes(std::wstring path) {
-    for (wchar_t& c : path)
-        if (c == L'/') c = L'\\';
-    return path;
-}
-
-std::string narrow(const std::wstring& s) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n > 0 ? n - 1 : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-std::string slurp(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
-std::vector<std::string> linesOf(const std::string& text, const std::string& prefix) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        if (line.rfind(prefix, 0) == 0) lines.push_back(line.substr(prefix.size()));
-    return lines;
-}
-
-struct Outcome {
-    DWORD exitCode = 0;
-    std::string output;  // standard output
-};
-
-class EntryTest : public ::testing::Test {
+class EntryTest : public ::testing::Test, protected Sandbox {
 protected:
-    void SetUp() override {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        static int counter = 0;
-        folder = std::wstring(temp) + L"vw-entry-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(++counter) + L"\\";
-        CreateDirectoryW(folder.c_str(), nullptr);
-        exe = folder + L"VaultwickService.exe";
-        ASSERT_TRUE(CopyFileW(backslashes(widen(VW_SERVICE_EXE)).c_str(), exe.c_str(), FALSE));
-        installRuntime(backslashes(widen(VW_STANDIN_JVM)));
-        record = folder + L"record.txt";
-        // Process ids repeat between Wine sessions, so a folder may hold an earlier run's files.
-        for (const wchar_t* name : {L"record.txt", L"out.txt", L"err.txt", L"VaultwickService.ini"})
-            DeleteFileW((folder + name).c_str());
-    }
-
-    void installRuntime(const std::wstring& dll) {
-        for (const wchar_t* sub : {L"jre", L"jre\\bin", L"jre\\bin\\server"})
-            CreateDirectoryW((folder + sub).c_str(), nullptr);
-        ASSERT_TRUE(CopyFileW(dll.c_str(), (folder + L"jre\\bin\\server\\jvm.dll").c_str(), FALSE));
-    }
-
-    // Application keys first, then the runtime section with "JRE Path" and any extra keys.
-    void writeIni(const std::string& application, const std::string& runtime, const std::string& classPath) {
-        std::ofstream ini((folder + L"VaultwickService.ini").c_str(), std::ios::binary);
-        ini << "[Application]\r\n" << application << "[Java Runtime Environment]\r\nJRE Path=" << narrow(folder)
-            << "jre\r\n" << runtime << "[Class Path]\r\nClass Path=" << classPath << "\r\n";
-    }
-
-    std::string recordOption() { return "-Dstandin.record=" + narrow(record); }
-
-    // `interact`, when given, runs while the program does (to answer a dialog it shows).
-    Outcome run(const std::wstring& arguments = L"", const std::function<void(DWORD processId)>& interact = {}) {
-        const std::wstring outPath = folder + L"stdout.txt";
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE out = CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = out;
-        startup.hStdError = out;
-        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
-        PROCESS_INFORMATION process{};
-        Outcome result;
-        result.exitCode = 12345;
-        if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
-                           &startup, &process)) {
-            if (interact) interact(process.dwProcessId);
-            // A hang detector, not a speed check: a launcher that never ends fails here.
-            if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 999);
-            GetExitCodeProcess(process.hProcess, &result.exitCode);
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
-        }
-        CloseHandle(out);
-        result.output = slurp(outPath);
-        return result;
-    }
-
-    std::wstring folder, exe, record;
+    EntryTest() : Sandbox(L"entry") {}
+    void SetUp() override { ASSERT_TRUE(copied); }
 };
 
 struct DialogSearch {
@@ -293,6 +198,35 @@ TEST_F(EntryTest, FailureCheckDialogIgnoreAndStop) {
             EXPECT_THAT(destroyed, IsEmpty());
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The runtime is published before it is loaded: the stand-in reads the three variables while the
+// VM is being created, as a real runtime and everything the Java program starts would.
+TEST_F(EntryTest, JavaProgramSeesTheRuntimeAndTheNewSearchPath) {
+    writeIni("", "Main Class=vwtest.Record\r\nSystem Path=C:\\Tools\r\nVirtual Machine Parameters=" + recordOption() +
+                     "\r\n",
+             "a.jar");
+    char oldPath[32767];
+    GetEnvironmentVariableA("Path", oldPath, sizeof oldPath);
+    EXPECT_EQ(run().exitCode, 0u);
+    EXPECT_THAT(linesOf(recordText(), "env "),
+                ElementsAre("QL_JVM_PATH=" + narrow(folder) + "jre\\bin\\server\\jvm.dll",
+                            "QL_JVM_HOME=" + narrow(folder) + "jre",
+                            "Path=C:\\Tools;" + std::string(oldPath) + ";" + narrow(folder) + "jre\\bin"));
+}
+
+TEST_F(EntryTest, OverrideWorkingDirPutsARelativeOutputFileBesideTheProgram) {
+    const std::wstring elsewhere = folder + L"elsewhere\\";
+    CreateDirectoryW(elsewhere.c_str(), nullptr);
+    for (const std::wstring& at : {folder, elsewhere}) DeleteFileW((at + L"relative-out.txt").c_str());
+    writeIni("Override WorkingDir=yes\r\nOutput File=relative-out.txt\r\n", "Main Class=vwtest.Record\r\n", "a.jar");
+    EXPECT_EQ(start(L"", L"stdout.txt", elsewhere).finish().exitCode, 0u);
+    EXPECT_EQ(slurp(folder + L"relative-out.txt"), "out from main\n");
+    EXPECT_EQ(GetFileAttributesW((elsewhere + L"relative-out.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace

@@ -3,24 +3,37 @@
 // exit and owns the configuration, the program arguments and the Java runtime host.
 #include "config_file.h"
 #include "error_lines.h"
+#include "java_stop_gate.h"
 #include "launch_config.h"
 #include "locate_runtime.h"
 #include "vm_host.h"
 
+#include <memory>
 #include <string>
 #include <vector>
+
+class SingleInstance;
 
 class Launcher {
 public:
     Launcher(ErrorLines& errors, ConfigPlatform& platform, FileProbe& probe, RegistryReader& registry,
              RuntimeFolderPrompt& prompt);
+    ~Launcher();
 
     // Command line, single-instance step, configuration, working directory, runtime discovery.
+    // A later single-instance start stops after handing its arguments over.
     bool startUp();
-    // Environment, VM library, options, then the virtual-machine thread: 0 when main ran, else -1.
+    // Environment, VM library, options, then the virtual-machine thread: 0 when main ran (or a
+    // service stop came before it), else -1. A later single-instance start waits for the first one.
     int run();
-    // Destroys the VM (waiting for the last non-daemon Java thread).
+    // Destroys the VM (waiting for the last non-daemon Java thread), then the single-instance objects.
     void cleanUp();
+
+    // The service stop thread's work: stop() once main runs; before that the request is remembered
+    // and main is never called.
+    void requestJavaStop();
+    // After the run step in service mode: no later request reaches Java.
+    void closeJavaStops() { stopGate_.close(); }
 
     bool serviceMode() const { return config_.serviceMode; }
     // Service start arguments go between the command line's and those of "Cmd".
@@ -40,6 +53,7 @@ private:
     void appendExpandedOption(const std::wstring& option);
     void onUncaughtException(const std::wstring& stackTrace);
     JavaMain javaMain();
+    void forwardToSecondaryMain(const std::vector<std::wstring>& arguments, const std::function<void(int)>& reply);
 
     ErrorLines& errors_;
     ConfigPlatform& platform_;
@@ -51,4 +65,6 @@ private:
     std::vector<std::wstring> programArguments_;
     std::wstring vmLibraryPath_;
     VmHost host_;
+    JavaStopGate stopGate_;
+    std::unique_ptr<SingleInstance> singleInstance_;
 };

@@ -2,8 +2,10 @@
 
 #include "command_line.h"
 #include "config_values.h"
+#include "java_attached_calls.h"
 #include "java_exception_dialog_win.h"
 #include "process_environment.h"
+#include "single_instance_win.h"
 #include "vm_options.h"
 
 #include <windows.h>
@@ -22,11 +24,18 @@ MemoryFigures memoryFigures() {
 Launcher::Launcher(ErrorLines& errors, ConfigPlatform& platform, FileProbe& probe, RegistryReader& registry,
                    RuntimeFolderPrompt& prompt)
     : errors_(errors), platform_(platform), probe_(probe), registry_(registry), prompt_(prompt),
-      file_(platform, errors), host_(errors) {}
+      file_(platform, errors), host_(errors),
+      singleInstance_(std::make_unique<SingleInstance>(
+          [this](const std::vector<std::wstring>& arguments, const std::function<void(int)>& reply) {
+              forwardToSecondaryMain(arguments, reply);
+          })) {}
+
+Launcher::~Launcher() = default;
 
 bool Launcher::startUp() {
     programArguments_ = programArgumentsOf(GetCommandLineW());
-    // The single-instance step (and a second instance's early success) comes in here.
+    if (!singleInstance_->setUp(file_, programArguments_)) return false;
+    if (singleInstance_->isSecondInstance()) return true;  // handed over: nothing more is read
     if (!readLaunchConfig(file_, config_)) return false;
     if (config_.overrideWorkingDir) {
         if (const auto& program = file_.programPath()) {
@@ -108,8 +117,11 @@ JavaMain Launcher::javaMain() {
     program.arguments = programArguments_;
     program.outputFile = config_.outputFile;
     program.errorFile = config_.errorFile;
-    // The single-instance ready event is set here, once that step exists.
-    program.onReady = nullptr;
+    program.onReady = [this] {
+        if (!stopGate_.admitMain()) return false;
+        singleInstance_->signalReady();
+        return true;
+    };
     if (config_.failureCheck)
         program.onUncaughtException = [this](const std::wstring& trace) { onUncaughtException(trace); };
     return program;
@@ -117,12 +129,29 @@ JavaMain Launcher::javaMain() {
 
 int Launcher::runVmThread() { return host_.runVmThread(javaMain()); }
 
+// On a forwarding thread, after the ready event: the VM exists and main has been called.
+void Launcher::forwardToSecondaryMain(const std::vector<std::wstring>& arguments,
+                                      const std::function<void(int)>& reply) {
+    callSecondaryMain(host_.javaVm(), config_.mainClass, arguments, reply);
+}
+
+void Launcher::requestJavaStop() {
+    if (!stopGate_.beginStop()) return;
+    callJavaStop(host_.javaVm(), config_.mainClass);
+    stopGate_.endStop();
+}
+
 int Launcher::run() {
-    // A second instance waits for the first one's reply here, once single instance exists.
+    if (singleInstance_->isSecondInstance()) return singleInstance_->waitForFirstInstance();
+    // A service stop that came while the runtime was being found: nothing to start.
+    if (stopGate_.stopRequested()) return 0;
     setUpEnvironment();
     if (!loadVm()) return -1;
     if (!buildVmOptions()) return -1;
     return runVmThread() == 0 ? 0 : -1;
 }
 
-void Launcher::cleanUp() { host_.destroyVm(); }
+void Launcher::cleanUp() {
+    host_.destroyVm();
+    singleInstance_->shutDown();
+}

@@ -4,13 +4,19 @@
 //   vwtest/Throws   main throws java.lang.IllegalStateException
 //   vwtest/NoMain   found, but has no static main(String[])
 //   vwtest/Blocks   main waits until stop(); secondaryMain(String[])I records and returns 40 + count
+//   vwtest/BlocksVoid  the same with secondaryMain(String[])V
+//   vwtest/Exits    main waits like Blocks, then ends the process with 7 (as System.exit(7) would);
+//                   no stop(), no secondaryMain
 // and the library classes the launcher uses (String(byte[]), FileOutputStream, PrintStream, System,
 // ByteArrayOutputStream, Throwable.printStackTrace). Any other class is not found.
 //
 // Behaviour is chosen by VM options: -Dstandin.record=<file> appends what the VM received (options,
-// creation arguments, the creating thread's stack, main's arguments, whether every thread detached
-// before DestroyJavaVM) as UTF-8 lines; -Dstandin.result=<n> makes creation return n. Options that
-// are neither -D nor -X fail creation, as a real VM does with ignoreUnrecognized false.
+// creation arguments, the creating thread's stack, the launcher's QL_JVM_PATH, QL_JVM_HOME and Path,
+// main's arguments, whether every thread detached before DestroyJavaVM) as UTF-8 lines;
+// -Dstandin.result=<n> makes creation return n; -Dstandin.createDelayMs=<n> makes it take n ms;
+// -Dstandin.stopEvent=<name> names the event main waits on, so a test can end it from outside;
+// -Dstandin.stopsNeeded=<n> makes main wait for n stop() calls. Options that are neither -D nor -X
+// fail creation, as a real VM does with ignoreUnrecognized false.
 //
 // Objects live until the process ends (DeleteLocalRef only forgets them): this is a test runtime.
 #include "jdk11_init_args.h"
@@ -40,6 +46,8 @@ JavaVM_ gVm{};
 std::mutex gLock;
 std::set<DWORD> gAttached;
 HANDLE gStopEvent = nullptr;
+int gStopsNeeded = 1;
+int gStops = 0;
 
 JNIEnv* env() { return &gEnv; }
 
@@ -56,13 +64,24 @@ std::uint64_t currentStackReservation() {
     return total;
 }
 
+std::string environmentVariable(const wchar_t* name) {
+    wchar_t value[32767];
+    const DWORD length = GetEnvironmentVariableW(name, value, 32767);
+    return length ? toUtf8(std::wstring(value, length)) : std::string("<unset>");
+}
+
 jint JNICALL createJavaVm(JavaVM** vm, void** penv, void* argsPointer) {
     auto* args = static_cast<JavaVMInitArgs*>(argsPointer);
     jint result = JNI_OK;
+    DWORD delayMs = 0;
     for (jint i = 0; i < args->nOptions; ++i) {
         const std::string option = args->options[i].optionString;
         if (option.rfind("-Dstandin.record=", 0) == 0) openRecord(option.substr(17));
         if (option.rfind("-Dstandin.result=", 0) == 0) result = std::atoi(option.c_str() + 17);
+        if (option.rfind("-Dstandin.createDelayMs=", 0) == 0) delayMs = static_cast<DWORD>(std::atoi(option.c_str() + 24));
+        if (option.rfind("-Dstandin.stopsNeeded=", 0) == 0) gStopsNeeded = std::atoi(option.c_str() + 22);
+        if (option.rfind("-Dstandin.stopEvent=", 0) == 0)
+            gStopEvent = CreateEventW(nullptr, TRUE, FALSE, fromUtf8(option.substr(20)).c_str());
         if (option.rfind("-D", 0) != 0 && option.rfind("-X", 0) != 0 && result == JNI_OK) result = JNI_ERR;
     }
     record("create version=" + hex(args->version) + " ignoreUnrecognized=" +
@@ -70,6 +89,9 @@ jint JNICALL createJavaVm(JavaVM** vm, void** penv, void* argsPointer) {
            " stack=" + std::to_string(currentStackReservation()) +
            " startup_us=" + std::to_string(microsecondsSinceProcessStart()));
     for (jint i = 0; i < args->nOptions; ++i) record(std::string("option ") + args->options[i].optionString);
+    for (const wchar_t* name : {L"QL_JVM_PATH", L"QL_JVM_HOME", L"Path"})
+        record("env " + toUtf8(name) + "=" + environmentVariable(name));
+    if (delayMs) Sleep(delayMs);
     if (result != JNI_OK) return result;
     {
         std::lock_guard<std::mutex> hold(gLock);
@@ -117,14 +139,17 @@ jint JNICALL getEnv(JavaVM*, void** penv, jint) {
 
 const std::set<std::string> kClasses = {
     "java/lang/String", "java/lang/System", "java/io/FileOutputStream", "java/io/PrintStream",
-    "java/io/ByteArrayOutputStream", "vwtest/Record", "vwtest/Throws", "vwtest/NoMain", "vwtest/Blocks"};
+    "java/io/ByteArrayOutputStream", "vwtest/Record", "vwtest/Throws", "vwtest/NoMain", "vwtest/Blocks",
+    "vwtest/BlocksVoid", "vwtest/Exits"};
 
 bool hasMethod(const std::string& cls, const std::string& name, const std::string& sig, bool isStatic) {
     static const std::set<std::string> statics = {
         "java/lang/System.setOut(Ljava/io/PrintStream;)V", "java/lang/System.setErr(Ljava/io/PrintStream;)V",
         "vwtest/Record.main([Ljava/lang/String;)V", "vwtest/Throws.main([Ljava/lang/String;)V",
         "vwtest/Blocks.main([Ljava/lang/String;)V", "vwtest/Record.stop()V", "vwtest/Blocks.stop()V",
-        "vwtest/Record.secondaryMain([Ljava/lang/String;)I", "vwtest/Blocks.secondaryMain([Ljava/lang/String;)I"};
+        "vwtest/Record.secondaryMain([Ljava/lang/String;)I", "vwtest/Blocks.secondaryMain([Ljava/lang/String;)I",
+        "vwtest/BlocksVoid.main([Ljava/lang/String;)V", "vwtest/BlocksVoid.stop()V",
+        "vwtest/BlocksVoid.secondaryMain([Ljava/lang/String;)V", "vwtest/Exits.main([Ljava/lang/String;)V"};
     static const std::set<std::string> instance = {
         "java/lang/String.<init>([B)V", "java/io/FileOutputStream.<init>(Ljava/lang/String;)V",
         "java/io/PrintStream.<init>(Ljava/io/OutputStream;)V", "java/io/ByteArrayOutputStream.<init>()V",
@@ -199,11 +224,21 @@ jint callStatic(const Method& m, jobject argument) {
             writeSystemStream(true, "out from main\n");
             writeSystemStream(false, "err from main\n");
         }
-        if (cls == "vwtest/Blocks") WaitForSingleObject(gStopEvent, INFINITE);
+        if (cls == "vwtest/Blocks" || cls == "vwtest/BlocksVoid" || cls == "vwtest/Exits")
+            WaitForSingleObject(gStopEvent, INFINITE);
+        if (cls == "vwtest/Exits") {
+            record("main exits 7");
+            ExitProcess(7);
+        }
         record("main returns");
     } else if (m.name == "stop") {
         record("stop");
-        SetEvent(gStopEvent);
+        bool enough;
+        {
+            std::lock_guard<std::mutex> hold(gLock);
+            enough = ++gStops >= gStopsNeeded;
+        }
+        if (enough) SetEvent(gStopEvent);
     } else if (m.name == "secondaryMain") {
         recordArguments("secondaryMain", argument);
         return 40 + static_cast<jint>(object(argument)->elements.size());
@@ -222,6 +257,18 @@ void JNICALL callStaticVoidMethod(JNIEnv* e, jclass cls, jmethodID id, ...) {
     va_end(args);
 }
 jint JNICALL callStaticIntMethodV(JNIEnv*, jclass, jmethodID id, va_list args) {
+    const Method& m = method(id);
+    return callStatic(m, firstArgument(m, args));
+}
+// The array forms: argument 0, when the method takes one, is its only reference argument.
+jobject firstArgument(const Method& m, const jvalue* args) {
+    return m.signature.rfind("()", 0) == 0 || !args ? nullptr : args[0].l;
+}
+void JNICALL callStaticVoidMethodA(JNIEnv*, jclass, jmethodID id, const jvalue* args) {
+    const Method& m = method(id);
+    callStatic(m, firstArgument(m, args));
+}
+jint JNICALL callStaticIntMethodA(JNIEnv*, jclass, jmethodID id, const jvalue* args) {
     const Method& m = method(id);
     return callStatic(m, firstArgument(m, args));
 }
@@ -341,6 +388,8 @@ struct Tables {
         f.CallStaticVoidMethodV = callStaticVoidMethodV;
         f.CallStaticIntMethod = callStaticIntMethod;
         f.CallStaticIntMethodV = callStaticIntMethodV;
+        f.CallStaticVoidMethodA = callStaticVoidMethodA;
+        f.CallStaticIntMethodA = callStaticIntMethodA;
         f.CallVoidMethod = callVoidMethod;
         f.CallVoidMethodV = callVoidMethodV;
         f.CallObjectMethod = callObjectMethod;

@@ -1,0 +1,44 @@
+#pragma once
+// The service of this process: its status record and the callbacks the service control manager
+// calls. One process-wide instance, reached through a pointer since the callbacks get no context.
+// Every change of the status and its report happen under one lock.
+#include "service_status.h"
+#include "unique_handle_win.h"
+
+#include <mutex>
+#include <string>
+
+class Launcher;
+
+class ServiceRecord {
+public:
+    ServiceRecord(Launcher& launcher, std::wstring serviceName);
+    ServiceRecord(const ServiceRecord&) = delete;
+    ServiceRecord& operator=(const ServiceRecord&) = delete;
+
+    // Hands the calling thread to the service control dispatcher until the service has stopped;
+    // false when the dispatcher could not start (for example when not started as a service).
+    bool dispatch();
+
+    // The service main function: register, report running, append the start arguments, run the
+    // Java program, report stopped (with a service-specific error when the run failed).
+    void serviceMain(DWORD argc, LPWSTR* argv);
+    // The control handler, on the dispatcher's thread.
+    void control(DWORD code);
+
+private:
+    static void WINAPI serviceMainEntry(DWORD argc, LPWSTR* argv);
+    static void WINAPI controlHandler(DWORD code);
+    static DWORD WINAPI stopThreadMain(void* launcher);
+    static DWORD WINAPI progressThreadMain(void* record);
+    bool reportLocked();
+    void reportStopProgress();
+
+    Launcher& launcher_;
+    std::wstring serviceName_;
+    std::mutex lock_;
+    ServiceStatusValues status_;
+    SERVICE_STATUS_HANDLE statusHandle_ = nullptr;
+    Win::UniqueHandle runEnded_;
+    Win::UniqueHandle progressThread_;  // re-reports stop-pending until the run step has returned
+};

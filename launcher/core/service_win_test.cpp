@@ -1,0 +1,184 @@
+// Service mode under Wine's service control manager: VaultwickService.exe installed as a service of
+// its own process, started with parameters, interrogated and stopped through the service-control
+// API, with the stand-in runtime recording what Java saw.
+#include "instance_block.h"
+#include "launcher_sandbox_win.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::SizeIs;
+
+namespace {
+
+using namespace LauncherTesting;
+
+std::size_t count(const std::string& record, const std::string& line) {
+    std::size_t n = 0;
+    for (const std::string& l : linesOf(record, ""))
+        if (l == line) ++n;
+    return n;
+}
+
+class ServiceTest : public ::testing::Test, protected Sandbox {
+protected:
+    ServiceTest() : Sandbox(L"service") {
+        static int counter = 0;
+        name = L"VwServiceTest" + std::to_wstring(GetCurrentProcessId()) + L"n" + std::to_wstring(++counter);
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(copied);
+        manager.reset(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+        ASSERT_TRUE(manager) << GetLastError();
+    }
+
+    void TearDown() override {
+        if (!service) return;
+        SERVICE_STATUS status{};
+        if (query().dwCurrentState != SERVICE_STOPPED) ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
+        waitForState(SERVICE_STOPPED);
+        DeleteService(service.get());
+    }
+
+    // main of the scripted classes also returns once this event is set.
+    std::string stopEventOption() {
+        stopEventName = L"vw-service-stop-" + name;
+        stopEvent.reset(CreateEventW(nullptr, TRUE, FALSE, stopEventName.c_str()));
+        return "-Dstandin.stopEvent=" + narrow(stopEventName);
+    }
+
+    void writeServiceIni(const std::string& mainClass, const std::string& extraParameters) {
+        writeIni("Application Type=service\r\nSingle Instance=yes\r\nCmd=c1 \"c 2\"\r\n",
+                 "Main Class=" + mainClass + "\r\nVirtual Machine Parameters=" + recordOption() + " " +
+                     extraParameters + "\r\n",
+                 "a.jar");
+    }
+
+    // Installed with one argument of its own on the command line, then started with `parameters`.
+    void installAndStart(const std::vector<const wchar_t*>& parameters) {
+        const std::wstring binary = L"\"" + exe + L"\" from-binpath";
+        service.reset(CreateServiceW(manager.get(), name.c_str(), name.c_str(), SERVICE_ALL_ACCESS,
+                                     SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                                     binary.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
+        ASSERT_TRUE(service) << GetLastError();
+        std::vector<const wchar_t*> arguments(parameters);
+        ASSERT_TRUE(StartServiceW(service.get(), static_cast<DWORD>(arguments.size()),
+                                  arguments.empty() ? nullptr : arguments.data()))
+            << GetLastError();
+        ASSERT_TRUE(waitForState(SERVICE_RUNNING));
+    }
+
+    SERVICE_STATUS_PROCESS query() {
+        SERVICE_STATUS_PROCESS status{};
+        DWORD needed = 0;
+        QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status), sizeof status,
+                             &needed);
+        return status;
+    }
+
+    bool waitForState(DWORD state) {
+        return waitUntil([&] { return query().dwCurrentState == state; });
+    }
+
+    SERVICE_STATUS control(DWORD code) {
+        SERVICE_STATUS status{};
+        EXPECT_TRUE(ControlService(service.get(), code, &status)) << "control " << code << ": " << GetLastError();
+        return status;
+    }
+
+    bool recordHas(const std::string& text) {
+        return waitUntil([&] { return recordText().find(text) != std::string::npos; });
+    }
+
+    std::wstring name, stopEventName;
+    Win::UniqueServiceHandle manager, service;
+    Win::UniqueHandle stopEvent;
+};
+
+TEST_F(ServiceTest, RunsUntilStoppedReportingProgressWhileStopIsPending) {
+    // stop() alone does not end this main: the service stays stop-pending until the test lets main return.
+    writeServiceIni("vwtest.Blocks", "-Dstandin.stopsNeeded=2 " + stopEventOption());
+    installAndStart({L"x", L"y"});
+    ASSERT_TRUE(recordHas("\nmain count="));
+    EXPECT_THAT(linesOf(recordText(), "arg "),
+                ElementsAre("from-binpath", narrow(name), "x", "y", "c1", "c 2"))
+        << "command line, the service start arguments (the service name first), then Cmd";
+
+    Win::UniqueHandle mapping(OpenFileMappingW(FILE_MAP_READ, FALSE, InstanceBlock::instanceName(exe).c_str()));
+    EXPECT_FALSE(mapping) << "a service never sets up single instance";
+
+    const SERVICE_STATUS interrogated = control(SERVICE_CONTROL_INTERROGATE);
+    EXPECT_EQ(interrogated.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_EQ(interrogated.dwControlsAccepted, static_cast<DWORD>(SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN));
+    EXPECT_EQ(interrogated.dwServiceType, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
+
+    const SERVICE_STATUS pending = control(SERVICE_CONTROL_STOP);
+    EXPECT_EQ(pending.dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
+    EXPECT_EQ(pending.dwWaitHint, 3000u);
+    ASSERT_TRUE(recordHas("\nstop\n"));
+
+    SERVICE_STATUS_PROCESS progress{};
+    EXPECT_TRUE(waitUntil([&] {
+        progress = query();
+        return progress.dwCheckPoint >= 2;
+    }, 20000)) << "the check point never advanced";
+    EXPECT_EQ(progress.dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
+    EXPECT_EQ(progress.dwWaitHint, 3000u);
+
+    // The manager itself refuses a second stop while one is pending, as Windows does.
+    SERVICE_STATUS refused{};
+    EXPECT_FALSE(ControlService(service.get(), SERVICE_CONTROL_STOP, &refused));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_CANNOT_ACCEPT_CTRL));
+    EXPECT_EQ(query().dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING)) << "stopped before main returned";
+
+    SetEvent(stopEvent.get());
+    ASSERT_TRUE(waitForState(SERVICE_STOPPED));
+    const SERVICE_STATUS_PROCESS stopped = query();
+    EXPECT_EQ(stopped.dwWin32ExitCode, 0u);
+    EXPECT_EQ(stopped.dwServiceSpecificExitCode, 0u);
+    EXPECT_EQ(count(recordText(), "stop"), 1u);
+    EXPECT_THAT(linesOf(recordText(), "main "), Contains("returns"));
+    EXPECT_TRUE(recordHas("destroy attached=0")) << "every stop thread detached";
+}
+
+TEST_F(ServiceTest, StopBeforeMainEndsTheServiceWithoutCallingMain) {
+    writeServiceIni("vwtest.Blocks", "-Dstandin.createDelayMs=3000");
+    installAndStart({});
+    // Running is reported before the runtime is loaded; the VM takes 3 s to come up.
+    const SERVICE_STATUS pending = control(SERVICE_CONTROL_STOP);
+    EXPECT_EQ(pending.dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
+    ASSERT_TRUE(waitForState(SERVICE_STOPPED));
+    EXPECT_EQ(query().dwWin32ExitCode, 0u) << "a requested stop is a clean end";
+    ASSERT_TRUE(recordHas("destroy attached=0"));
+    const std::string record = recordText();
+    EXPECT_THAT(linesOf(record, "create "), SizeIs(1));
+    EXPECT_THAT(linesOf(record, "main "), IsEmpty());
+    EXPECT_EQ(count(record, "stop"), 0u) << "stop() must not be called when main never ran";
+}
+
+// A run that never reached main reports a service-specific error, so recovery actions can fire.
+TEST_F(ServiceTest, FailedRunReportsAServiceSpecificError) {
+    writeServiceIni("vwtest.Missing", "");
+    installAndStart({});
+    ASSERT_TRUE(waitForState(SERVICE_STOPPED));
+    const SERVICE_STATUS_PROCESS stopped = query();
+    EXPECT_EQ(stopped.dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
+    EXPECT_EQ(stopped.dwServiceSpecificExitCode, 1u);
+}
+
+// The one slow case: Wine's dispatcher gives up on a console program only after about 10 s.
+TEST_F(ServiceTest, StartedFromAConsoleInServiceModeEndsWithZeroWithoutJava) {
+    writeServiceIni("vwtest.Blocks", "");
+    const Outcome outcome = run();
+    EXPECT_EQ(outcome.exitCode, 0u) << outcome.output;
+    EXPECT_THAT(linesOf(recordText(), "create "), IsEmpty());
+}
+
+}  // namespace

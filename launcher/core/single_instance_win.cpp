@@ -1,0 +1,179 @@
+#include "single_instance_win.h"
+
+#include "instance_block.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace {
+
+int replyValue(WPARAM wParam) { return static_cast<int>(static_cast<std::uint32_t>(wParam)); }
+
+}  // namespace
+
+struct SingleInstance::Request {
+    SingleInstance* owner;
+    UINT message;
+    DWORD requester;
+    std::vector<std::wstring> arguments;
+};
+
+SingleInstance::SingleInstance(Forward forward) : forward_(std::move(forward)) {}
+
+SingleInstance::~SingleInstance() { shutDown(); }
+
+UINT SingleInstance::messageId() const {
+    return InstanceBlock::readField(block(), InstanceBlock::kMessageIdOffset);
+}
+
+bool SingleInstance::setUp(ConfigFile& file, const std::vector<std::wstring>& programArguments) {
+    if (!file.mainPath()) return false;
+    if (file.readPlain(ConfigKeys::kApplication, ConfigKeys::kApplicationType) == L"service") return true;
+    if (file.readPlain(ConfigKeys::kApplication, ConfigKeys::kSingleInstance) != L"yes") return true;
+    name_ = InstanceBlock::instanceName(*file.programPath());
+
+    mapping_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                      static_cast<DWORD>(InstanceBlock::kSize), name_.c_str()));
+    if (!mapping_) return true;
+    first_ = GetLastError() == 0;
+    view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, 0));
+    if (!view_) {
+        mapping_.reset();
+        return true;
+    }
+    on_ = true;
+    if (first_) {
+        setUpFirstInstance();
+        return true;
+    }
+    return handOver(programArguments);
+}
+
+void SingleInstance::setUpFirstInstance() {
+    readyEvent_.reset(CreateEventW(nullptr, TRUE, FALSE, InstanceBlock::readyEventName(name_).c_str()));
+    takenEvent_.reset(CreateEventW(nullptr, FALSE, FALSE, InstanceBlock::argumentsTakenEventName(name_).c_str()));
+    const UINT message = RegisterWindowMessageW(name_.c_str());
+    // Without the ready event a request could reach a VM that does not exist yet.
+    if (message == 0 || !readyEvent_) return turnOff();
+    InstanceBlock::writeField(block(), InstanceBlock::kMessageIdOffset, message);
+    InstanceBlock::writeField(block(), InstanceBlock::kProcessIdOffset, GetCurrentProcessId());
+    // The thread id goes straight into the block, where later starts read it.
+    auto* threadIdField = reinterpret_cast<DWORD*>(block() + InstanceBlock::kListenerThreadOffset);
+    listening_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    listener_.reset(CreateThread(nullptr, 0, listenerMain, this, 0, threadIdField));
+    if (!listener_) return turnOff();
+    // A later start posting before the listener has a message queue would fail: wait (bounded) for it.
+    HANDLE waits[] = {listening_.get(), listener_.get()};
+    WaitForMultipleObjects(2, waits, FALSE, 5000);
+}
+
+// Runs as if the key were off; the objects go, so later starts do not hand over to nobody.
+void SingleInstance::turnOff() {
+    on_ = false;
+    view_.reset();
+    mapping_.reset();
+    readyEvent_.reset();
+    takenEvent_.reset();
+}
+
+bool SingleInstance::handOver(const std::vector<std::wstring>& arguments) {
+    if (InstanceBlock::encodedSize(arguments) > InstanceBlock::kArgumentsSize) return false;
+    const DWORD firstProcessId = InstanceBlock::readField(block(), InstanceBlock::kProcessIdOffset);
+    firstProcess_.reset(OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, firstProcessId));
+
+    // One later start at a time owns the argument block, until the first instance has copied it.
+    Win::UniqueHandle mutex(CreateMutexW(nullptr, FALSE, InstanceBlock::handOverMutexName(name_).c_str()));
+    Win::UniqueHandle taken(OpenEventW(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE,
+                                       InstanceBlock::argumentsTakenEventName(name_).c_str()));
+    if (mutex) {
+        HANDLE waits[] = {mutex.get(), firstProcess_.get()};
+        const DWORD got = WaitForMultipleObjects(firstProcess_ ? 2 : 1, waits, FALSE, INFINITE);
+        if (got != WAIT_OBJECT_0 && got != WAIT_ABANDONED_0) return false;  // the first instance ended
+    }
+    if (taken) ResetEvent(taken.get());
+
+    // The reply is posted to this thread: its queue must exist before anyone can answer.
+    MSG peek;
+    PeekMessageW(&peek, nullptr, 0, 0, PM_NOREMOVE);
+    InstanceBlock::encodeArguments(arguments, block() + InstanceBlock::kArgumentsOffset);
+    const DWORD listener = InstanceBlock::readField(block(), InstanceBlock::kListenerThreadOffset);
+    const bool posted = PostThreadMessageW(listener, messageId(), GetCurrentThreadId(), 0) != 0;
+    if (posted && taken) {
+        HANDLE waits[] = {taken.get(), firstProcess_.get()};
+        // Without the first instance's process to watch, do not wait for ever.
+        WaitForMultipleObjects(firstProcess_ ? 2 : 1, waits, FALSE, firstProcess_ ? INFINITE : 5000);
+    }
+    if (mutex) ReleaseMutex(mutex.get());
+    return posted;
+}
+
+int SingleInstance::waitForFirstInstance() {
+    // Opened again for the query, so the wait does not depend on what the hand-over could open.
+    Win::UniqueHandle first(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE,
+                                        InstanceBlock::readField(block(), InstanceBlock::kProcessIdOffset)));
+    if (!first) return 0;
+    const UINT message = messageId();
+    DWORD code = 0;
+    for (;;) {
+        MSG msg;
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message == message) return replyValue(msg.wParam);
+        if (!GetExitCodeProcess(first.get(), &code) || code != STILL_ACTIVE) return static_cast<int>(code);
+        Sleep(100);
+    }
+}
+
+DWORD WINAPI SingleInstance::listenerMain(void* self) {
+    static_cast<SingleInstance*>(self)->listen();
+    return 0;
+}
+
+void SingleInstance::listen() {
+    const UINT message = messageId();
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // creates this thread's queue
+    SetEvent(listening_.get());
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message != message) continue;
+        // Copied out at once, so the later start can let the next one write the block.
+        auto* request = new Request{this, message, static_cast<DWORD>(msg.wParam),
+                                    InstanceBlock::decodeArguments(block() + InstanceBlock::kArgumentsOffset)};
+        if (takenEvent_) SetEvent(takenEvent_.get());
+        Win::UniqueHandle forwarding(CreateThread(nullptr, 0, forwardingMain, request, 0, nullptr));
+        if (!forwarding) delete request;
+    }
+}
+
+DWORD WINAPI SingleInstance::forwardingMain(void* parameter) {
+    std::unique_ptr<Request> request(static_cast<Request*>(parameter));
+    SingleInstance& owner = *request->owner;
+    WaitForSingleObject(owner.readyEvent_.get(), INFINITE);
+    const UINT message = request->message;
+    const DWORD requester = request->requester;
+    owner.forward_(request->arguments, [message, requester](int result) {
+        PostThreadMessageW(requester, message, static_cast<WPARAM>(static_cast<std::uint32_t>(result)), 0);
+    });
+    return 0;
+}
+
+void SingleInstance::signalReady() {
+    if (readyEvent_) SetEvent(readyEvent_.get());
+}
+
+void SingleInstance::shutDown() {
+    if (on_ && first_ && listener_) {
+        const DWORD listenerId = GetThreadId(listener_.get());
+        DWORD code = STILL_ACTIVE;
+        // The listener may not have its queue yet: post until it has ended.
+        do {
+            PostThreadMessageW(listenerId, WM_QUIT, 0, 0);
+            WaitForSingleObject(listener_.get(), 10);
+        } while (GetExitCodeThread(listener_.get(), &code) && code == STILL_ACTIVE);
+        listener_.reset();
+    }
+    view_.reset();
+    mapping_.reset();
+    readyEvent_.reset();
+    takenEvent_.reset();
+    firstProcess_.reset();
+    on_ = false;
+}

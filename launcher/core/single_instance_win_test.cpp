@@ -1,0 +1,169 @@
+// Single instance under Wine: real named mappings, events, mutexes and thread messages between
+// copies of VaultwickService.exe, with the stand-in runtime's scripted main classes as the first
+// instance's Java program.
+#include "instance_block.h"
+#include "launcher_sandbox_win.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::Not;
+using ::testing::HasSubstr;
+
+namespace {
+
+using namespace LauncherTesting;
+using Calls = std::vector<std::vector<std::string>>;
+
+// Every secondaryMain call the stand-in recorded, with its arguments.
+Calls secondaryCalls(const std::string& record) {
+    Calls calls;
+    std::size_t expected = 0;
+    bool inCall = false;
+    for (const std::string& line : linesOf(record, "")) {
+        if (line.rfind("secondaryMain count=", 0) == 0) {
+            calls.emplace_back();
+            expected = std::stoul(line.substr(20));
+            inCall = expected > 0;
+        } else if (inCall && line.rfind("arg ", 0) == 0) {
+            calls.back().push_back(line.substr(4));
+            inCall = calls.back().size() < expected;
+        }
+    }
+    return calls;
+}
+
+// One installed copy with "Single Instance" on; its first instance's main blocks until the test
+// sets the stop event, then returns (or, for vwtest/Exits, ends the process with 7).
+class Installation : public Sandbox {
+public:
+    explicit Installation(const std::string& mainClass, const std::string& extraParameters = "")
+        : Sandbox(L"single") {
+        static int counter = 0;
+        stopName = L"vw-single-stop-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+        stopEvent.reset(CreateEventW(nullptr, TRUE, FALSE, stopName.c_str()));
+        writeIni("Single Instance=yes\r\nCmd=cmd-extra\r\n",
+                 "Main Class=" + mainClass + "\r\nVirtual Machine Parameters=" + recordOption() +
+                     " -Dstandin.stopEvent=" + narrow(stopName) + " " + extraParameters + "\r\n",
+                 "a.jar");
+    }
+
+    // Started and waited for until its main runs (requests are served from then on).
+    Launched startFirst(const std::wstring& arguments = L"first-arg") {
+        Launched first = start(arguments, L"first.txt");
+        EXPECT_TRUE(waitUntil([&] { return recordText().find("\nmain count=") != std::string::npos; }))
+            << "the first instance's main did not start";
+        return first;
+    }
+
+    bool mappingExists() const {
+        Win::UniqueHandle mapping(
+            OpenFileMappingW(FILE_MAP_READ, FALSE, InstanceBlock::instanceName(exe).c_str()));
+        return mapping.valid();
+    }
+
+    void endFirst() { SetEvent(stopEvent.get()); }
+
+    std::wstring stopName;
+    Win::UniqueHandle stopEvent;
+};
+
+TEST(SingleInstance, LaterStartsHandTheirArgumentsToTheFirstAndEndWithTheIntResult) {
+    Installation app("vwtest.Blocks");
+    ASSERT_TRUE(app.copied);
+    Launched first = app.startFirst();
+    ASSERT_TRUE(first.running());
+    EXPECT_TRUE(app.mappingExists());
+
+    EXPECT_EQ(app.run(L"x \"y z\"").exitCode, 42u) << "40 + the number of arguments";
+    EXPECT_EQ(app.run().exitCode, 41u) << "no arguments: one empty string";
+    EXPECT_EQ(app.run(L"\u00e9\u0141\u0436").exitCode, 41u);
+    EXPECT_EQ(app.run(L"" + std::wstring(1038, L'w')).exitCode, 41u) << "1038 characters and two zeros fit";
+    EXPECT_EQ(app.run(L"" + std::wstring(1039, L'v')).exitCode, kFailure) << "1041 bytes do not";
+
+    EXPECT_THAT(secondaryCalls(app.recordText()),
+                ElementsAre(ElementsAre("x", "y z"), ElementsAre(""), ElementsAre("\xc3\xa9" "A6"),
+                            ElementsAre(std::string(1038, 'w'))))
+        << "the oversized start must not reach the first instance, and no later start forwards Cmd";
+
+    app.endFirst();
+    const Outcome ended = first.finish();
+    EXPECT_EQ(ended.exitCode, 0u) << ended.output;
+    EXPECT_THAT(linesOf(app.recordText(), "main count="), ElementsAre("2")) << "first-arg and cmd-extra";
+    EXPECT_FALSE(app.mappingExists()) << "the block goes with the last instance";
+}
+
+TEST(SingleInstance, VoidSecondaryMainReleasesTheLaterStartWithZero) {
+    Installation app("vwtest.BlocksVoid");
+    Launched first = app.startFirst();
+    EXPECT_EQ(app.run(L"a b").exitCode, 0u);
+    EXPECT_THAT(secondaryCalls(app.recordText()), ElementsAre(ElementsAre("a", "b")));
+    app.endFirst();
+    EXPECT_EQ(first.finish().exitCode, 0u);
+}
+
+// The later starts hand over while the first instance is still creating its VM, so every request
+// waits for main; they share the one block, and must not overwrite each other's arguments in it.
+TEST(SingleInstance, LaterStartsAtTheSameTimeEachGetTheirOwnArgumentsServed) {
+    Installation app("vwtest.Blocks", "-Dstandin.createDelayMs=1500");
+    Launched first = app.start(L"", L"first.txt");
+    ASSERT_TRUE(waitUntil([&] { return app.recordText().find("create ") != std::string::npos; }));
+    constexpr int kStarts = 6;
+    std::vector<Launched> later;
+    for (int i = 0; i < kStarts; ++i) {
+        std::wstring arguments;
+        for (int k = 0; k <= i; ++k) arguments += L"r" + std::to_wstring(i) + L" ";
+        later.push_back(app.start(arguments, L"later" + std::to_wstring(i) + L".txt"));
+    }
+    for (int i = 0; i < kStarts; ++i)
+        EXPECT_EQ(later[static_cast<std::size_t>(i)].finish().exitCode, static_cast<DWORD>(41 + i)) << "start " << i;
+
+    Calls calls = secondaryCalls(app.recordText());
+    std::sort(calls.begin(), calls.end(), [](const auto& a, const auto& b) { return a.size() < b.size(); });
+    ASSERT_EQ(calls.size(), static_cast<std::size_t>(kStarts));
+    for (int i = 0; i < kStarts; ++i)
+        EXPECT_EQ(calls[static_cast<std::size_t>(i)],
+                  std::vector<std::string>(static_cast<std::size_t>(i + 1), "r" + std::to_string(i)));
+    app.endFirst();
+    EXPECT_EQ(first.finish().exitCode, 0u);
+}
+
+// vwtest/Exits has no secondaryMain: the request is never answered, and the waiting start ends with
+// the first instance's exit code once that one ends.
+TEST(SingleInstance, FirstInstanceEndingReleasesAWaitingLaterStartWithItsExitCode) {
+    Installation app("vwtest.Exits");
+    Launched first = app.startFirst();
+    Launched waiting = app.start(L"q", L"waiting.txt");
+    ASSERT_TRUE(waitUntil([&] { return slurp(app.folder + L"first.txt").find("secondaryMain") != std::string::npos; }))
+        << "the request never reached the first instance";
+    EXPECT_THAT(slurp(app.folder + L"first.txt"), HasSubstr("NoSuchMethodError"));
+    EXPECT_TRUE(waiting.running()) << "no reply was sent, so the later start must still wait";
+
+    app.endFirst();
+    EXPECT_EQ(first.finish().exitCode, 7u);
+    EXPECT_EQ(waiting.finish().exitCode, 7u);
+}
+
+TEST(SingleInstance, InstallationsInDifferentFoldersDoNotSeeEachOther) {
+    Installation one("vwtest.Blocks");
+    Installation two("vwtest.Blocks");
+    Launched firstOne = one.startFirst();
+    Launched firstTwo = two.startFirst();
+    EXPECT_TRUE(firstOne.running());
+    EXPECT_TRUE(firstTwo.running()) << "the second folder's program must run as a first instance too";
+    EXPECT_TRUE(one.mappingExists());
+    EXPECT_TRUE(two.mappingExists());
+    EXPECT_THAT(secondaryCalls(one.recordText()), IsEmpty());
+    one.endFirst();
+    two.endFirst();
+    EXPECT_EQ(firstOne.finish().exitCode, 0u);
+    EXPECT_EQ(firstTwo.finish().exitCode, 0u);
+}
+
+}  // namespace
