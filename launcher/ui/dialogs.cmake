@@ -1,6 +1,8 @@
 # The Win32 side of the launcher's user interface: string table, console, the "JRE Not Found" and
 # "Java Exception" dialogs and the hyperlink control.
 if(WIN32)
+    # The dialog DLLs load on first use: most runs never show a dialog.
+    vw_delay_loaded(comctl32 shell32 ole32 gdi32 user32)
     add_library(vw_launcher_ui STATIC
         ${CMAKE_CURRENT_LIST_DIR}/launcher_text_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/hyperlink_win.cpp
@@ -9,7 +11,8 @@ if(WIN32)
     target_include_directories(vw_launcher_ui PUBLIC ${CMAKE_CURRENT_LIST_DIR}
                                PRIVATE ${CMAKE_SOURCE_DIR}/launcher/resources)
     target_link_libraries(vw_launcher_ui PUBLIC vw_launcher_messages vw_launcher_discovery
-                          comctl32 shell32 ole32 gdi32 user32 advapi32)
+                          Delay::comctl32 Delay::shell32 Delay::ole32 Delay::gdi32
+                          Delay::user32 advapi32)
 
     vw_add_test(launcher_ui_win_test
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/launcher_ui_win_test.cpp
