@@ -4,7 +4,8 @@
 //   vwtest/Throws   main throws java.lang.IllegalStateException
 //   vwtest/NoMain   found, but has no static main(String[])
 //   vwtest/Blocks   main waits until stop(); secondaryMain(String[])I records and returns 40 + count
-//   vwtest/BlocksVoid  the same with secondaryMain(String[])V
+//   vwtest/BlocksVoid  the same with secondaryMain(String[])V; in both, an argument "standin:stop"
+//                   makes main return
 //   vwtest/Exits    main waits like Blocks, then ends the process with 7 (as System.exit(7) would);
 //                   no stop(), no secondaryMain
 // and the library classes the launcher uses (String(byte[]), FileOutputStream, PrintStream, System,
@@ -241,6 +242,9 @@ jint callStatic(const Method& m, jobject argument) {
         if (enough) SetEvent(gStopEvent);
     } else if (m.name == "secondaryMain") {
         recordArguments("secondaryMain", argument);
+        // Lets a script end a blocking main from outside: a later start with this argument.
+        for (Object* element : object(argument)->elements)
+            if (element->text == L"standin:stop") SetEvent(gStopEvent);
         return 40 + static_cast<jint>(object(argument)->elements.size());
     }
     return 0;
