@@ -8,6 +8,8 @@ add_library(vw_launcher_entry STATIC
     ${CMAKE_CURRENT_LIST_DIR}/service_status.cpp)
 target_include_directories(vw_launcher_entry PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 
+vw_add_fuzz(launcher_instance_block_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/instance_block_fuzz.cpp
+            LIBS vw_launcher_entry CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz_corpus/instance_block)
 vw_add_test(launcher_entry_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/command_line_test.cpp
             LIBS vw_launcher_entry TIMEOUT 60)
 # The hand-over block, the service status values and the ordering of stop against main.
