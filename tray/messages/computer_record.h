@@ -9,5 +9,7 @@
 namespace Messages {
 
 Computer decodeComputer(std::wstring_view token);
+// The same, into a default-constructed record already in place (no move of the texts).
+void decodeComputer(std::wstring_view token, Computer& computer);
 
 }  // namespace Messages

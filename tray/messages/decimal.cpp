@@ -1,5 +1,6 @@
 #include "decimal.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -12,6 +13,14 @@ std::int64_t readClamped(std::wstring_view text, std::int64_t minimum, std::int6
     while (i < text.size() && isBlank(text[i])) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
+    std::size_t digitsEnd = i;
+    while (digitsEnd < text.size() && text[digitsEnd] >= L'0' && text[digitsEnd] <= L'9') ++digitsEnd;
+    // Up to 18 digits cannot overflow 64 bits: read them unchecked and clamp once.
+    if (digitsEnd - i <= 18) {
+        std::int64_t magnitude = 0;
+        for (; i < digitsEnd; ++i) magnitude = magnitude * 10 + (text[i] - L'0');
+        return negative ? std::max(-magnitude, minimum) : std::min(magnitude, maximum);
+    }
     // Accumulate as a negative number: the negative range is the larger one.
     const std::int64_t floor = negative ? minimum : -maximum;
     const std::int64_t cutoff = floor / 10;             // truncates toward zero

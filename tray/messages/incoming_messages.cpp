@@ -4,10 +4,10 @@
 
 std::vector<Messages::Computer> Messages::ComputersMessage::getComputers() const {
     std::vector<Computer> computers;
-    const auto& all = tokens();
-    if (all.size() < 2) return computers;
-    computers.reserve(all.size() - 1);
-    for (std::size_t i = 1; i < all.size(); ++i) computers.push_back(decodeComputer(all[i]));
+    const std::size_t count = getTokenCount();
+    if (count < 2) return computers;
+    computers.resize(count - 1);
+    for (std::size_t i = 1; i < count; ++i) decodeComputer(token(i), computers[i - 1]);
     return computers;
 }
 

@@ -22,7 +22,6 @@ std::wstring Latin1::decode(const std::uint8_t* bytes, std::size_t length) {
     if (!bytes) return {};
     const void* zero = std::memchr(bytes, 0, length);
     if (zero) length = static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - bytes);
-    std::wstring text(length, L'\0');
-    for (std::size_t i = 0; i < length; ++i) text[i] = static_cast<wchar_t>(bytes[i]);
-    return text;
+    // The range constructor widens in one pass, without filling the text first.
+    return std::wstring(bytes, bytes + length);
 }

@@ -8,34 +8,50 @@
 #include "message_body.h"
 #include "tray_log.h"
 
-// Splits the bytes directly: each token is widened once, with no intermediate text.
+// One widening pass over the whole body, then the separators are found in the bytes.
 Messages::TokenMessage::TokenMessage(const std::uint8_t* bytes, std::int32_t length) {
     std::size_t size = 0;
     if (!Body::measure(bytes, length, size)) {
         trayLogCode(L"SEVERE", L"Messages::TokenMessage::TokenMessage",
                     L"Unable to build TokenMessage, failed to convert bytes.", Body::kInvalidBody);
     }
+    if (size == 0) {
+        ends_.push_back(0);
+        return;
+    }
     const std::uint8_t* const end = bytes + size;
-    tokens_.reserve(static_cast<std::size_t>(std::count(bytes, end, '|')) + 1);
+    text_ = Latin1::decode(bytes, size);
+    ends_.reserve(static_cast<std::size_t>(std::count(bytes, end, '|')) + 1);
     const std::uint8_t* start = bytes;
-    while (start != end) {
-        const auto* bar = static_cast<const std::uint8_t*>(std::memchr(start, '|', static_cast<std::size_t>(end - start)));
-        if (!bar) break;
-        tokens_.push_back(Latin1::decode(start, static_cast<std::size_t>(bar - start)));
+    while (const auto* bar = static_cast<const std::uint8_t*>(std::memchr(start, '|', static_cast<std::size_t>(end - start)))) {
+        ends_.push_back(static_cast<std::size_t>(bar - bytes));
         start = bar + 1;
     }
-    tokens_.push_back(Latin1::decode(start, static_cast<std::size_t>(end - start)));
+    ends_.push_back(size);
+}
+
+void Messages::TokenMessage::appendToken(std::wstring_view token) {
+    if (!ends_.empty()) text_.push_back(L'|');
+    text_.append(token);
+    ends_.push_back(text_.size());
+}
+
+std::wstring_view Messages::TokenMessage::token(std::size_t index) const {
+    if (index >= ends_.size()) return {};
+    const std::size_t start = index == 0 ? 0 : ends_[index - 1] + 1;
+    return std::wstring_view(text_).substr(start, ends_[index] - start);
 }
 
 // A token that cannot be encoded contributes nothing (its separators stay), in the length and in
 // the bytes alike, so the frame header always matches the body.
 std::int32_t Messages::TokenMessage::getLength() const {
-    if (tokens_.empty()) return 0;
-    std::int64_t length = static_cast<std::int64_t>(tokens_.size()) - 1;
+    if (ends_.empty()) return 0;
+    std::int64_t length = static_cast<std::int64_t>(ends_.size()) - 1;
     bool failed = false;
-    for (const auto& token : tokens_) {
-        if (Latin1::encodable(token)) {
-            length += static_cast<std::int64_t>(token.size());
+    for (std::size_t i = 0; i < ends_.size(); ++i) {
+        const std::wstring_view t = token(i);
+        if (Latin1::encodable(t)) {
+            length += static_cast<std::int64_t>(t.size());
         } else {
             failed = true;
         }
@@ -50,9 +66,9 @@ std::int32_t Messages::TokenMessage::getLength() const {
 Messages::Bytes Messages::TokenMessage::toBytes() const {
     std::string encoded;
     bool failed = false;
-    for (std::size_t i = 0; i < tokens_.size(); ++i) {
+    for (std::size_t i = 0; i < ends_.size(); ++i) {
         if (i > 0) encoded.push_back('|');
-        if (!Latin1::encode(tokens_[i], encoded)) failed = true;
+        if (!Latin1::encode(token(i), encoded)) failed = true;
     }
     if (failed) {
         trayLogCode(L"SEVERE", L"Messages::TokenMessage::toBytes",
@@ -63,18 +79,14 @@ Messages::Bytes Messages::TokenMessage::toBytes() const {
     return bytes;
 }
 
-std::wstring Messages::TokenMessage::getString(std::size_t index) const {
-    return index < tokens_.size() ? tokens_[index] : std::wstring();
-}
+std::wstring Messages::TokenMessage::getString(std::size_t index) const { return std::wstring(token(index)); }
 
 std::int32_t Messages::TokenMessage::getInt(std::size_t index) const {
-    return index < tokens_.size() ? Decimal::toInt32(tokens_[index]) : -1;
+    return index < ends_.size() ? Decimal::toInt32(token(index)) : -1;
 }
 
 std::int64_t Messages::TokenMessage::getLong(std::size_t index) const {
-    return index < tokens_.size() ? Decimal::toInt64(tokens_[index]) : -1;
+    return index < ends_.size() ? Decimal::toInt64(token(index)) : -1;
 }
 
-bool Messages::TokenMessage::getBool(std::size_t index) const {
-    return index < tokens_.size() && tokens_[index] == L"true";
-}
+bool Messages::TokenMessage::getBool(std::size_t index) const { return token(index) == L"true"; }

@@ -3,6 +3,7 @@
 // contains "|" cannot be carried.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "message.h"
@@ -25,14 +26,19 @@ public:
     std::int64_t getLong(std::size_t index) const;
     // True exactly when the token is "true".
     bool getBool(std::size_t index) const;
-    std::size_t getTokenCount() const { return tokens_.size(); }
+    std::size_t getTokenCount() const { return ends_.size(); }
 
 protected:
-    void appendToken(std::wstring token) { tokens_.push_back(std::move(token)); }
-    const std::vector<std::wstring>& tokens() const { return tokens_; }
+    void appendToken(std::wstring_view token);
+    // Valid while the message lives; "" for a missing index.
+    std::wstring_view token(std::size_t index) const;
 
 private:
-    std::vector<std::wstring> tokens_;
+    // All tokens in one text, each followed by a separator except the last, and where each ends:
+    // one allocation per message instead of one per token. The recorded ends, not the separators,
+    // delimit tokens, so an outgoing token holding "|" stays whole here.
+    std::wstring text_;
+    std::vector<std::size_t> ends_;
 };
 
 }  // namespace Messages
