@@ -47,4 +47,14 @@ if(WIN32)
             VW_STANDIN_JVM_NODEFAULTS="Z:$<TARGET_FILE:vw_standin_jvm_nodefaults>")
     endforeach()
     target_link_libraries(launcher_service_win_test PRIVATE advapi32)
+
+    # The service record in-process: the real launcher and stand-in runtime, the control handler called
+    # directly and the status reports kept, for the repeated requests the service manager cannot send.
+    vw_add_test(launcher_service_record_win_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/service_record_win_test.cpp
+                LIBS vw_launcher_core advapi32 TIMEOUT 120)
+    target_include_directories(launcher_service_record_win_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/testing
+                               ${CMAKE_CURRENT_LIST_DIR}/../runtime/testing)
+    add_dependencies(launcher_service_record_win_test VaultwickService vw_standin_jvm_full)
+    target_compile_definitions(launcher_service_record_win_test PRIVATE
+        VW_SERVICE_EXE="Z:$<TARGET_FILE:VaultwickService>" VW_STANDIN_JVM="Z:$<TARGET_FILE:vw_standin_jvm_full>")
 endif()

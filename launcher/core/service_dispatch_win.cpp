@@ -14,7 +14,8 @@ int dispatchService(Launcher& launcher) {
         launcher.errors().printWindowsError(LauncherText::ModulePathFailed, error);
         return -1;
     }
-    ServiceRecord record(launcher, fileNameOf(programPath));
+    ServiceControlManagerPort port;
+    ServiceRecord record(launcher, fileNameOf(programPath), port);
     record.dispatch();  // succeeded or not, the service ends with 0
     return 0;
 }

@@ -6,13 +6,22 @@
 
 namespace {
 
-ServiceRecord* gRecord = nullptr;  // set while the dispatcher runs
+ServiceRecord* gRecord = nullptr;  // the record alive in this process
 
 }  // namespace
 
-ServiceRecord::ServiceRecord(Launcher& launcher, std::wstring serviceName)
-    : launcher_(launcher), serviceName_(std::move(serviceName)),
-      runEnded_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+ServiceRecord::ServiceRecord(Launcher& launcher, std::wstring serviceName, ServiceControlPort& port)
+    : launcher_(launcher), serviceName_(std::move(serviceName)), port_(port),
+      runEnded_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    gRecord = this;
+}
+
+ServiceRecord::~ServiceRecord() {
+    // The progress thread reads the record: it must have ended before the record goes.
+    SetEvent(runEnded_.get());
+    if (progressThread_) WaitForSingleObject(progressThread_.get(), INFINITE);
+    gRecord = nullptr;
+}
 
 bool ServiceRecord::reportLocked() {
     SERVICE_STATUS status{};
@@ -23,24 +32,20 @@ bool ServiceRecord::reportLocked() {
     status.dwServiceSpecificExitCode = status_.serviceSpecificExitCode;
     status.dwCheckPoint = status_.checkPoint;
     status.dwWaitHint = status_.waitHint;
-    return SetServiceStatus(statusHandle_, &status) != 0;
+    return port_.report(status);
 }
 
 bool ServiceRecord::dispatch() {
-    gRecord = this;
     std::wstring name = serviceName_;
     SERVICE_TABLE_ENTRYW table[] = {{name.data(), serviceMainEntry}, {nullptr, nullptr}};
-    const bool dispatched = StartServiceCtrlDispatcherW(table) != 0;
-    gRecord = nullptr;
-    return dispatched;
+    return StartServiceCtrlDispatcherW(table) != 0;
 }
 
 void WINAPI ServiceRecord::serviceMainEntry(DWORD argc, LPWSTR* argv) { gRecord->serviceMain(argc, argv); }
 void WINAPI ServiceRecord::controlHandler(DWORD code) { gRecord->control(code); }
 
 void ServiceRecord::serviceMain(DWORD argc, LPWSTR* argv) {
-    statusHandle_ = RegisterServiceCtrlHandlerW(serviceName_.c_str(), controlHandler);
-    if (!statusHandle_) return;
+    if (!port_.registerHandler(serviceName_, controlHandler)) return;
     {
         std::lock_guard<std::mutex> hold(lock_);
         ServiceStatus::setRunning(status_);
@@ -52,7 +57,12 @@ void ServiceRecord::serviceMain(DWORD argc, LPWSTR* argv) {
 
     launcher_.closeJavaStops();
     SetEvent(runEnded_.get());
-    if (progressThread_) WaitForSingleObject(progressThread_.get(), INFINITE);
+    HANDLE progress;
+    {
+        std::lock_guard<std::mutex> hold(lock_);  // a stop request may be starting it right now
+        progress = progressThread_.get();
+    }
+    if (progress) WaitForSingleObject(progress, INFINITE);
     std::lock_guard<std::mutex> hold(lock_);
     ServiceStatus::setStopped(status_, succeeded);
     reportLocked();

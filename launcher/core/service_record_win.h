@@ -2,6 +2,7 @@
 // The service of this process: its status record and the callbacks the service control manager
 // calls. One process-wide instance, reached through a pointer since the callbacks get no context.
 // Every change of the status and its report happen under one lock.
+#include "service_control_port_win.h"
 #include "service_status.h"
 #include "unique_handle_win.h"
 
@@ -12,7 +13,9 @@ class Launcher;
 
 class ServiceRecord {
 public:
-    ServiceRecord(Launcher& launcher, std::wstring serviceName);
+    // One record at a time per process: the static callbacks reach it through a process-wide pointer.
+    ServiceRecord(Launcher& launcher, std::wstring serviceName, ServiceControlPort& port);
+    ~ServiceRecord();
     ServiceRecord(const ServiceRecord&) = delete;
     ServiceRecord& operator=(const ServiceRecord&) = delete;
 
@@ -38,7 +41,7 @@ private:
     std::wstring serviceName_;
     std::mutex lock_;
     ServiceStatusValues status_;
-    SERVICE_STATUS_HANDLE statusHandle_ = nullptr;
+    ServiceControlPort& port_;
     Win::UniqueHandle runEnded_;
     Win::UniqueHandle progressThread_;  // re-reports stop-pending until the run step has returned
 };

@@ -8,12 +8,14 @@
 //                   makes main return
 //   vwtest/Exits    main waits like Blocks, then ends the process with 7 (as System.exit(7) would);
 //                   no stop(), no secondaryMain
+//   vwtest/NoStop   main waits like Blocks, but there is no stop() to end it
 // and the library classes the launcher uses (String(byte[]), FileOutputStream, PrintStream, System,
 // ByteArrayOutputStream, Throwable.printStackTrace). Any other class is not found.
 //
 // Behaviour is chosen by VM options: -Dstandin.record=<file> appends what the VM received (options,
 // creation arguments, the creating thread's stack, the launcher's QL_JVM_PATH, QL_JVM_HOME and Path,
-// main's arguments, whether every thread detached before DestroyJavaVM) as UTF-8 lines;
+// main's arguments, each stop() call with its thread, whether every thread detached before
+// DestroyJavaVM) as UTF-8 lines;
 // -Dstandin.result=<n> makes creation return n; -Dstandin.createDelayMs=<n> makes it take n ms;
 // -Dstandin.stopEvent=<name> names the event main waits on, so a test can end it from outside;
 // -Dstandin.stopsNeeded=<n> makes main wait for n stop() calls. Options that are neither -D nor -X
@@ -141,7 +143,7 @@ jint JNICALL getEnv(JavaVM*, void** penv, jint) {
 const std::set<std::string> kClasses = {
     "java/lang/String", "java/lang/System", "java/io/FileOutputStream", "java/io/PrintStream",
     "java/io/ByteArrayOutputStream", "vwtest/Record", "vwtest/Throws", "vwtest/NoMain", "vwtest/Blocks",
-    "vwtest/BlocksVoid", "vwtest/Exits"};
+    "vwtest/BlocksVoid", "vwtest/Exits", "vwtest/NoStop"};
 
 bool hasMethod(const std::string& cls, const std::string& name, const std::string& sig, bool isStatic) {
     static const std::set<std::string> statics = {
@@ -150,7 +152,8 @@ bool hasMethod(const std::string& cls, const std::string& name, const std::strin
         "vwtest/Blocks.main([Ljava/lang/String;)V", "vwtest/Record.stop()V", "vwtest/Blocks.stop()V",
         "vwtest/Record.secondaryMain([Ljava/lang/String;)I", "vwtest/Blocks.secondaryMain([Ljava/lang/String;)I",
         "vwtest/BlocksVoid.main([Ljava/lang/String;)V", "vwtest/BlocksVoid.stop()V",
-        "vwtest/BlocksVoid.secondaryMain([Ljava/lang/String;)V", "vwtest/Exits.main([Ljava/lang/String;)V"};
+        "vwtest/BlocksVoid.secondaryMain([Ljava/lang/String;)V", "vwtest/Exits.main([Ljava/lang/String;)V",
+        "vwtest/NoStop.main([Ljava/lang/String;)V"};
     static const std::set<std::string> instance = {
         "java/lang/String.<init>([B)V", "java/io/FileOutputStream.<init>(Ljava/lang/String;)V",
         "java/io/PrintStream.<init>(Ljava/io/OutputStream;)V", "java/io/ByteArrayOutputStream.<init>()V",
@@ -225,7 +228,7 @@ jint callStatic(const Method& m, jobject argument) {
             writeSystemStream(true, "out from main\n");
             writeSystemStream(false, "err from main\n");
         }
-        if (cls == "vwtest/Blocks" || cls == "vwtest/BlocksVoid" || cls == "vwtest/Exits")
+        if (cls == "vwtest/Blocks" || cls == "vwtest/BlocksVoid" || cls == "vwtest/Exits" || cls == "vwtest/NoStop")
             WaitForSingleObject(gStopEvent, INFINITE);
         if (cls == "vwtest/Exits") {
             record("main exits 7");
@@ -234,6 +237,7 @@ jint callStatic(const Method& m, jobject argument) {
         record("main returns");
     } else if (m.name == "stop") {
         record("stop");
+        record("stop thread=" + std::to_string(GetCurrentThreadId()));
         bool enough;
         {
             std::lock_guard<std::mutex> hold(gLock);
