@@ -163,6 +163,21 @@ TEST_F(ServiceTest, StopBeforeMainEndsTheServiceWithoutCallingMain) {
     EXPECT_EQ(count(record, "stop"), 0u) << "stop() must not be called when main never ran";
 }
 
+TEST_F(ServiceTest, StopWithoutAJavaStopMethodPrintsTheLookupErrorAndStaysPending) {
+    writeIni("Application Type=service\r\nError File=" + narrow(folder) + "err.txt\r\n",
+             "Main Class=vwtest.NoStop\r\nVirtual Machine Parameters=" + recordOption() + " " + stopEventOption() + "\r\n",
+             "a.jar");
+    installAndStart({});
+    ASSERT_TRUE(recordHas("\nmain count="));
+    EXPECT_EQ(control(SERVICE_CONTROL_STOP).dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
+    EXPECT_TRUE(waitUntil([&] { return slurp(folder + L"err.txt").find("NoSuchMethodError: stop") != std::string::npos; }))
+        << slurp(folder + L"err.txt");
+    EXPECT_EQ(query().dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING)) << "stopped though main still runs";
+    SetEvent(stopEvent.get());
+    ASSERT_TRUE(waitForState(SERVICE_STOPPED));
+    EXPECT_TRUE(recordHas("destroy attached=0")) << "the stop thread stayed attached";
+}
+
 // A run that never reached main reports a service-specific error, so recovery actions can fire.
 TEST_F(ServiceTest, FailedRunReportsAServiceSpecificError) {
     writeServiceIni("vwtest.Missing", "");
