@@ -16,6 +16,7 @@ if(WIN32)
     vw_add_test(launcher_config_win_test
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/config_file_win_test.cpp
         LIBS vw_launcher_config TIMEOUT 120)
+    target_include_directories(launcher_config_win_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/testing)
 endif()
 
 vw_add_fuzz(launcher_config_values_fuzz

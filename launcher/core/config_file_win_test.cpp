@@ -8,6 +8,7 @@
 
 #include "config_file.h"
 #include "config_platform_win.h"
+#include "scratch_folder_win.h"
 
 namespace fs = std::filesystem;
 
@@ -31,24 +32,17 @@ public:
 };
 
 struct WinConfigFixture : ::testing::Test {
-    fs::path root;
+    LauncherTesting::ScratchFolder scratch{L"config"};
+    const fs::path& root = scratch.root;
     ScratchPlatform platform;
     CountingErrors errors;
     LaunchConfig config;
 
     void SetUp() override {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        root = fs::path(temp) / (L"vw-config-" + std::to_wstring(GetCurrentProcessId()));
-        fs::remove_all(root);
         fs::create_directories(root / L"app");
         platform.program = (root / L"app" / L"VaultwickService.exe").wstring();
         SetEnvironmentVariableW(L"APPDATA", (root / L"appdata").c_str());
         fs::create_directories(root / L"appdata");
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
     }
     std::wstring mainFile() const { return (root / L"app" / L"VaultwickService.ini").wstring(); }
     std::wstring userFile() const { return (root / L"appdata" / L"Vault Home" / L"{A1}" / L"VaultwickService.ini").wstring(); }

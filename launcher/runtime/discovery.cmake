@@ -18,4 +18,5 @@ if(WIN32)
     vw_add_test(launcher_discovery_win_test
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/runtime_discovery_win_test.cpp
         LIBS vw_launcher_discovery TIMEOUT 120)
+    target_include_directories(launcher_discovery_win_test PRIVATE ${CMAKE_SOURCE_DIR}/launcher/core/testing)
 endif()

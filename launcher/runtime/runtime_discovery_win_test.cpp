@@ -10,6 +10,7 @@
 #include "config_values.h"
 #include "runtime_discovery.h"
 #include "runtime_probe_win.h"
+#include "scratch_folder_win.h"
 
 namespace fs = std::filesystem;
 
@@ -21,34 +22,23 @@ const wchar_t* const kRoots[] = {L"Software\\JavaSoft\\Java Development Kit",
                                  L"Software\\JRockit\\Java Development Kit"};
 
 struct RealRuntimes : ::testing::Test {
-    fs::path root;
+    LauncherTesting::ScratchFolder scratch{L"discovery"};
+    const fs::path& root = scratch.root;
     Win32FileProbe probe;
     Win32RegistryReader registry;
 
     void SetUp() override {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        root = fs::path(temp) / (L"vw-discovery-" + std::to_wstring(GetCurrentProcessId()));
-        fs::remove_all(root);
         clearRegistry();
     }
     void TearDown() override {
         clearRegistry();
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
     }
     static void clearRegistry() {
         for (const wchar_t* key : kRoots) RegDeleteTreeW(HKEY_LOCAL_MACHINE, key);
     }
     // Creates <root>\<name> with a jvm.dll in each of `libraries` (e.g. L"bin\\server").
     std::wstring lay(const std::wstring& name, std::initializer_list<const wchar_t*> libraries) {
-        fs::path folder = root / name;
-        fs::create_directories(folder);
-        for (const wchar_t* sub : libraries) {
-            fs::create_directories(folder / sub);
-            std::ofstream(folder / sub / L"jvm.dll") << "MZ";
-        }
-        return folder.wstring();
+        return scratch.layRuntime(name, libraries);
     }
     static void registerRuntime(const wchar_t* rootKey, const std::wstring& version, const std::wstring* home) {
         std::wstring key = std::wstring(rootKey) + L"\\" + version;

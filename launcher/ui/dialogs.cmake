@@ -17,7 +17,8 @@ if(WIN32)
     vw_add_test(launcher_ui_win_test
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/launcher_ui_win_test.cpp
         LIBS vw_launcher_ui vw_launcher_resources TIMEOUT 180)
-    target_include_directories(launcher_ui_win_test PRIVATE ${CMAKE_SOURCE_DIR}/launcher/resources)
+    target_include_directories(launcher_ui_win_test PRIVATE ${CMAKE_SOURCE_DIR}/launcher/resources
+                               ${CMAKE_SOURCE_DIR}/launcher/core/testing)
     # The platform picks German from the system default locale of this process.
     vw_add_test(launcher_language_win_test
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/launcher_language_win_test.cpp

@@ -13,6 +13,7 @@
 #include "launcher_resource_ids.h"
 #include "launcher_text_win.h"
 #include "runtime_probe_win.h"
+#include "scratch_folder_win.h"
 #include "test_dialog_driver_win.h"
 
 namespace fs = std::filesystem;
@@ -35,29 +36,16 @@ public:
 };
 
 struct Runtimes : ::testing::Test {
-    fs::path root;
+    LauncherTesting::ScratchFolder scratch{L"ui"};
+    const fs::path& root = scratch.root;
     std::wstring clientOnly, serverJre, empty;
     void SetUp() override {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        root = fs::path(temp) / (L"vw-ui-" + std::to_wstring(GetCurrentProcessId()));
-        fs::remove_all(root);
         clientOnly = lay(L"client", {L"bin\\client"});
         serverJre = lay(L"Java\\jre", {L"bin\\client", L"bin\\server"});
         empty = lay(L"empty", {});
     }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
-    }
     std::wstring lay(const std::wstring& name, std::initializer_list<const wchar_t*> libraryFolders) {
-        fs::path folder = root / name;
-        fs::create_directories(folder);
-        for (const wchar_t* sub : libraryFolders) {
-            fs::create_directories(folder / sub);
-            std::ofstream(folder / sub / L"jvm.dll") << "MZ";
-        }
-        return folder.wstring();
+        return scratch.layRuntime(name, libraryFolders);
     }
 };
 

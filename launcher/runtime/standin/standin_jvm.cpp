@@ -25,6 +25,7 @@
 #include "jdk11_init_args.h"
 #include "process_age_win.h"
 #include "standin_objects.h"
+#include "thread_stack_size.h"
 
 #include <windows.h>
 
@@ -56,17 +57,6 @@ JNIEnv* env() { return &gEnv; }
 
 // ---- creation ------------------------------------------------------------------------------------
 
-std::uint64_t currentStackReservation() {
-    MEMORY_BASIC_INFORMATION info{};
-    volatile char here = 0;
-    if (!VirtualQuery(const_cast<char*>(&here), &info, sizeof info)) return 0;
-    char* const base = static_cast<char*>(info.AllocationBase);
-    std::uint64_t total = 0;
-    for (char* p = base; VirtualQuery(p, &info, sizeof info) && info.AllocationBase == base; p += info.RegionSize)
-        total += info.RegionSize;
-    return total;
-}
-
 std::string environmentVariable(const wchar_t* name) {
     wchar_t value[32767];
     const DWORD length = GetEnvironmentVariableW(name, value, 32767);
@@ -89,7 +79,7 @@ jint JNICALL createJavaVm(JavaVM** vm, void** penv, void* argsPointer) {
     }
     record("create version=" + hex(args->version) + " ignoreUnrecognized=" +
            std::to_string(args->ignoreUnrecognized) + " options=" + std::to_string(args->nOptions) +
-           " stack=" + std::to_string(currentStackReservation()) +
+           " stack=" + std::to_string(currentThreadStackSize()) +
            " startup_us=" + std::to_string(microsecondsSinceProcessStart()));
     for (jint i = 0; i < args->nOptions; ++i) record(std::string("option ") + args->options[i].optionString);
     for (const wchar_t* name : {L"QL_JVM_PATH", L"QL_JVM_HOME", L"Path"})
