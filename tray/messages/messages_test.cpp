@@ -114,6 +114,31 @@ TEST(DecimalReading, ClampsOutOfRangeValuesToTheLimits) {
     EXPECT_EQ(Decimal::toInt64(L""), 0);
 }
 
+// Up to 18 digits are read without overflow checks; longer runs take the checked path.
+TEST(DecimalReading, DigitCountsAroundTheUncheckedLength) {
+    EXPECT_EQ(Decimal::toInt64(L"999999999999999999"), 999999999999999999LL);
+    EXPECT_EQ(Decimal::toInt64(L"-999999999999999999"), -999999999999999999LL);
+    EXPECT_EQ(Decimal::toInt64(L"1000000000000000000"), 1000000000000000000LL);
+    EXPECT_EQ(Decimal::toInt64(L"0000000000000000000000042"), 42) << "leading zeros do not overflow";
+    EXPECT_EQ(Decimal::toInt32(L"999999999999999999"), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(Decimal::toInt32(L"-2147483649"), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(Decimal::toInt32(L" \t+17,3"), 17);
+}
+
+// Outgoing tokens are kept as given, even one holding the separator (it cannot be carried apart).
+TEST(TokenBody, OutgoingTokensKeepTheirBoundaries) {
+    Tokens tokens{L"a|b", L"", L"c"};
+    EXPECT_EQ(tokens.getTokenCount(), 3u);
+    EXPECT_EQ(tokens.getString(0), L"a|b");
+    EXPECT_EQ(tokens.getString(1), L"");
+    EXPECT_EQ(tokens.getString(2), L"c");
+    EXPECT_EQ(textOf(tokens.toBytes()), std::string("a|b||c\0", 7));
+    EXPECT_EQ(tokens.getLength(), 6);
+    Tokens none{};
+    EXPECT_EQ(none.getTokenCount(), 0u);
+    EXPECT_EQ(none.getLength(), 0);
+}
+
 TEST(StringBody, RoundTripAndNumber) {
     auto twelve = receivedText("12");
     EXPECT_EQ(twelve.getText(), L"12");
