@@ -55,15 +55,34 @@ measure() {
         "$(echo "($c1 - $c0) * 100 / $ticks / $seconds" | bc -l)" "$(rss_kib "$pid")"
 }
 
-echo "--- floor: a hidden window and a message loop under Wine ($seconds s)"
-wine "$build/tray/app/tray_idle_floor.exe" </dev/null >/dev/null 2>&1 &
-program_pid=$!
-floor=$(exe_pid "$program_pid" tray_idle_floor.exe)
-sleep 5
-measure "$floor" "floor, idle"
-kill "$program_pid" 2>/dev/null || true; kill "$floor" 2>/dev/null || true
-wait "$program_pid" 2>/dev/null || true
-program_pid=""
+# Resident KiB by mapping (file name, or the kind of anonymous memory), largest first: where a
+# process's memory is, so the tray's own share can be told from Wine's and the system DLLs'.
+mappings() {
+    awk '/^[0-9a-f]+-[0-9a-f]+ / { name = (NF >= 6) ? $6 : "[anonymous]"; sub(".*/", "", name); next }
+         /^Rss:/ { rss[name] += $2 }
+         END { for (n in rss) if (rss[n] > 0) printf "%d %s\n", rss[n], n }' "/proc/$1/smaps" |
+        sort -rn | head -"${2:-12}" | awk '{ printf "    %7d KiB  %s\n", $1, $2 }'
+}
+
+# Runs the floor program (with its arguments) and measures it idle.
+run_floor() {
+    local label=$1
+    shift
+    wine "$build/tray/app/tray_idle_floor.exe" "$@" </dev/null >/dev/null 2>&1 &
+    program_pid=$!
+    floor=$(exe_pid "$program_pid" tray_idle_floor.exe)
+    sleep 5
+    measure "$floor" "$label"
+    mappings "$floor" >"$work/mappings-$label"
+    kill "$program_pid" 2>/dev/null || true; kill "$floor" 2>/dev/null || true
+    wait "$program_pid" 2>/dev/null || true
+    program_pid=""
+}
+
+echo "--- floors under Wine ($seconds s each): a hidden window and a message loop; the same with the"
+echo "    system calls a tray needs (common controls, one notification icon, Winsock start-up)"
+run_floor "floor, idle"
+run_floor "floor with the system DLLs, idle" -system-dlls
 
 "$java" -jar "$jar" --port 0 --control-port 0 --ports-file "$work/ports" --max-seconds 900 >"$work/engine.log" 2>&1 &
 engine_pid=$!
@@ -81,6 +100,11 @@ control "WAITTYPE alertrequest 1 30000"
 sleep 5
 echo "--- VaultwickTray.exe connected to the reference engine ($seconds s each)"
 measure "$tray" "tray, idle and connected"
+mappings "$tray" >"$work/mappings-tray"
+echo "--- largest resident mappings: floor with the system DLLs, then the tray"
+cat "$work/mappings-floor with the system DLLs, idle"
+echo "    ---"
+cat "$work/mappings-tray"
 
 stats="1|120|0|0|2|0|42|0|2500000|734003200|1073741824|1200|1700000000000|0"
 control "SET stats $stats"
