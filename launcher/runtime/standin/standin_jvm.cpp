@@ -202,8 +202,10 @@ jobject JNICALL newObject(JNIEnv* e, jclass cls, jmethodID id, ...) {
 
 void recordArguments(const char* what, jobject array) {
     Object* a = object(array);
-    record(std::string(what) + " count=" + std::to_string(a->elements.size()));
-    for (Object* element : a->elements) record(std::string("arg ") + toUtf8(element->text));
+    // One write for the whole call, so concurrent calls never interleave their lines.
+    std::string block = std::string(what) + " count=" + std::to_string(a->elements.size());
+    for (Object* element : a->elements) block += "\narg " + toUtf8(element->text);
+    record(block);
 }
 
 jint callStatic(const Method& m, jobject argument) {
