@@ -1,9 +1,11 @@
 #pragma once
 // Test fakes for the text seams: the English string table of the tray and a configurable locale.
+#include <cstdint>
 #include <map>
 #include <string>
 
 #include "kov_text.h"
+#include "records.h"
 #include "tray_resource_ids.h"
 
 namespace TrayTest {
@@ -95,5 +97,16 @@ public:
         return out.size() < capacity;
     }
 };
+
+// A computer record with the fields the menu reads.
+inline Messages::Computer computer(std::int64_t id, const std::wstring& name, bool destination, bool self, bool online) {
+    Messages::Computer c;
+    c.id = id;
+    c.name = name;
+    c.isDestination = destination;
+    c.isSelf = self;
+    c.online = online;
+    return c;
+}
 
 }  // namespace TrayTest

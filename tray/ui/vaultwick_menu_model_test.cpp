@@ -6,20 +6,13 @@
 
 #include "tray_animation.h"
 #include "tray_resource_ids.h"
+#include "tray_test_support.h"
 
 namespace {
 
-using Messages::BackupStats;
+using TrayTest::computer;
 
-Messages::Computer computer(std::int64_t id, const std::wstring& name, bool destination, bool self, bool online) {
-    Messages::Computer c;
-    c.id = id;
-    c.name = name;
-    c.isDestination = destination;
-    c.isSelf = self;
-    c.online = online;
-    return c;
-}
+using Messages::BackupStats;
 
 std::vector<std::wstring> listedNames(const StatusModel& model) {
     std::vector<std::wstring> names;

@@ -9,11 +9,14 @@
 
 #include "sleep_dialog_win.h"
 #include "tray_resource_ids.h"
+#include "tray_test_support.h"
 #include "tray_win_test_support.h"
 
 using ::testing::ElementsAre;
 
 namespace {
+
+using TrayTest::computer;
 
 struct RecordingMenuHandler final : VaultwickMenuHandler {
     std::vector<std::string> calls;
@@ -26,16 +29,6 @@ struct RecordingMenuHandler final : VaultwickMenuHandler {
         if (c) computers.push_back(*c);
     }
 };
-
-Messages::Computer computer(std::int64_t id, const std::wstring& name, bool destination, bool self, bool online) {
-    Messages::Computer c;
-    c.id = id;
-    c.name = name;
-    c.isDestination = destination;
-    c.isSelf = self;
-    c.online = online;
-    return c;
-}
 
 struct Item {
     bool separator;
