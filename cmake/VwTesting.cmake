@@ -1,9 +1,13 @@
 # Test helpers shared by every folder.
 #
 #   vw_add_test(<name> SOURCES <files...> [LIBS <libs...>] [TIMEOUT <s>] [ENVIRONMENT <k=v...>]
-#               [FIXTURES <fixtures...>])
+#               [FIXTURES <fixtures...>] [EMULATED_CASES <gtest filter>])
 #     One executable, one ctest entry (Wine start-up costs per process, so no per-case discovery).
 #     In a Windows tree the entry runs under Wine through the emulator and needs the WINE fixture.
+#     In an i686 tree on a machine that runs i386 code only under user-mode emulation, only the
+#     EMULATED_CASES of a test run, with their waits and time-out stretched; every other entry is
+#     registered but disabled, so ctest lists it as not run. Where i386 code cannot run at all,
+#     every Wine entry is disabled.
 #
 #   vw_add_fuzz(<name> SOURCES <files...> [LIBS <libs...>] [CORPUS <dir>])
 #     In the fuzz tree only: a libFuzzer program and a ctest entry that runs it for VW_FUZZ_SECONDS.
@@ -12,7 +16,7 @@ function(vw_add_test name)
     if(VW_FUZZ)
         return()
     endif()
-    cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;ENVIRONMENT;FIXTURES" ${ARGN})
+    cmake_parse_arguments(T "" "TIMEOUT;EMULATED_CASES" "SOURCES;LIBS;ENVIRONMENT;FIXTURES" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock_main)
     add_test(NAME ${name} COMMAND ${name})
@@ -29,6 +33,24 @@ function(vw_add_test name)
     endif()
     if(T_ENVIRONMENT)
         set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT ${T_ENVIRONMENT})
+    endif()
+    vw_fit_test_to_i386_mode(${name} "${T_EMULATED_CASES}" ${T_TIMEOUT})
+endfunction()
+
+# Programs start 20-50 times slower under qemu-i386 than natively (a Wine process about a minute).
+set(VW_EMULATION_SLOWDOWN 20)
+
+function(vw_fit_test_to_i386_mode name emulated_cases timeout)
+    if(NOT VW_TARGET STREQUAL win32 OR VW_I386_MODE STREQUAL native)
+        return()
+    endif()
+    if(VW_I386_MODE STREQUAL emulated AND emulated_cases)
+        math(EXPR stretched "${timeout} * 4 + 600")
+        set_tests_properties(${name} PROPERTIES TIMEOUT ${stretched})
+        set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
+                     GTEST_FILTER=${emulated_cases} VW_TIME_SCALE=${VW_EMULATION_SLOWDOWN})
+    else()
+        set_tests_properties(${name} PROPERTIES DISABLED TRUE)
     endif()
 endfunction()
 
@@ -62,4 +84,10 @@ function(vw_add_wine_fixture)
     add_test(NAME wine_down COMMAND ${session} down ${VW_WINE_STATE})
     set_tests_properties(wine_up PROPERTIES FIXTURES_SETUP WINE TIMEOUT 180)
     set_tests_properties(wine_down PROPERTIES FIXTURES_CLEANUP WINE TIMEOUT 60)
+    if(VW_TARGET STREQUAL win32 AND VW_I386_MODE STREQUAL emulated)
+        # A new 32-bit prefix takes about four minutes under emulation.
+        set_tests_properties(wine_up PROPERTIES TIMEOUT 900)
+    elseif(VW_TARGET STREQUAL win32 AND VW_I386_MODE STREQUAL none)
+        set_tests_properties(wine_up wine_down PROPERTIES DISABLED TRUE)
+    endif()
 endfunction()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests and the demo need. Does nothing when all are
-# already there, so every other script can call it first.
+# Installs every Debian package the build, the tests and the demo need, and finds out how this
+# machine runs i386 programs. Installs nothing when all are already there, so every other script can
+# call it first.
 set -euo pipefail
 
 packages=(
@@ -17,10 +18,14 @@ missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -ne 0 ]; then
+    echo "setup: installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    apt-get update -q
+    apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
 
-echo "setup: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
-apt-get update -q
-apt-get install -y -q --no-install-recommends "${missing[@]}"
+# Some machines of our kind cannot execute i386 programs; there, qemu-i386 user emulation is
+# registered so the 32-bit tray can still run. One line says how this machine runs them.
+bash "$(dirname "$0")/host-i386.sh" --register

@@ -1,23 +1,74 @@
 #!/usr/bin/env bash
-# Builds every tree and runs every test: native (ASan/UBSan, real JVM), win32 and win64 (under Wine),
-# and the fuzz targets for a bounded time. Installs what it needs first.
+# Builds every tree and runs every test: native (ASan/UBSan, real JVM), win32 (the 32-bit tray),
+# win64 (the launcher) and tray64 (the tray's 64-bit twin) under Wine, and the fuzz targets for a
+# bounded time. Installs what it needs first. How the win32 tree's tests run depends on how this
+# machine runs i386 programs (scripts/host-i386.sh); the summary says, per tree, which path ran.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh || exit 1
 
-trees=(native win32 win64 fuzz)
-stop_wine() { for t in win32 win64; do scripts/wine-session.sh down "build/$t/wine" >/dev/null 2>&1; done; }
+trees=(native win32 win64 tray64 fuzz)
+wine_trees=(win32 win64 tray64)
+stop_wine() { for t in "${wine_trees[@]}"; do scripts/wine-session.sh down "build/$t/wine" >/dev/null 2>&1; done; }
 trap stop_wine EXIT
 
+i386=$(scripts/host-i386.sh)
+logs=$(mktemp -d)
 failed=()
-for t in "${trees[@]}"; do
-    echo "=== $t ==="
-    if ! cmake --workflow --preset "$t"; then
-        failed+=("$t")
-    fi
-    [[ $t == win* ]] && scripts/wine-session.sh down "build/$t/wine" >/dev/null 2>&1
-done
+summary=()
 
+how_tree_runs() {
+    case "$1" in
+    native) echo "host g++ with ASan/UBSan, real JVM" ;;
+    win32)
+        case "$i386" in
+        native) echo "native i386" ;;
+        emulated) echo "emulated i386 (program test only)" ;;
+        none) echo "built; its Wine tests cannot run here (no i386 execution)" ;;
+        esac ;;
+    win64 | tray64) echo "wine64" ;;
+    fuzz) echo "libFuzzer, each target for a bounded time" ;;
+    esac
+}
+
+# "N passed, M failed, K not run" from a ctest log.
+counts() {
+    local passed failed_ total not_run
+    total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$1" | tail -1)
+    failed_=$(sed -n 's/.*, \([0-9]*\) tests failed out of.*/\1/p' "$1" | tail -1)
+    not_run=$(grep -c 'Not Run' "$1")
+    passed=$(( ${total:-0} - ${failed_:-0} ))
+    echo "$passed passed, ${failed_:-0} failed, $not_run not run"
+}
+
+for t in "${trees[@]}"; do
+    echo "=== $t: $(how_tree_runs "$t") ==="
+    [ "$t" = win32 ] && scripts/host-i386.sh --describe
+    start=$SECONDS
+    configure=(cmake --preset "$t")
+    [ "$t" = win32 ] && configure+=("-DVW_I386_MODE=$i386")
+    ok=1
+    if ! "${configure[@]}" || ! cmake --build --preset "$t"; then
+        ok=0
+        result="build failed"
+    else
+        [ "$t" = win32 ] && [ "$i386" = none ] &&
+            echo "win32: the 32-bit tray and its tests were built; they cannot run on this machine, so ctest lists them as not run"
+        ctest --preset "$t" 2>&1 | tee "$logs/$t.log"
+        [ "${PIPESTATUS[0]}" -eq 0 ] || ok=0
+        result=$(counts "$logs/$t.log")
+    fi
+    [[ " ${wine_trees[*]} " == *" $t "* ]] && scripts/wine-session.sh down "build/$t/wine" >/dev/null 2>&1
+    [ $ok -eq 1 ] || failed+=("$t")
+    summary+=("$(printf '%-7s %-45s %-36s %4d s%s' "$t:" "$(how_tree_runs "$t")" "$result" $((SECONDS - start)) \
+        "$([ $ok -eq 1 ] || echo '  FAILED')")")
+done
+rm -rf "$logs"
+
+echo
+echo "=== summary ==="
+scripts/host-i386.sh --describe
+printf '%s\n' "${summary[@]}"
 if [ ${#failed[@]} -ne 0 ]; then
     echo "FAILED trees: ${failed[*]}"
     exit 1

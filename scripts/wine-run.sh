@@ -6,4 +6,6 @@ state=$(mkdir -p "${1:?state dir}" && cd "$1" && pwd); shift
 [ -s "$state/display" ] || "$(dirname "$0")/wine-session.sh" up "$state" || exit 1
 export WINEPREFIX="$state/prefix" WINEDEBUG=${VW_WINEDEBUG:--all} DISPLAY
 DISPLAY=$(cat "$state/display")
-exec wine "$@"
+# shellcheck source=wine-loader.sh
+. "$(dirname "$0")/wine-loader.sh"
+exec "$wine_loader" "$@"

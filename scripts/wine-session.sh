@@ -8,6 +8,8 @@ set -u
 action=${1:?up or down}
 state=$(mkdir -p "${2:?state dir}" && cd "$2" && pwd)
 export WINEPREFIX="$state/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# shellcheck source=wine-loader.sh
+. "$(dirname "$0")/wine-loader.sh"
 
 xvfb_alive() { [ -s "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; }
 
@@ -30,11 +32,12 @@ start_wine() {
     export DISPLAY
     DISPLAY=$(cat "$state/display")
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        wineboot -i </dev/null >/dev/null 2>&1
+        wine_boot </dev/null >/dev/null 2>&1
         wineserver -w </dev/null >/dev/null 2>&1
     fi
     wineserver -p </dev/null >/dev/null 2>&1
-    wine cmd /c exit </dev/null >/dev/null 2>&1
+    "$wine_loader" cmd /c exit </dev/null >/dev/null 2>&1
+    [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-session: no Wine prefix could be made with $wine_loader" >&2; return 1; }
 }
 
 case "$action" in

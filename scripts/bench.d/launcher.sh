@@ -18,6 +18,8 @@ scripts/wine-session.sh up "$state" >/dev/null
 trap 'scripts/wine-session.sh down "$state" >/dev/null 2>&1' EXIT
 export WINEPREFIX=$state/prefix WINEDEBUG=-all
 DISPLAY=$(cat "$state/display"); export DISPLAY
+# shellcheck source=../wine-loader.sh
+. scripts/wine-loader.sh
 
 work=$WINEPREFIX/drive_c/vwbench
 rm -rf "$work" && mkdir -p "$work/jre/bin/server"
@@ -55,12 +57,12 @@ median() { sort -n | awk '{a[NR]=$1} END {m=(NR%2)?a[(NR+1)/2]:(a[NR/2]+a[NR/2+1
 
 measure_launcher() {
     rm -f "$work/record.txt"
-    for i in $(seq $((runs + warm))); do wine "C:\\vwbench\\VaultwickService.exe" </dev/null >/dev/null 2>&1 || true; done
+    for i in $(seq $((runs + warm))); do "$wine_loader" "C:\\vwbench\\VaultwickService.exe" </dev/null >/dev/null 2>&1 || true; done
     grep -o 'startup_us=[0-9]*' "$work/record.txt" | cut -d= -f2 | tail -n "$runs" | median
 }
 
 measure_floor() {
-    for i in $(seq $((runs + warm))); do wine "C:\\vwbench\\vw_startup_floor.exe" </dev/null; done \
+    for i in $(seq $((runs + warm))); do "$wine_loader" "C:\\vwbench\\vw_startup_floor.exe" </dev/null; done \
         | tr -d '\r' | cut -d= -f2 | tail -n "$runs" | median
 }
 

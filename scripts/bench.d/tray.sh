@@ -6,7 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 repo=$(pwd)
-build="$repo/build/bench-tray"
+preset=$("$repo/scripts/tray-preset.sh")
+build="$repo/build/bench-tray-$preset"
 state="$build/wine"
 session="$repo/scripts/wine-session.sh"
 work=$(mktemp -d)
@@ -22,12 +23,16 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-cmake --preset win32 -B "$build" -DVW_PARTS="tray/messages;tray/ui;tray/resources;tray/app;engine" >/dev/null
+"$repo/scripts/tray-preset.sh" --describe
+cmake --preset "$preset" -B "$build" -DVW_PARTS="tray/messages;tray/ui;tray/resources;tray/app;engine" >/dev/null
 cmake --build "$build" -j2 --target VaultwickTray tray_idle_floor vw_engine_jar >/dev/null
 jar=$(sed -n 's/^VW_ENGINE_JAR:INTERNAL=//p' "$build/CMakeCache.txt")
 java=$(sed -n 's/^VW_JAVA:INTERNAL=//p' "$build/CMakeCache.txt")
 "$session" up "$state"
 export WINEPREFIX="$state/prefix" WINEDEBUG=-all
+# shellcheck source=../wine-loader.sh
+. "$repo/scripts/wine-loader.sh"
+tray_exe="$(sed -n 's/^VW_OUTPUT_DIR:PATH=//p' "$build/CMakeCache.txt")/VaultwickTray.exe"
 DISPLAY=$(cat "$state/display")
 export DISPLAY
 ticks=$(getconf CLK_TCK)
@@ -68,7 +73,7 @@ mappings() {
 run_floor() {
     local label=$1
     shift
-    wine "$build/tray/app/tray_idle_floor.exe" "$@" </dev/null >/dev/null 2>&1 &
+    "$wine_loader" "$build/tray/app/tray_idle_floor.exe" "$@" </dev/null >/dev/null 2>&1 &
     program_pid=$!
     floor=$(exe_pid "$program_pid" tray_idle_floor.exe)
     sleep 5
@@ -93,7 +98,7 @@ exec 3<>"/dev/tcp/127.0.0.1/$control_port"
 cat <&3 >"$work/control.log" &
 control() { printf '%s\n' "$*" >&3; }
 
-wine "$repo/out/VaultwickTray.exe" -host 127.0.0.1 "$tray_port" </dev/null >/dev/null 2>&1 &
+"$wine_loader" "$tray_exe" -host 127.0.0.1 "$tray_port" </dev/null >/dev/null 2>&1 &
 program_pid=$!
 tray=$(exe_pid "$program_pid" VaultwickTray.exe)
 control "WAITTYPE alertrequest 1 30000"

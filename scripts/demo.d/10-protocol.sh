@@ -3,7 +3,8 @@
 # reference engine (Java, on this machine), with every frame of both directions printed.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-build=build/demo-win32
+preset=$(scripts/tray-preset.sh)
+build=build/demo-protocol-$preset
 work=$(mktemp -d)
 engine_pid=""
 
@@ -14,8 +15,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-echo "--- building the engine and the protocol demo (win32)"
-cmake --preset win32 -B "$build" -DVW_PARTS="tray/messages;tray/app;engine;demo" >"$work/configure.log" 2>&1 \
+scripts/tray-preset.sh --describe
+echo "--- building the engine and the protocol demo ($preset)"
+cmake --preset "$preset" -B "$build" -DVW_PARTS="tray/messages;tray/app;engine;demo" >"$work/configure.log" 2>&1 \
     || { cat "$work/configure.log"; exit 1; }
 cmake --build "$build" -j2 --target vw_engine_jar protocol_demo >"$work/build.log" 2>&1 \
     || { cat "$work/build.log"; exit 1; }

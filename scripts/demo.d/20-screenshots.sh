@@ -5,7 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 repo=$(pwd)
-build="$repo/build/demo-screenshots"
+preset=$("$repo/scripts/tray-preset.sh")
+build="$repo/build/demo-screenshots-$preset"
 out="$repo/demo-output"
 state="$build/wine"
 session="$repo/scripts/wine-session.sh"
@@ -16,7 +17,8 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-cmake --preset win32 -B "$build" -DVW_PARTS="tray/messages;tray/ui;tray/resources;tray/app" >/dev/null
+"$repo/scripts/tray-preset.sh" --describe
+cmake --preset "$preset" -B "$build" -DVW_PARTS="tray/messages;tray/ui;tray/resources;tray/app" >/dev/null
 cmake --build "$build" --target tray_ui_showcase -j2 >/dev/null
 mkdir -p "$out"
 
@@ -27,7 +29,7 @@ export DISPLAY
 markers="$WINEPREFIX/drive_c/vw-showcase"
 rm -rf "$markers" && mkdir -p "$markers"
 
-wine explorer /desktop=vaultwick,1024x768 "$build/tray/ui/tray_ui_showcase.exe" 'C:\vw-showcase' \
+"$repo/scripts/wine-run.sh" "$state" explorer /desktop=vaultwick,1024x768 "$build/tray/ui/tray_ui_showcase.exe" 'C:\vw-showcase' \
     </dev/null >/dev/null 2>&1 &
 showcase_pid=$!
 

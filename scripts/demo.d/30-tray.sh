@@ -6,7 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 repo=$(pwd)
-build="$repo/build/demo-tray"
+preset=$("$repo/scripts/tray-preset.sh")
+build="$repo/build/demo-tray-$preset"
 out="$repo/demo-output"
 state="$build/wine"
 session="$repo/scripts/wine-session.sh"
@@ -21,13 +22,15 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-echo "--- building VaultwickTray.exe and the engine (win32)"
-cmake --preset win32 -B "$build" -DVW_PARTS="tray/messages;tray/ui;tray/resources;tray/app;engine" \
+"$repo/scripts/tray-preset.sh" --describe
+echo "--- building VaultwickTray.exe and the engine ($preset)"
+cmake --preset "$preset" -B "$build" -DVW_PARTS="tray/messages;tray/ui;tray/resources;tray/app;engine" \
     >"$work/configure.log" 2>&1 || { cat "$work/configure.log"; exit 1; }
 cmake --build "$build" -j2 --target VaultwickTray vw_engine_jar >"$work/build.log" 2>&1 \
     || { cat "$work/build.log"; exit 1; }
 jar=$(sed -n 's/^VW_ENGINE_JAR:INTERNAL=//p' "$build/CMakeCache.txt")
 java=$(sed -n 's/^VW_JAVA:INTERNAL=//p' "$build/CMakeCache.txt")
+tray_exe="$(sed -n 's/^VW_OUTPUT_DIR:PATH=//p' "$build/CMakeCache.txt")/VaultwickTray.exe"
 mkdir -p "$out"
 
 # Times are in milliseconds since 1970, as the engine sends them.
@@ -78,7 +81,7 @@ for _ in $(seq 100); do [ -s "$work/ports" ] && break; sleep 0.1; done
 port=$(sed -n 's/^tray=\([0-9]*\).*/\1/p' "$work/ports")
 
 echo "--- VaultwickTray.exe -host 127.0.0.1 $port under wine explorer /desktop"
-wine explorer /desktop=vaultwick,1024x768 "$repo/out/VaultwickTray.exe" -host 127.0.0.1 "$port" \
+"$repo/scripts/wine-run.sh" "$state" explorer /desktop=vaultwick,1024x768 "$tray_exe" -host 127.0.0.1 "$port" \
     </dev/null >/dev/null 2>&1 &
 tray_pid=$!
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -11,10 +12,21 @@
 
 namespace AppWinTest {
 
+// A wait for the tray or the engine, made longer where programs run many times slower than usual
+// (under user-mode emulation the test entry sets VW_TIME_SCALE).
+inline int stretched(int ms) {
+    static const int scale = [] {
+        const char* text = std::getenv("VW_TIME_SCALE");
+        const int value = text ? std::atoi(text) : 1;
+        return value > 0 ? value : 1;
+    }();
+    return ms * scale;
+}
+
 // Runs this thread's messages until `done` or `timeoutMs`; a quit message sets *quit and ends it.
 template <typename Done>
 bool pumpUntil(Done done, int timeoutMs, bool* quit = nullptr) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(stretched(timeoutMs));
     while (!done()) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return false;
@@ -40,8 +52,9 @@ inline void pumpFor(int ms) {
 // Polls without a message pump (for a test that watches another process).
 template <typename Done>
 bool waitUntil(Done done, int timeoutMs) {
-    for (int waited = 0; !done(); waited += 50) {
-        if (waited >= timeoutMs) return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(stretched(timeoutMs));
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
         Sleep(50);
     }
     return true;

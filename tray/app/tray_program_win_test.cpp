@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -121,7 +122,8 @@ public:
     }
     // The exit code, or -2 when it has not ended in time.
     long exitCode(int timeoutMs) {
-        if (WaitForSingleObject(process_.get(), static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) return -2;
+        if (WaitForSingleObject(process_.get(), static_cast<DWORD>(AppWinTest::stretched(timeoutMs))) != WAIT_OBJECT_0)
+            return -2;
         DWORD code = 0;
         GetExitCodeProcess(process_.get(), &code);
         return static_cast<long>(code);
@@ -139,6 +141,58 @@ private:
     DWORD processId_ = 0;
     HWND window_ = nullptr;
 };
+
+BOOL CALLBACK readShownTooltip(HWND window, LPARAM data) {
+    wchar_t className[32] = {};
+    GetClassNameW(window, className, 32);
+    if (!IsWindowVisible(window) || lstrcmpiW(className, L"tooltips_class32") != 0) return TRUE;
+    wchar_t text[512] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        AppWinTest::stretched(2000), &copied);
+    if (copied == 0) return TRUE;
+    *reinterpret_cast<std::wstring*>(data) = text;
+    return FALSE;
+}
+
+// As the mouse moves the pointer: the window under it gets the move, as from a user.
+void movePointer(int x, int y) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(x, 65536, GetSystemMetrics(SM_CXSCREEN));
+    input.mi.dy = MulDiv(y, 65536, GetSystemMetrics(SM_CYSCREEN));
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+}
+
+// Where the shell draws the first notification icon, in screen coordinates. On a virtual X display
+// with no notification area of its own, Wine's X11 driver shows the icons as child windows of a
+// small window of its own.
+bool firstIconArea(RECT* area) {
+    HWND holder = FindWindowW(L"__winex11_standalone_tray", nullptr);
+    if (!holder) holder = FindWindowW(L"Shell_TrayWnd", nullptr);
+    if (!holder || !IsWindowVisible(holder)) return false;
+    HWND icon = GetWindow(holder, GW_CHILD);
+    return GetWindowRect(icon ? icon : holder, area) && area->right > area->left;
+}
+
+// What the shell shows while the pointer rests on the first notification icon, as a user would see
+// it ("" when no tooltip comes up in time).
+std::wstring shellTooltip() {
+    RECT area{};
+    if (!firstIconArea(&area)) return L"";
+    const int x = (area.left + area.right) / 2;
+    const int y = (area.top + area.bottom) / 2;
+    // Off the icon first, so that coming back onto it shows the tip afresh.
+    movePointer(x + 300, y + 300);
+    Sleep(200);
+    movePointer(x - 1, y);
+    Sleep(50);
+    movePointer(x, y);
+    std::wstring text;
+    AppWinTest::waitUntil([&] { return !EnumWindows(&readShownTooltip, reinterpret_cast<LPARAM>(&text)); }, 3000);
+    return text;
+}
 
 std::vector<std::wstring> launches(const TempFolder& folder) {
     std::vector<std::wstring> lines;
@@ -185,6 +239,44 @@ protected:
     TempFolder folder_;
     std::unique_ptr<TrayProgram> tray_;
 };
+
+// The program-level check that also runs where the 32-bit program only runs under emulation:
+// handshake, statistics shown in the shell's tooltip, and Exit from the menu.
+TEST_F(TrayProgramTest, ShakesHandsShowsStatisticsInTheShellTooltipAndExitsFromTheMenu) {
+    const long long before = static_cast<long long>(std::time(nullptr)) * 1000;
+    startTray(false);
+    ASSERT_TRUE(waitCount("LogMessage", 2));  // the second one says CONNECTED, after the handshake
+    auto frames = engine_->record();
+    ASSERT_FALSE(frames.empty());
+    auto lines = AppWinTest::frameLines(frames, frames.front().connection, {"UserActivityMessage"});
+    ASSERT_GE(lines.size(), 4u);
+    const std::string startTime = lines[3].substr(lines[3].find('|') + 1);
+    EXPECT_GE(std::stoll(startTime), before);
+    const auto handshake = AppWinTest::expectedHandshake(startTime);
+    ASSERT_GE(lines.size(), handshake.size());
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + handshake.size()), handshake);
+
+    // Backing up to computer 42 ("Office PC"), 10 of 40 files sent, no rate yet.
+    const std::string backingUp = "69|30|0|0|2|0|42|0|0|750|1000|40|0|0";
+    ASSERT_TRUE(engine_->setReply("stats", backingUp));
+    ASSERT_TRUE(engine_->send("stats", backingUp));
+    const std::wstring expectedTip = L"Backing up to Office PC\n10 of 40 files sent (25%)";
+    std::wstring tip;
+    EXPECT_TRUE(waitUntil([&] { return (tip = shellTooltip()) == expectedTip; }, kWaitMs))
+        << "last tooltip: " << std::string(tip.begin(), tip.end());
+
+    // Right click opens the menu; Up once is "Exit", the last item.
+    tray_->postClick(WM_RBUTTONDOWN);
+    ASSERT_TRUE(waitUntil([&] { return tray_->find(L"#32768") != nullptr; }, kWaitMs));
+    tray_->postKey(VK_UP);
+    tray_->postKey(VK_RETURN);
+    EXPECT_EQ(tray_->exitCode(kWaitMs), 0);
+    frames = engine_->record();
+    lines = AppWinTest::frameLines(frames, frames.back().connection,
+                                   {"UserActivityMessage", "GetBackupStatsSummaryMessage"});
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "ExitingMessage");
+}
 
 TEST_F(TrayProgramTest, ShowUiStartsTheMainProgramOnceClicksStartItAndShutdownEndsWithZero) {
     startTray(true);

@@ -1,7 +1,5 @@
 #include "tray_icon_win.h"
 
-#include <cstddef>
-
 #include "kov_text.h"
 #include "kov_text_win.h"
 #include "text_format.h"
@@ -9,8 +7,7 @@
 
 namespace KovToolkit {
 
-static_assert(sizeof(void*) != 4 || offsetof(NOTIFYICONDATAW, guidItem) == kNotifyIconDataSize,
-              "the 32-bit record ends right before guidItem");
+static_assert(sizeof(void*) != 4 || kNotifyIconDataSize == 936, "the 32-bit record is 936 bytes long");
 
 namespace {
 

@@ -26,8 +26,9 @@ protected:
 
 ShellNotify& systemShellNotify();
 
-// The record layout with the 128-character tip, balloon fields and info flags, nothing after.
-constexpr DWORD kNotifyIconDataSize = 936;
+// The record layout with the 128-character tip, balloon fields and info flags, nothing after: 936
+// bytes in a 32-bit program. The platform's own definition, so a 64-bit build gets its own layout.
+constexpr DWORD kNotifyIconDataSize = NOTIFYICONDATAW_V2_SIZE;
 
 class TrayIcon {
 public:

@@ -86,7 +86,7 @@ TEST_F(TrayIconTest, ShowAddsOnceProbesFirstAndReaddsALostIcon) {
     EXPECT_NE(add.data.hIcon, nullptr);
     EXPECT_EQ(shell.requests[2].message, DWORD(NIM_MODIFY));
     for (const auto& r : shell.requests) {
-        EXPECT_EQ(r.data.cbSize, 936u);
+        EXPECT_EQ(r.data.cbSize, sizeof(void*) == 4 ? 936u : 952u);
         EXPECT_EQ(r.data.hWnd, icon.getWindow());
         EXPECT_EQ(r.data.uID, 104u);
     }

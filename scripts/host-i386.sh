@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# How this machine runs i386 (32-bit x86) programs, found by trying one, not from uname:
+#   native    the kernel executes them itself
+#   emulated  through a registered user-mode emulator (qemu-i386 via binfmt_misc)
+#   none      not at all
+# Prints that word. VW_HOST_I386=native|emulated|none forces the answer (to test a path on a
+# machine of the other kind).
+#   host-i386.sh              the answer
+#   host-i386.sh --describe   one line for people, saying which and why
+#   host-i386.sh --register   as root: where i386 cannot run, install qemu-user-static and register
+#                             qemu-i386 for i386 programs (never replacing an existing registration),
+#                             saying what it did; then the answer
+set -uo pipefail
+
+binfmt=/proc/sys/fs/binfmt_misc
+i386_loader=/lib/ld-linux.so.2   # from libc6:i386, which wine32 brings
+
+runs_i386() { "$i386_loader" --help >/dev/null 2>&1; }
+
+# An enabled binfmt_misc entry for i386 ELF programs (machine 3 at offset 18), whatever its name.
+emulator_entry() {
+    local entry
+    for entry in "$binfmt"/*; do
+        case "$entry" in */register | */status) continue ;; esac
+        [ -f "$entry" ] || continue
+        grep -qx enabled "$entry" 2>/dev/null || continue
+        grep -Eq '^magic 7f454c4601[0-9a-f]{26}0300' "$entry" 2>/dev/null && { echo "$entry"; return 0; }
+    done
+    return 1
+}
+
+probe() {
+    case "${VW_HOST_I386:-}" in
+    native | emulated | none) echo "$VW_HOST_I386"; return ;;
+    "") ;;
+    *) echo "host-i386: VW_HOST_I386 must be native, emulated or none, not '$VW_HOST_I386'" >&2 ;;
+    esac
+    if ! runs_i386; then
+        echo none
+    elif emulator_entry >/dev/null; then
+        echo emulated
+    else
+        echo native
+    fi
+}
+
+describe() {
+    local mode forced=""
+    mode=$(probe)
+    [ -n "${VW_HOST_I386:-}" ] && forced=" (forced by VW_HOST_I386=$VW_HOST_I386)"
+    case "$mode" in
+    native) echo "host: this machine runs i386 programs natively$forced" ;;
+    emulated)
+        local entry
+        entry=$(emulator_entry) || entry="no emulator registered: the emulated path's test selection only"
+        echo "host: this machine runs i386 programs under user-mode emulation ($entry)$forced" ;;
+    none) echo "host: this machine cannot run i386 programs$forced; 64-bit programs run through wine64" ;;
+    esac
+}
+
+register() {
+    [ -n "${VW_HOST_I386:-}" ] && return 0
+    [ "$(probe)" = none ] || return 0
+    if [ -e "$binfmt/qemu-i386" ]; then
+        echo "host-i386: $binfmt/qemu-i386 exists but is disabled; left as it is"
+        return 0
+    fi
+    if ! command -v qemu-i386-static >/dev/null; then
+        echo "host-i386: i386 programs do not run here; installing qemu-user-static"
+        local install=(apt-get install -y -q --no-install-recommends qemu-user-static)
+        DEBIAN_FRONTEND=noninteractive "${install[@]}" >/dev/null 2>&1 ||
+            { apt-get update -q >/dev/null && DEBIAN_FRONTEND=noninteractive "${install[@]}" >/dev/null; } ||
+            { echo "host-i386: could not install qemu-user-static"; return 0; }
+    fi
+    if [ ! -e "$binfmt/register" ]; then
+        mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null &&
+            echo "host-i386: mounted binfmt_misc on $binfmt"
+    fi
+    # F: the interpreter is opened now, so the registration also works in other mount namespaces.
+    if printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
+        >"$binfmt/register" 2>/dev/null; then
+        echo "host-i386: registered /usr/bin/qemu-i386-static for i386 programs as $binfmt/qemu-i386"
+    else
+        echo "host-i386: could not register qemu-i386 with binfmt_misc (not root, or binfmt_misc unavailable)"
+    fi
+}
+
+case "${1:-}" in
+"") probe ;;
+--describe) describe ;;
+--register) register; describe ;;
+*) echo "usage: host-i386.sh [--describe | --register]" >&2; exit 2 ;;
+esac
