@@ -5,12 +5,15 @@ add_library(vw_launcher_entry STATIC
     ${CMAKE_CURRENT_LIST_DIR}/process_environment.cpp
     ${CMAKE_CURRENT_LIST_DIR}/instance_block.cpp
     ${CMAKE_CURRENT_LIST_DIR}/java_stop_gate.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/service_status.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/service_status.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/log_file_rules.cpp)
 target_include_directories(vw_launcher_entry PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(vw_launcher_entry PUBLIC vw_common)
 
 vw_add_fuzz(launcher_instance_block_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/instance_block_fuzz.cpp
             LIBS vw_launcher_entry CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz_corpus/instance_block)
 vw_add_test(launcher_entry_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/command_line_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/log_file_rules_test.cpp
             LIBS vw_launcher_entry TIMEOUT 60)
 # The hand-over block, the service status values and the ordering of stop against main.
 vw_add_test(launcher_instance_service_test
@@ -23,9 +26,12 @@ if(WIN32)
         ${CMAKE_CURRENT_LIST_DIR}/launcher_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/single_instance_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/service_record_win.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/service_dispatch_win.cpp)
+        ${CMAKE_CURRENT_LIST_DIR}/service_dispatch_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/launch_log_file_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/event_log_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/program_version_win.cpp)
     target_link_libraries(vw_launcher_core PUBLIC vw_launcher_entry vw_launcher_host vw_launcher_config
-                          vw_launcher_discovery vw_launcher_ui)
+                          vw_launcher_discovery vw_launcher_ui advapi32 version)
 
     add_executable(VaultwickService ${CMAKE_CURRENT_LIST_DIR}/entry_win.cpp)
     target_link_libraries(VaultwickService PRIVATE vw_launcher_core vw_launcher_resources advapi32)

@@ -4,11 +4,16 @@
 #include "config_values.h"
 #include "java_attached_calls.h"
 #include "java_exception_dialog_win.h"
+#include "launch_log_file_win.h"
+#include "log_file_rules.h"
 #include "process_environment.h"
+#include "program_version_win.h"
 #include "single_instance_win.h"
 #include "vm_options.h"
 
 #include <windows.h>
+
+#include <chrono>
 
 namespace {
 
@@ -23,8 +28,9 @@ MemoryFigures memoryFigures() {
 
 Launcher::Launcher(ErrorLines& errors, ConfigPlatform& platform, FileProbe& probe, RegistryReader& registry,
                    RuntimeFolderPrompt& prompt)
-    : errors_(errors), platform_(platform), probe_(probe), registry_(registry), prompt_(prompt),
-      file_(platform, errors), host_(errors),
+    : log_(std::make_unique<LaunchLogFile>()), loggedErrors_(errors, *log_), errors_(loggedErrors_),
+      platform_(platform), probe_(probe), registry_(registry), prompt_(prompt), file_(platform, loggedErrors_),
+      host_(loggedErrors_),
       singleInstance_(std::make_unique<SingleInstance>(
           [this](const std::vector<std::wstring>& arguments, const std::function<void(int)>& reply) {
               forwardToSecondaryMain(arguments, reply);
@@ -32,18 +38,52 @@ Launcher::Launcher(ErrorLines& errors, ConfigPlatform& platform, FileProbe& prob
 
 Launcher::~Launcher() = default;
 
+LaunchLog& Launcher::log() { return *log_; }
+
+std::wstring Launcher::failedStartText() {
+    return config_.serviceMode && !mainCalled_ ? loggedErrors_.printedText() : std::wstring();
+}
+
+// After the configuration step, whatever its outcome: "Log File" and the run mode say where the log
+// goes, and the lines held until now (a missing main class among them) are written there.
+void Launcher::openLog() {
+    using namespace ConfigKeys;
+    config_.logFile = platform_.expandEnvironment(file_.readPlain(kApplication, kLogFile));
+    const auto& program = file_.programPath();
+    const std::wstring path = LogFileRules::logFilePath(config_.logFile, program ? *program : std::wstring(),
+                                                        config_.serviceMode);
+    if (path.empty()) {
+        log_->discard();
+        return;
+    }
+    log_->open(path);
+    std::wstring files = file_.mainPath().value_or(L"(none)");
+    if (file_.usesUserFile(config_.serviceMode)) {
+        const std::wstring user = file_.userPath(config_.productName, config_.productCode, false);
+        if (platform_.fileExists(user)) files += L" and " + user;
+    }
+    log_->write(L"start: VaultwickService " + (program ? programVersion(*program) : std::wstring(L"unknown")) +
+                (config_.serviceMode ? L", service mode" : L", ordinary mode") + L", process " +
+                std::to_wstring(GetCurrentProcessId()) + L", configuration " + files);
+}
+
 bool Launcher::startUp() {
     programArguments_ = programArgumentsOf(GetCommandLineW());
     if (!singleInstance_->setUp(file_, programArguments_)) return false;
-    if (singleInstance_->isSecondInstance()) return true;  // handed over: nothing more is read
-    if (!readLaunchConfig(file_, config_)) return false;
+    if (singleInstance_->isSecondInstance()) {  // handed over: nothing more is read
+        log_->discard();
+        return true;
+    }
+    const bool configured = readLaunchConfig(file_, config_);
+    openLog();
+    if (!configured) return false;
     if (config_.overrideWorkingDir) {
         if (const auto& program = file_.programPath()) {
             std::wstring folder = cutPathComponents(*program, 1);
             if (!folder.empty()) SetCurrentDirectoryW(folder.c_str());
         }
     }
-    return locateRuntime(config_, file_, probe_, registry_, prompt_, vmLibraryPath_);
+    return locateRuntime(config_, file_, probe_, registry_, prompt_, vmLibraryPath_, *log_);
 }
 
 void Launcher::appendProgramArguments(const std::vector<std::wstring>& arguments) {
@@ -59,7 +99,9 @@ void Launcher::setUpEnvironment() {
 }
 
 void Launcher::appendExpandedOption(const std::wstring& option) {
-    host_.appendOption(platform_.expandEnvironment(option));
+    const std::wstring expanded = platform_.expandEnvironment(option);
+    log_->write(L"VM option " + expanded);
+    host_.appendOption(expanded);
 }
 
 void Launcher::buildLibraryPathOption() {
@@ -118,7 +160,12 @@ JavaMain Launcher::javaMain() {
     program.outputFile = config_.outputFile;
     program.errorFile = config_.errorFile;
     program.onReady = [this] {
-        if (!stopGate_.admitMain()) return false;
+        if (!stopGate_.admitMain()) {
+            log_->write(L"virtual machine created; a stop request came first, so main is not called");
+            return false;
+        }
+        log_->write(L"virtual machine created; calling main of " + config_.mainClass);
+        mainCalled_ = true;
         singleInstance_->signalReady();
         return true;
     };
@@ -127,7 +174,12 @@ JavaMain Launcher::javaMain() {
     return program;
 }
 
-int Launcher::runVmThread() { return host_.runVmThread(javaMain()); }
+int Launcher::runVmThread() {
+    const int result = host_.runVmThread(javaMain());
+    log_->write(mainCalled_ ? L"main returned" + std::wstring(result == 0 ? L"" : L" with an exception")
+                            : L"main not called");
+    return result;
+}
 
 // On a forwarding thread, after the ready event: the VM exists and main has been called.
 void Launcher::forwardToSecondaryMain(const std::vector<std::wstring>& arguments,
@@ -137,7 +189,11 @@ void Launcher::forwardToSecondaryMain(const std::vector<std::wstring>& arguments
 
 void Launcher::requestJavaStop() {
     if (!stopGate_.beginStop()) return;
+    const auto started = std::chrono::steady_clock::now();
+    log_->write(L"calling stop()");
     callJavaStop(host_.javaVm(), config_.mainClass);
+    log_->write(L"stop() returned after " + std::to_wstring(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                                std::chrono::steady_clock::now() - started).count()) + L" ms");
     stopGate_.endStop();
 }
 
