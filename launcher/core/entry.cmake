@@ -42,7 +42,7 @@ if(WIN32)
     # stand-in jvm.dll as the runtime (paths handed over as Wine sees them, on drive Z:).
     # Single instance: several copies of the exe at once, talking through named objects and thread
     # messages. Service mode: installed, started, interrogated and stopped through Wine's service manager.
-    foreach(test IN ITEMS entry single_instance service)
+    foreach(test IN ITEMS entry single_instance service launch_log)
         vw_add_test(launcher_${test}_win_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/${test}_win_test.cpp
                     LIBS vw_launcher_entry vw_common TIMEOUT 240)
         target_include_directories(launcher_${test}_win_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/testing)
@@ -53,6 +53,7 @@ if(WIN32)
             VW_STANDIN_JVM_NODEFAULTS="Z:$<TARGET_FILE:vw_standin_jvm_nodefaults>")
     endforeach()
     target_link_libraries(launcher_service_win_test PRIVATE advapi32)
+    target_link_libraries(launcher_launch_log_win_test PRIVATE advapi32)
 
     # The service record in-process: the real launcher and stand-in runtime, the control handler called
     # directly and the status reports kept, for the repeated requests the service manager cannot send.

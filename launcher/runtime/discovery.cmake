@@ -37,5 +37,8 @@ if(WIN32)
     vw_add_test(launcher_discovery_win_test
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/runtime_discovery_win_test.cpp ${CMAKE_CURRENT_LIST_DIR}/modern_runtimes_win_test.cpp
         LIBS vw_launcher_discovery TIMEOUT 120)
-    target_include_directories(launcher_discovery_win_test PRIVATE ${CMAKE_SOURCE_DIR}/launcher/core/testing)
+    target_include_directories(launcher_discovery_win_test PRIVATE ${CMAKE_SOURCE_DIR}/launcher/core/testing
+                               ${CMAKE_CURRENT_LIST_DIR}/testing)
+    add_dependencies(launcher_discovery_win_test vw_standin_jvm_full)
+    target_compile_definitions(launcher_discovery_win_test PRIVATE VW_STANDIN_JVM="Z:$<TARGET_FILE:vw_standin_jvm_full>")
 endif()
