@@ -10,6 +10,7 @@
 
 #include "config_values.h"
 #include "fake_runtime_seams.h"
+#include "modern_runtimes.h"
 #include "runtime_discovery.h"
 #include "runtime_probe_win.h"
 #include "scratch_folder_win.h"

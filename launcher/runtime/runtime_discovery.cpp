@@ -10,8 +10,6 @@
 
 namespace {
 
-std::wstring withBackslash(std::wstring s) { return withTrailingBackslash(std::move(s)); }
-
 // Versions compare as signed 32-bit parts, most significant first: <0, 0, >0.
 int compareVersions(const VersionSpec& a, const VersionSpec& b) {
     for (std::size_t i = 0; i < 4; ++i) {
@@ -154,7 +152,7 @@ void collectRegistryCandidates(RegistryReader& registry, FileProbe& probe, const
             logCandidate(log, key, L"rejected, no \"JavaHome\"");
             continue;
         }
-        std::wstring home = withBackslash(*javaHome);
+        std::wstring home = withTrailingBackslash(*javaHome);
         if (isJdkRoot(root)) home += L"jre\\";
 
         VmLibrary library = findVmLibrary(probe, home, probeType);
@@ -205,7 +203,7 @@ std::wstring chooseCandidate(const std::vector<RuntimeCandidate>& candidates,
 std::wstring searchVmLibrary(const LaunchConfig& config, const std::wstring& programFolder, FileProbe& probe,
                              RegistryReader& registry, const std::wstring& javaHomeVariable, LaunchLog& log) {
     if (!config.jrePath.empty()) {
-        const std::wstring folder = withBackslash(config.jrePath);
+        const std::wstring folder = withTrailingBackslash(config.jrePath);
         VmLibrary configured = findVmLibrary(probe, folder, config.vmType);
         if (!logFolderSource(log, L"\"JRE Path\"", folder, configured).empty()) return configured.path;
     }
