@@ -54,6 +54,15 @@ if(WIN32)
     endforeach()
     target_link_libraries(launcher_service_win_test PRIVATE advapi32)
     target_link_libraries(launcher_launch_log_win_test PRIVATE advapi32)
+    # Wine keeps no event log; the event it accepts shows only on its "eventlog" debug channel, on the
+    # Unix standard error the launcher inherits. So the service start-up failure runs once more with
+    # that channel on, and its output must hold the event's text.
+    add_test(NAME launcher_event_log_win_test
+             COMMAND launcher_launch_log_win_test --gtest_filter=LaunchLogTest.NoRuntimeInServiceModeGoesToTheDefaultLog)
+    set_tests_properties(launcher_event_log_win_test PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED WINE
+        ENVIRONMENT "VW_WINEDEBUG=-all,err+eventlog"
+        PASS_REGULAR_EXPRESSION "err:eventlog:ReportEventW L\"The Java Runtime Environment \\(JRE\\) was not found"
+        FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
 
     # The service record in-process: the real launcher and stand-in runtime, the control handler called
     # directly and the status reports kept, for the repeated requests the service manager cannot send.
