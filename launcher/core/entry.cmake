@@ -54,6 +54,7 @@ if(WIN32)
     endforeach()
     target_link_libraries(launcher_service_win_test PRIVATE advapi32)
     target_link_libraries(launcher_launch_log_win_test PRIVATE advapi32)
+    target_include_directories(launcher_launch_log_win_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../runtime/testing)
     # Wine keeps no event log; the event it accepts shows only on its "eventlog" debug channel, on the
     # Unix standard error the launcher inherits. So the service start-up failure runs once more with
     # that channel on, and its output must hold the event's text.

@@ -2,6 +2,7 @@
 // the way its vendor's installer does, the log of a run, of a start without runtime, of a service
 // stop, rotation, and a 32-bit library named in the error line.
 #include "launcher_sandbox_win.h"
+#include "pe_header_bytes.h"
 
 #include <windows.h>
 
@@ -29,18 +30,6 @@ const wchar_t* const kAdoptiumKey = L"SOFTWARE\\Eclipse Adoptium\\JDK\\17.0.9.9\
 
 void writeFile(const std::wstring& path, const std::string& bytes) {
     std::ofstream(path.c_str(), std::ios::binary) << bytes;
-}
-
-// Only the header's machine field matters to the launcher; Wine refuses such a file as a 64-bit library.
-std::string pe32Header() {
-    std::string bytes(0x200, '\0');
-    bytes[0] = 'M';
-    bytes[1] = 'Z';
-    bytes[0x3C] = static_cast<char>(0x80);
-    bytes.replace(0x80, 4, std::string("PE\0\0", 4));
-    bytes[0x84] = 0x4C;  // IMAGE_FILE_MACHINE_I386
-    bytes[0x85] = 0x01;
-    return bytes;
 }
 
 class LaunchLogTest : public ::testing::Test, protected Sandbox {
@@ -177,7 +166,7 @@ TEST_F(LaunchLogTest, LogOverOneMebibyteIsRotated) {
 
 TEST_F(LaunchLogTest, ThirtyTwoBitLibraryInJrePathIsNamedInTheErrorLine) {
     for (const wchar_t* sub : {L"x86", L"x86\\bin", L"x86\\bin\\server"}) CreateDirectoryW((folder + sub).c_str(), nullptr);
-    writeFile(folder + L"x86\\bin\\server\\jvm.dll", pe32Header());
+    writeFile(folder + L"x86\\bin\\server\\jvm.dll", peHeaderBytes(kMachineI386));
     writeFile(folder + L"VaultwickService.ini",
               "[Application]\r\nLog File=launch.log\r\n[Java Runtime Environment]\r\nMain Class=vwtest.Record\r\n"
               "JRE Path=" + narrow(folder) + "x86\r\n[Class Path]\r\nClass Path=a.jar\r\n");

@@ -4,11 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 
 #include "config_values.h"
 #include "fake_runtime_seams.h"
-#include "pe_image.h"
+#include "pe_header_bytes.h"
 #include "runtime_discovery.h"
 
 namespace {
@@ -17,16 +16,7 @@ using LauncherTesting::FakeFiles;
 using LauncherTesting::FakeRegistry;
 using LauncherTesting::RecordingLog;
 
-std::string peHead(std::uint16_t machine) {
-    std::string bytes(0x40 + 24, '\0');
-    bytes[0] = 'M';
-    bytes[1] = 'Z';
-    bytes[0x3C] = 0x40;
-    std::memcpy(&bytes[0x40], "PE\0\0", 4);
-    bytes[0x44] = static_cast<char>(machine & 0xFF);
-    bytes[0x45] = static_cast<char>(machine >> 8);
-    return bytes;
-}
+using LauncherTesting::peHeaderBytes;
 
 struct ModernRuntimes : ::testing::Test {
     FakeFiles files;
@@ -36,9 +26,9 @@ struct ModernRuntimes : ::testing::Test {
 
     // A home with an x86-64 bin\server\jvm.dll (below `libraryFolder`) and, unless empty, a `release`.
     std::wstring home(const std::wstring& folder, const std::string& javaVersion,
-                      const std::wstring& libraryFolder = L"bin\\server\\", std::uint16_t machine = PeImage::kMachineAmd64) {
+                      const std::wstring& libraryFolder = L"bin\\server\\", std::uint16_t machine = LauncherTesting::kMachineAmd64) {
         std::wstring home = folder + L"\\";
-        files.contents[home + libraryFolder + L"jvm.dll"] = peHead(machine);
+        files.contents[home + libraryFolder + L"jvm.dll"] = peHeaderBytes(machine);
         if (!javaVersion.empty()) files.contents[home + L"release"] = "JAVA_VERSION=\"" + javaVersion + "\"\n";
         return home;
     }
@@ -132,18 +122,17 @@ TEST_F(ModernRuntimes, Jdk8AndJdk17Layouts) {
 }
 
 TEST_F(ModernRuntimes, OneRuntimeUnderTwoRootsCountsOnce) {
-    std::wstring h = home(L"C:\\Program Files\\Eclipse Adoptium\\jdk-17.0.9.9-hotspot", "17.0.9");
+    home(L"C:\\Program Files\\Eclipse Adoptium\\jdk-17.0.9.9-hotspot", "17.0.9");
     registry.addModern(kJavaSoftJdk, L"17", L"", L"JavaHome", L"c:\\program files\\eclipse adoptium\\JDK-17.0.9.9-hotspot");
     registry.addModern(kAdoptiumJdk, L"17.0.9.9", kMsi, L"Path", L"C:\\Program Files\\Eclipse Adoptium\\jdk-17.0.9.9-hotspot");
     // The stand-in file system matches exactly; the real one ignores case.
     files.contents[L"c:\\program files\\eclipse adoptium\\JDK-17.0.9.9-hotspot\\bin\\server\\jvm.dll"] =
-        peHead(PeImage::kMachineAmd64);
+        peHeaderBytes(LauncherTesting::kMachineAmd64);
     std::vector<RuntimeCandidate> found;
     collectModernCandidates(registry, files, config, found, log);
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].source, kJavaSoftJdk + L"17");
     EXPECT_NE(log.lineWith(L"rejected, duplicate of " + kJavaSoftJdk + L"17"), L"");
-    (void)h;
 
     // AdoptOpenJDK's two virtual machines of one version are two runtimes.
     registry = FakeRegistry();
@@ -157,7 +146,7 @@ TEST_F(ModernRuntimes, OneRuntimeUnderTwoRootsCountsOnce) {
 }
 
 TEST_F(ModernRuntimes, ThirtyTwoBitRuntimeSkipped) {
-    home(L"C:\\x86", "17.0.9", L"bin\\server\\", PeImage::kMachineI386);
+    home(L"C:\\x86", "17.0.9", L"bin\\server\\", LauncherTesting::kMachineI386);
     std::wstring x64 = home(L"C:\\x64", "11.0.21");
     registry.addModern(kAdoptiumJdk, L"17.0.9.9", kMsi, L"Path", L"C:\\x86");
     registry.addModern(kAdoptiumJdk, L"11.0.21.9", kMsi, L"Path", L"C:\\x64");
@@ -226,7 +215,7 @@ TEST_F(ModernRuntimes, JavaHomeAfterTheRegistry) {
     config = LaunchConfig();
     EXPECT_EQ(search(L"C:\\jh"), h + L"bin\\server\\jvm.dll");
 
-    home(L"C:\\jh32", "17.0.9", L"bin\\client\\", PeImage::kMachineI386);
+    home(L"C:\\jh32", "17.0.9", L"bin\\client\\", LauncherTesting::kMachineI386);
     EXPECT_EQ(search(L"C:\\jh32"), L"");
     EXPECT_NE(log.lineWith(L"JAVA_HOME C:\\jh32: rejected, C:\\jh32\\bin\\client\\jvm.dll is not 64-bit"), L"");
 }

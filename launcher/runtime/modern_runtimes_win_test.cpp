@@ -11,6 +11,7 @@
 #include "config_values.h"
 #include "fake_runtime_seams.h"
 #include "modern_runtimes.h"
+#include "pe_header_bytes.h"
 #include "runtime_discovery.h"
 #include "runtime_probe_win.h"
 #include "scratch_folder_win.h"
@@ -23,18 +24,6 @@ const wchar_t* const kVendorKeys[] = {L"SOFTWARE\\JavaSoft\\JDK", L"SOFTWARE\\Ja
                                       L"SOFTWARE\\Eclipse Adoptium", L"SOFTWARE\\Eclipse Foundation",
                                       L"SOFTWARE\\AdoptOpenJDK", L"SOFTWARE\\Semeru", L"SOFTWARE\\Microsoft\\JDK",
                                       L"SOFTWARE\\Azul Systems", L"SOFTWARE\\BellSoft"};
-
-// Only the header's machine field matters to the launcher; the rest of an image is not needed.
-void writePe32Header(const fs::path& file) {
-    std::string bytes(0x200, '\0');
-    bytes[0] = 'M';
-    bytes[1] = 'Z';
-    bytes[0x3C] = static_cast<char>(0x80);
-    bytes.replace(0x80, 4, std::string("PE\0\0", 4));
-    bytes[0x84] = 0x4C;  // IMAGE_FILE_MACHINE_I386
-    bytes[0x85] = 0x01;
-    std::ofstream(file, std::ios::binary) << bytes;
-}
 
 struct TodaysRuntimes : ::testing::Test {
     LauncherTesting::ScratchFolder scratch{L"modern"};
@@ -53,7 +42,8 @@ struct TodaysRuntimes : ::testing::Test {
         fs::path home = scratch.root / name;
         fs::create_directories(home / libraryFolder);
         if (thirtyTwoBit) {
-            writePe32Header(home / libraryFolder / L"jvm.dll");
+            std::ofstream(home / libraryFolder / L"jvm.dll", std::ios::binary)
+                << LauncherTesting::peHeaderBytes(LauncherTesting::kMachineI386);
         } else {
             fs::copy_file(fs::path(VW_STANDIN_JVM), home / libraryFolder / L"jvm.dll", fs::copy_options::overwrite_existing);
         }

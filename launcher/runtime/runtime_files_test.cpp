@@ -2,10 +2,10 @@
 // machine, and the candidate list's notion of one library.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 #include "candidate_list.h"
+#include "pe_header_bytes.h"
 #include "pe_image.h"
 #include "release_file.h"
 
@@ -13,17 +13,7 @@ namespace {
 
 using Parts = std::array<std::uint32_t, 4>;
 
-// A PE header at `offset` naming `machine`, as a linker writes it.
-std::string peHead(std::uint16_t machine, std::uint32_t offset = 0x80) {
-    std::string bytes(offset + 24, '\0');
-    bytes[0] = 'M';
-    bytes[1] = 'Z';
-    for (int i = 0; i < 4; ++i) bytes[0x3C + i] = static_cast<char>(offset >> (8 * i));
-    std::memcpy(&bytes[offset], "PE\0\0", 4);
-    bytes[offset + 4] = static_cast<char>(machine & 0xFF);
-    bytes[offset + 5] = static_cast<char>(machine >> 8);
-    return bytes;
-}
+using LauncherTesting::peHeaderBytes;
 
 }  // namespace
 
@@ -53,19 +43,19 @@ TEST(ReleaseFile, NoUsableVersion) {
 }
 
 TEST(PeImage, MachineFieldOfTheHeader) {
-    EXPECT_EQ(PeImage::machine(peHead(PeImage::kMachineAmd64)), PeImage::kMachineAmd64);
-    EXPECT_EQ(PeImage::machine(peHead(PeImage::kMachineI386)), PeImage::kMachineI386);
-    EXPECT_EQ(PeImage::machine(peHead(0xAA64, 0x40)), 0xAA64);  // header right after the DOS header
+    EXPECT_EQ(PeImage::machine(peHeaderBytes(LauncherTesting::kMachineAmd64)), LauncherTesting::kMachineAmd64);
+    EXPECT_EQ(PeImage::machine(peHeaderBytes(LauncherTesting::kMachineI386)), LauncherTesting::kMachineI386);
+    EXPECT_EQ(PeImage::machine(peHeaderBytes(0xAA64, 0x40)), 0xAA64);  // header right after the DOS header
 }
 
 TEST(PeImage, NotAnImage) {
     EXPECT_FALSE(PeImage::machine(""));
     EXPECT_FALSE(PeImage::machine("MZ"));  // the stand-in files of the folder tests
-    std::string head = peHead(PeImage::kMachineAmd64);
+    std::string head = peHeaderBytes(LauncherTesting::kMachineAmd64);
     EXPECT_FALSE(PeImage::machine(head.substr(0, 0x85)));  // cut inside the machine field
     head[0x81] = 'X';
     EXPECT_FALSE(PeImage::machine(head));                  // no PE signature
-    std::string far = peHead(PeImage::kMachineAmd64);
+    std::string far = peHeaderBytes(LauncherTesting::kMachineAmd64);
     far[0x3C] = '\xF0';
     far[0x3F] = '\x7F';  // header offset far beyond the bytes read
     EXPECT_FALSE(PeImage::machine(far));
