@@ -54,8 +54,9 @@ void LaunchLogFile::discard() {
 }
 
 void LaunchLogFile::write(const std::wstring& text) {
-    std::wstring line = stampedLine(text);  // stamped when it happened, even if written later
     std::lock_guard<std::mutex> hold(lock_);
+    if (decided_ && !file_) return;  // no log this run
+    std::wstring line = stampedLine(text);  // stamped when it happened, even if written later
     if (!decided_) {
         if (held_.size() < kMostHeldLines) held_.push_back(std::move(line));
         return;

@@ -129,11 +129,16 @@ TEST_F(LaunchLogTest, NoRuntimeInServiceModeGoesToTheDefaultLog) {
     EXPECT_EQ(events.back(), "exit code -1");
 }
 
-TEST_F(LaunchLogTest, OrdinaryRunWithoutLogFileKeyWritesNoLog) {
+TEST_F(LaunchLogTest, NoLogWithoutTheKeyAndALogThatCannotOpenStopsNothing) {
     installVendorJdk();
     writeIniWithoutRuntime("", "vwtest.Record");
     ASSERT_EQ(run().exitCode, 0u);
     EXPECT_EQ(GetFileAttributesW((folder + L"VaultwickService.log").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    writeIniWithoutRuntime("Log File=no such folder\\launch.log\r\n", "vwtest.Record");
+    const Outcome outcome = run();
+    EXPECT_EQ(outcome.exitCode, 0u);
+    EXPECT_THAT(outcome.output, Not(HasSubstr("Error")));
 }
 
 TEST_F(LaunchLogTest, MissingMainClassIsLoggedBeforeTheLogCouldOpen) {
