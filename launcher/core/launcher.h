@@ -60,7 +60,6 @@ private:
     void onUncaughtException(const std::wstring& stackTrace);
     JavaMain javaMain();
     void forwardToSecondaryMain(const std::vector<std::wstring>& arguments, const std::function<void(int)>& reply);
-    void openLog();
 
     std::unique_ptr<LaunchLogFile> log_;  // first: everything below may write to it
     LoggedErrorLines loggedErrors_;

@@ -4,10 +4,8 @@
 #include "config_values.h"
 #include "java_attached_calls.h"
 #include "java_exception_dialog_win.h"
-#include "launch_log_file_win.h"
-#include "log_file_rules.h"
+#include "launch_log_setup_win.h"
 #include "process_environment.h"
-#include "program_version_win.h"
 #include "single_instance_win.h"
 #include "vm_options.h"
 
@@ -22,6 +20,11 @@ MemoryFigures memoryFigures() {
     status.dwLength = sizeof status;
     GlobalMemoryStatus(&status);
     return MemoryFigures{status.dwTotalPhys, status.dwAvailVirtual};
+}
+
+std::wstring millisecondsSince(std::chrono::steady_clock::time_point start) {
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    return std::to_wstring(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
 }
 
 }  // namespace
@@ -44,29 +47,6 @@ std::wstring Launcher::failedStartText() {
     return config_.serviceMode && !mainCalled_ ? loggedErrors_.printedText() : std::wstring();
 }
 
-// After the configuration step, whatever its outcome: "Log File" and the run mode say where the log
-// goes, and the lines held until now (a missing main class among them) are written there.
-void Launcher::openLog() {
-    using namespace ConfigKeys;
-    config_.logFile = platform_.expandEnvironment(file_.readPlain(kApplication, kLogFile));
-    const auto& program = file_.programPath();
-    const std::wstring path = LogFileRules::logFilePath(config_.logFile, program ? *program : std::wstring(),
-                                                        config_.serviceMode);
-    if (path.empty()) {
-        log_->discard();
-        return;
-    }
-    log_->open(path);
-    std::wstring files = file_.mainPath().value_or(L"(none)");
-    if (file_.usesUserFile(config_.serviceMode)) {
-        const std::wstring user = file_.userPath(config_.productName, config_.productCode, false);
-        if (platform_.fileExists(user)) files += L" and " + user;
-    }
-    log_->write(L"start: VaultwickService " + (program ? programVersion(*program) : std::wstring(L"unknown")) +
-                (config_.serviceMode ? L", service mode" : L", ordinary mode") + L", process " +
-                std::to_wstring(GetCurrentProcessId()) + L", configuration " + files);
-}
-
 bool Launcher::startUp() {
     programArguments_ = programArgumentsOf(GetCommandLineW());
     if (!singleInstance_->setUp(file_, programArguments_)) return false;
@@ -75,7 +55,7 @@ bool Launcher::startUp() {
         return true;
     }
     const bool configured = readLaunchConfig(file_, config_);
-    openLog();
+    openLaunchLog(*log_, file_, config_);  // whatever the outcome: the lines held so far go there
     if (!configured) return false;
     if (config_.overrideWorkingDir) {
         if (const auto& program = file_.programPath()) {
@@ -192,8 +172,7 @@ void Launcher::requestJavaStop() {
     const auto started = std::chrono::steady_clock::now();
     log_->write(L"calling stop()");
     callJavaStop(host_.javaVm(), config_.mainClass);
-    log_->write(L"stop() returned after " + std::to_wstring(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                                std::chrono::steady_clock::now() - started).count()) + L" ms");
+    log_->write(L"stop() returned after " + millisecondsSince(started) + L" ms");
     stopGate_.endStop();
 }
 
