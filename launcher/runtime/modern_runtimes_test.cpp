@@ -174,16 +174,20 @@ TEST_F(ModernRuntimes, JvmSourceAndVmProviderApply) {
     EXPECT_EQ(search(), L"C:\\jdk\\bin\\server\\jvm.dll");
 }
 
-TEST_F(ModernRuntimes, PartRootsComeFirstAndKeepTheirCandidates) {
-    std::wstring old = home(L"C:\\jre6", "");
-    files.files.insert(old + L"bin\\client\\jvm.dll");
+TEST_F(ModernRuntimes, OlderRootsKeepEveryRegisteredName) {
+    // Java 1.x installers register one runtime under its family and its full version; "Preferred
+    // versions" may name either, so those roots are not merged.
+    const std::wstring jre6 = home(L"C:\\jre6", "");
+    const std::wstring jre7 = home(L"C:\\jre7", "");
+    registry.add(RegistryRoot::JavaSoftJre, L"1.6", L"C:\\jre6");
     registry.add(RegistryRoot::JavaSoftJre, L"1.6.0_20", L"C:\\jre6");
-    registry.add(RegistryRoot::JavaSoftJre, L"1.6", L"C:\\jre6");  // the same runtime twice: the roots of old keep both
+    registry.add(RegistryRoot::JavaSoftJre, L"1.7.0", L"C:\\jre7");
     std::vector<RuntimeCandidate> found;
     collectRegistryCandidates(registry, files, config, RegistryRoot::JavaSoftJre, found, log);
-    EXPECT_EQ(found.size(), 2u);
+    EXPECT_EQ(found.size(), 3u);
+    EXPECT_EQ(search(), jre7 + L"bin\\server\\jvm.dll");
     config.preferredVersions = {L"1.6.0_20"};
-    EXPECT_EQ(search(), old + L"bin\\client\\jvm.dll");
+    EXPECT_EQ(search(), jre6 + L"bin\\server\\jvm.dll");
 }
 
 TEST_F(ModernRuntimes, JavaHomeAfterTheRegistry) {

@@ -11,7 +11,7 @@
 
 namespace {
 
-using Parts = std::array<std::uint32_t, 4>;
+using VersionParts = std::array<std::uint32_t, 4>;
 
 using LauncherTesting::peHeaderBytes;
 
@@ -21,16 +21,16 @@ TEST(ReleaseFile, VersionLineOfTodaysAndJava8Runtimes) {
     auto v17 = releaseFileVersion("IMPLEMENTOR=\"Eclipse Adoptium\"\nJAVA_VERSION_DATE=\"2023-10-17\"\n"
                                   "JAVA_VERSION=\"17.0.9\"\nOS_ARCH=\"x86_64\"\n");
     ASSERT_TRUE(v17);
-    EXPECT_EQ(v17->parts, (Parts{17, 0, 9, 0}));
+    EXPECT_EQ(v17->parts, (VersionParts{17, 0, 9, 0}));
     EXPECT_EQ(v17->count, 3u);
 
     // Java 8's form, with Windows line ends; the underscore separates the update number.
     auto v8 = releaseFileVersion("JAVA_VERSION=\"1.8.0_392\"\r\nOS_NAME=\"Windows\"\r\n");
     ASSERT_TRUE(v8);
-    EXPECT_EQ(v8->parts, (Parts{1, 8, 0, 392}));
+    EXPECT_EQ(v8->parts, (VersionParts{1, 8, 0, 392}));
 
     // Unquoted, and a bare feature release.
-    EXPECT_EQ(releaseFileVersion("JAVA_VERSION=21")->parts, (Parts{21, 0, 0, 0}));
+    EXPECT_EQ(releaseFileVersion("JAVA_VERSION=21")->parts, (VersionParts{21, 0, 0, 0}));
 }
 
 TEST(ReleaseFile, NoUsableVersion) {
