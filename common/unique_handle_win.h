@@ -78,6 +78,7 @@ VW_HANDLE_KIND(UniqueMappedView, void*, nullptr, ::UnmapViewOfFile)
 VW_HANDLE_KIND(UniqueServiceHandle, SC_HANDLE, nullptr, ::CloseServiceHandle)
 VW_HANDLE_KIND(UniqueFindHandle, HANDLE, INVALID_HANDLE_VALUE, ::FindClose)
 VW_HANDLE_KIND(UniqueHcursor, HCURSOR, nullptr, ::DestroyCursor)
+VW_HANDLE_KIND(UniqueEventSource, HANDLE, nullptr, ::DeregisterEventSource)
 
 #undef VW_HANDLE_KIND
 

@@ -5,12 +5,15 @@ add_library(vw_launcher_entry STATIC
     ${CMAKE_CURRENT_LIST_DIR}/process_environment.cpp
     ${CMAKE_CURRENT_LIST_DIR}/instance_block.cpp
     ${CMAKE_CURRENT_LIST_DIR}/java_stop_gate.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/service_status.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/service_status.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/log_file_rules.cpp)
 target_include_directories(vw_launcher_entry PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(vw_launcher_entry PUBLIC vw_common)
 
 vw_add_fuzz(launcher_instance_block_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/instance_block_fuzz.cpp
             LIBS vw_launcher_entry CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz_corpus/instance_block)
 vw_add_test(launcher_entry_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/command_line_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/log_file_rules_test.cpp
             LIBS vw_launcher_entry TIMEOUT 60)
 # The hand-over block, the service status values and the ordering of stop against main.
 vw_add_test(launcher_instance_service_test
@@ -23,9 +26,13 @@ if(WIN32)
         ${CMAKE_CURRENT_LIST_DIR}/launcher_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/single_instance_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/service_record_win.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/service_dispatch_win.cpp)
+        ${CMAKE_CURRENT_LIST_DIR}/service_dispatch_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/launch_log_file_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/launch_log_setup_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/event_log_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/program_version_win.cpp)
     target_link_libraries(vw_launcher_core PUBLIC vw_launcher_entry vw_launcher_host vw_launcher_config
-                          vw_launcher_discovery vw_launcher_ui)
+                          vw_launcher_discovery vw_launcher_ui advapi32 version)
 
     add_executable(VaultwickService ${CMAKE_CURRENT_LIST_DIR}/entry_win.cpp)
     target_link_libraries(VaultwickService PRIVATE vw_launcher_core vw_launcher_resources advapi32)
@@ -36,7 +43,7 @@ if(WIN32)
     # stand-in jvm.dll as the runtime (paths handed over as Wine sees them, on drive Z:).
     # Single instance: several copies of the exe at once, talking through named objects and thread
     # messages. Service mode: installed, started, interrogated and stopped through Wine's service manager.
-    foreach(test IN ITEMS entry single_instance service)
+    foreach(test IN ITEMS entry single_instance service launch_log)
         vw_add_test(launcher_${test}_win_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/${test}_win_test.cpp
                     LIBS vw_launcher_entry vw_common TIMEOUT 240)
         target_include_directories(launcher_${test}_win_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/testing)
@@ -47,6 +54,17 @@ if(WIN32)
             VW_STANDIN_JVM_NODEFAULTS="Z:$<TARGET_FILE:vw_standin_jvm_nodefaults>")
     endforeach()
     target_link_libraries(launcher_service_win_test PRIVATE advapi32)
+    target_link_libraries(launcher_launch_log_win_test PRIVATE advapi32)
+    target_include_directories(launcher_launch_log_win_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../runtime/testing)
+    # Wine keeps no event log; the event it accepts shows only on its "eventlog" debug channel, on the
+    # Unix standard error the launcher inherits. So the service start-up failure runs once more with
+    # that channel on, and its output must hold the event's text.
+    add_test(NAME launcher_event_log_win_test
+             COMMAND launcher_launch_log_win_test --gtest_filter=LaunchLogTest.NoRuntimeInServiceModeGoesToTheDefaultLog)
+    set_tests_properties(launcher_event_log_win_test PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED WINE
+        ENVIRONMENT "VW_WINEDEBUG=-all,err+eventlog"
+        PASS_REGULAR_EXPRESSION "err:eventlog:ReportEventW L\"The Java Runtime Environment \\(JRE\\) was not found"
+        FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
 
     # The service record in-process: the real launcher and stand-in runtime, the control handler called
     # directly and the status reports kept, for the repeated requests the service manager cannot send.

@@ -2,13 +2,30 @@
 // main class in this process, as an ordinary console program or as a Windows service. It has no
 // options of its own; it reads the raw command line rather than the runtime's argument vector.
 #include "config_platform_win.h"
+#include "event_log_win.h"
 #include "jre_not_found_dialog_win.h"
 #include "launcher.h"
 #include "launcher_text_win.h"
+#include "process_environment.h"
 #include "runtime_probe_win.h"
 #include "service_dispatch_win.h"
 
 #include <windows.h>
+
+namespace {
+
+// A service that failed to start says so in the event log too, under its service name.
+void reportFailedServiceStart(Launcher& launcher) {
+    const std::wstring text = launcher.failedStartText();
+    std::wstring programPath;
+    unsigned long error = 0;
+    if (text.empty() || !currentProgramPath(programPath, error)) return;
+    const bool reported = reportServiceStartFailure(fileNameOf(programPath), text);
+    launcher.log().write(reported ? L"start-up failure reported to the event log"
+                                  : L"start-up failure could not be reported to the event log");
+}
+
+}  // namespace
 
 int main() {
     LauncherErrorLines errors;
@@ -26,5 +43,7 @@ int main() {
     int code = -1;
     if (launcher.startUp()) code = launcher.serviceMode() ? dispatchService(launcher) : launcher.run();
     launcher.cleanUp();
+    reportFailedServiceStart(launcher);
+    launcher.log().write(L"exit code " + std::to_wstring(code));
     return code;
 }

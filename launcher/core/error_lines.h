@@ -39,6 +39,7 @@ enum : unsigned {
     ReasonNoMemory = 228,
     ReasonExists = 229,
     ReasonInvalidArguments = 230,
+    VmLibraryThirtyTwoBit = 240,  // as 222, saying the library is a 32-bit one
 };
 }  // namespace LauncherText
 

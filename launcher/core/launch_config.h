@@ -64,6 +64,9 @@ struct LaunchConfig {
     std::wstring cmd;                            // "Cmd", environment-expanded when read
     std::wstring productName;                    // "Product Name", unfiltered
     std::wstring productCode;                    // "Product Code"
+
+    // The launcher log.
+    std::wstring logFile;                        // "Log File", environment-expanded when read
 };
 
 // Section and key names of the INI file, shared by whoever reads them.
@@ -95,4 +98,7 @@ inline constexpr const wchar_t* kVirtualMachineParameters = L"Virtual Machine Pa
 inline constexpr const wchar_t* kClassPath = L"Class Path";
 inline constexpr const wchar_t* kProductName = L"Product Name";
 inline constexpr const wchar_t* kProductCode = L"Product Code";
+
+// The launcher log.
+inline constexpr const wchar_t* kLogFile = L"Log File";
 }  // namespace ConfigKeys

@@ -6,12 +6,15 @@
 #include "java_stop_gate.h"
 #include "launch_config.h"
 #include "locate_runtime.h"
+#include "logged_error_lines.h"
 #include "vm_host.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
 
+class LaunchLogFile;
 class SingleInstance;
 
 class Launcher {
@@ -40,6 +43,9 @@ public:
     void appendProgramArguments(const std::vector<std::wstring>& arguments);
     const std::vector<std::wstring>& programArguments() const { return programArguments_; }
     ErrorLines& errors() { return errors_; }
+    LaunchLog& log();
+    // A service whose Java main was never called after an error line: the lines printed, else empty.
+    std::wstring failedStartText();
     JavaVM* javaVm() const { return host_.javaVm(); }
     const LaunchConfig& config() const { return config_; }
 
@@ -55,6 +61,9 @@ private:
     JavaMain javaMain();
     void forwardToSecondaryMain(const std::vector<std::wstring>& arguments, const std::function<void(int)>& reply);
 
+    std::unique_ptr<LaunchLogFile> log_;  // first: everything below may write to it
+    LoggedErrorLines loggedErrors_;
+    std::atomic<bool> mainCalled_{false};
     ErrorLines& errors_;
     ConfigPlatform& platform_;
     FileProbe& probe_;

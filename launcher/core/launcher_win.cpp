@@ -4,11 +4,14 @@
 #include "config_values.h"
 #include "java_attached_calls.h"
 #include "java_exception_dialog_win.h"
+#include "launch_log_setup_win.h"
 #include "process_environment.h"
 #include "single_instance_win.h"
 #include "vm_options.h"
 
 #include <windows.h>
+
+#include <chrono>
 
 namespace {
 
@@ -19,12 +22,18 @@ MemoryFigures memoryFigures() {
     return MemoryFigures{status.dwTotalPhys, status.dwAvailVirtual};
 }
 
+std::wstring millisecondsSince(std::chrono::steady_clock::time_point start) {
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    return std::to_wstring(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+}
+
 }  // namespace
 
 Launcher::Launcher(ErrorLines& errors, ConfigPlatform& platform, FileProbe& probe, RegistryReader& registry,
                    RuntimeFolderPrompt& prompt)
-    : errors_(errors), platform_(platform), probe_(probe), registry_(registry), prompt_(prompt),
-      file_(platform, errors), host_(errors),
+    : log_(std::make_unique<LaunchLogFile>()), loggedErrors_(errors, *log_), errors_(loggedErrors_),
+      platform_(platform), probe_(probe), registry_(registry), prompt_(prompt), file_(platform, loggedErrors_),
+      host_(loggedErrors_),
       singleInstance_(std::make_unique<SingleInstance>(
           [this](const std::vector<std::wstring>& arguments, const std::function<void(int)>& reply) {
               forwardToSecondaryMain(arguments, reply);
@@ -32,18 +41,29 @@ Launcher::Launcher(ErrorLines& errors, ConfigPlatform& platform, FileProbe& prob
 
 Launcher::~Launcher() = default;
 
+LaunchLog& Launcher::log() { return *log_; }
+
+std::wstring Launcher::failedStartText() {
+    return config_.serviceMode && !mainCalled_ ? loggedErrors_.printedText() : std::wstring();
+}
+
 bool Launcher::startUp() {
     programArguments_ = programArgumentsOf(GetCommandLineW());
     if (!singleInstance_->setUp(file_, programArguments_)) return false;
-    if (singleInstance_->isSecondInstance()) return true;  // handed over: nothing more is read
-    if (!readLaunchConfig(file_, config_)) return false;
+    if (singleInstance_->isSecondInstance()) {  // handed over: nothing more is read
+        log_->discard();
+        return true;
+    }
+    const bool configured = readLaunchConfig(file_, config_);
+    openLaunchLog(*log_, file_, config_);  // whatever the outcome: the lines held so far go there
+    if (!configured) return false;
     if (config_.overrideWorkingDir) {
         if (const auto& program = file_.programPath()) {
             std::wstring folder = cutPathComponents(*program, 1);
             if (!folder.empty()) SetCurrentDirectoryW(folder.c_str());
         }
     }
-    return locateRuntime(config_, file_, probe_, registry_, prompt_, vmLibraryPath_);
+    return locateRuntime(config_, file_, probe_, registry_, prompt_, vmLibraryPath_, *log_);
 }
 
 void Launcher::appendProgramArguments(const std::vector<std::wstring>& arguments) {
@@ -59,7 +79,9 @@ void Launcher::setUpEnvironment() {
 }
 
 void Launcher::appendExpandedOption(const std::wstring& option) {
-    host_.appendOption(platform_.expandEnvironment(option));
+    const std::wstring expanded = platform_.expandEnvironment(option);
+    log_->write(L"VM option " + expanded);
+    host_.appendOption(expanded);
 }
 
 void Launcher::buildLibraryPathOption() {
@@ -118,7 +140,12 @@ JavaMain Launcher::javaMain() {
     program.outputFile = config_.outputFile;
     program.errorFile = config_.errorFile;
     program.onReady = [this] {
-        if (!stopGate_.admitMain()) return false;
+        if (!stopGate_.admitMain()) {
+            log_->write(L"virtual machine created; a stop request came first, so main is not called");
+            return false;
+        }
+        log_->write(L"virtual machine created; calling main of " + config_.mainClass);
+        mainCalled_ = true;
         singleInstance_->signalReady();
         return true;
     };
@@ -127,7 +154,12 @@ JavaMain Launcher::javaMain() {
     return program;
 }
 
-int Launcher::runVmThread() { return host_.runVmThread(javaMain()); }
+int Launcher::runVmThread() {
+    const int result = host_.runVmThread(javaMain());
+    log_->write(mainCalled_ ? L"main returned" + std::wstring(result == 0 ? L"" : L" with an exception")
+                            : L"main not called");
+    return result;
+}
 
 // On a forwarding thread, after the ready event: the VM exists and main has been called.
 void Launcher::forwardToSecondaryMain(const std::vector<std::wstring>& arguments,
@@ -137,7 +169,10 @@ void Launcher::forwardToSecondaryMain(const std::vector<std::wstring>& arguments
 
 void Launcher::requestJavaStop() {
     if (!stopGate_.beginStop()) return;
+    const auto started = std::chrono::steady_clock::now();
+    log_->write(L"calling stop()");
     callJavaStop(host_.javaVm(), config_.mainClass);
+    log_->write(L"stop() returned after " + millisecondsSince(started) + L" ms");
     stopGate_.endStop();
 }
 

@@ -69,6 +69,7 @@ void ServiceRecord::serviceMain(DWORD argc, LPWSTR* argv) {
 }
 
 void ServiceRecord::control(DWORD code) {
+    launcher_.log().write(L"service control " + std::to_wstring(code) + L" received");
     std::lock_guard<std::mutex> hold(lock_);
     if (!ServiceStatus::isStopRequest(code)) {
         reportLocked();  // interrogate and the rest: the current status again

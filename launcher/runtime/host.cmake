@@ -35,7 +35,8 @@ add_library(vw_launcher_host STATIC
     ${CMAKE_CURRENT_LIST_DIR}/vm_host.cpp
     ${vw_host_platform})
 target_include_directories(vw_launcher_host PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(vw_launcher_host PUBLIC vw_launcher_vm_options vw_launcher_config vw_jni vw_common)
+target_link_libraries(vw_launcher_host PUBLIC vw_launcher_vm_options vw_launcher_config vw_launcher_runtime_files vw_jni
+                      vw_common)
 if(NOT WIN32)
     target_link_libraries(vw_launcher_host PUBLIC ${CMAKE_DL_LIBS} pthread)
 endif()

@@ -11,13 +11,15 @@ std::wstring programFolderOf(const std::wstring& programPath) {
 }
 
 bool locateRuntime(const LaunchConfig& config, ConfigFile& file, FileProbe& probe, RegistryReader& registry,
-                   RuntimeFolderPrompt& prompt, std::wstring& vmLibraryPath) {
+                   RuntimeFolderPrompt& prompt, std::wstring& vmLibraryPath, LaunchLog& log) {
     const auto& program = file.programPath();
-    std::wstring found = searchVmLibrary(config, program ? programFolderOf(*program) : std::wstring(), probe, registry);
+    std::wstring found = searchVmLibrary(config, program ? programFolderOf(*program) : std::wstring(), probe, registry,
+                                         file.platform().environmentVariable(L"JAVA_HOME"), log);
     if (!found.empty()) {
         vmLibraryPath = found;
         return true;
     }
+    log.write(L"no runtime found");
 
     std::wstring message = jreNotFoundMessage(file.errors(), config);
     if (!mayAskForRuntimeFolder(config)) {
@@ -26,7 +28,11 @@ bool locateRuntime(const LaunchConfig& config, ConfigFile& file, FileProbe& prob
     }
     std::wstring folder;
     std::wstring library;
-    if (!prompt.ask(message, config.vmType, folder, library) || library.empty()) return false;
+    if (!prompt.ask(message, config.vmType, folder, library) || library.empty()) {
+        log.write(L"\"JRE Not Found\" dialog cancelled");
+        return false;
+    }
+    log.write(L"chosen " + library + L" in the \"JRE Not Found\" dialog");
     storeRuntimeFolder(file, config, folder);
     vmLibraryPath = library;
     return true;

@@ -5,6 +5,7 @@
 
 #include "config_file.h"
 #include "launch_config.h"
+#include "launch_log.h"
 #include "runtime_probe.h"
 
 // The "JRE Not Found" dialog as the search sees it.
@@ -24,6 +25,7 @@ bool mayAskForRuntimeFolder(const LaunchConfig& config);
 std::wstring programFolderOf(const std::wstring& programPath);
 
 // Sets `vmLibraryPath` and returns true when a source or the dialog found a library. The program's
-// path comes from `file` (its failure has printed the Windows-error message, and that source is skipped).
+// path comes from `file` (its failure has printed the Windows-error message, and that source is skipped),
+// and so does the JAVA_HOME variable. Each source, candidate and the outcome go to `log`.
 bool locateRuntime(const LaunchConfig& config, ConfigFile& file, FileProbe& probe, RegistryReader& registry,
-                   RuntimeFolderPrompt& prompt, std::wstring& vmLibraryPath);
+                   RuntimeFolderPrompt& prompt, std::wstring& vmLibraryPath, LaunchLog& log = LaunchLog::none());

@@ -3,15 +3,12 @@
 #include <cstdint>
 
 #include "config_values.h"
+#include "launcher_messages.h"
+#include "modern_runtimes.h"
+#include "pe_image.h"
+#include "text_format.h"
 
 namespace {
-
-bool endsWithBackslash(const std::wstring& s) { return !s.empty() && s.back() == L'\\'; }
-
-std::wstring withBackslash(std::wstring s) {
-    if (!endsWithBackslash(s)) s += L'\\';
-    return s;
-}
 
 // Versions compare as signed 32-bit parts, most significant first: <0, 0, >0.
 int compareVersions(const VersionSpec& a, const VersionSpec& b) {
@@ -24,6 +21,18 @@ int compareVersions(const VersionSpec& a, const VersionSpec& b) {
 }
 
 bool allZero(const VersionSpec& v) { return v.parts == std::array<std::uint32_t, 4>{0, 0, 0, 0}; }
+bool allOpen(const VersionSpec& v) { return v.parts == std::array<std::uint32_t, 4>{65535, 65535, 65535, 65535}; }
+
+void logCandidate(LaunchLog& log, const std::wstring& source, const std::wstring& outcome) {
+    log.write(L"registry " + source + L": " + outcome);
+}
+
+// The "JRE Path" and program-folder sources keep what they find; the log says what that was.
+std::wstring logFolderSource(LaunchLog& log, const wchar_t* name, const std::wstring& folder, const VmLibrary& found) {
+    log.write(std::wstring(L"runtime source ") + name + L" " + (folder.empty() ? L"(working directory)" : folder) +
+              L": " + (found.path.empty() ? L"no library" : found.path));
+    return found.path;
+}
 
 bool isJdkRoot(RegistryRoot root) { return root == RegistryRoot::JavaSoftJdk || root == RegistryRoot::JRockitJdk; }
 bool isSunRoot(RegistryRoot root) { return root == RegistryRoot::JavaSoftJdk || root == RegistryRoot::JavaSoftJre; }
@@ -92,29 +101,72 @@ bool isRootSearched(RegistryRoot root, const LaunchConfig& config) {
     return provider && kind;
 }
 
+std::wstring withTrailingBackslash(std::wstring folder) {
+    if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+    return folder;
+}
+
+bool withinVersionLimits(const VersionSpec& version, const LaunchConfig& config) {
+    if (!allZero(config.maximumVersion) && compareVersions(version, config.maximumVersion) > 0) return false;
+    return compareVersions(version, config.minimumVersion) >= 0;
+}
+
+bool hasVersionLimits(const LaunchConfig& config) {
+    bool openMaximum = allZero(config.maximumVersion) || allOpen(config.maximumVersion);
+    return !allZero(config.minimumVersion) || !openMaximum;
+}
+
+std::wstring foreignMachineReason(FileProbe& probe, const std::wstring& library) {
+    auto machine = PeImage::machine(probe.readHead(library, PeImage::kHeaderBytes));
+    if (!machine || *machine == PeImage::kMachineAmd64) return std::wstring();
+    return TextFormat::format(L"not 64-bit (machine 0x%04X)", {static_cast<unsigned>(*machine)});
+}
+
+std::wstring versionForLog(const VersionSpec& version) {
+    return version.count == 0 ? std::wstring(L"none") : formatVersion(version);
+}
+
 void collectRegistryCandidates(RegistryReader& registry, FileProbe& probe, const LaunchConfig& config,
-                               RegistryRoot root, std::vector<RuntimeCandidate>& candidates) {
+                               RegistryRoot root, std::vector<RuntimeCandidate>& candidates, LaunchLog& log) {
     const std::wstring rootKey = registryRootKey(root);
     std::vector<std::wstring> names;
-    if (!registry.subkeyNames(rootKey, names)) return;
+    if (!registry.subkeyNames(rootKey, names)) {
+        logCandidate(log, rootKey, L"not found");
+        return;
+    }
 
     // The JavaSoft JRE key is probed without the server preference, so its server flag stays false.
     VmType probeType = config.vmType;
     if (root == RegistryRoot::JavaSoftJre && probeType == VmType::FavorServer) probeType = VmType::None;
 
     for (const std::wstring& name : names) {
+        const std::wstring key = rootKey + name;
         VersionSpec version = ConfigValues::parseVersion(name, ConfigValues::kMinimumFill);
-        if (!allZero(config.maximumVersion) && compareVersions(version, config.maximumVersion) > 0) continue;
-        if (compareVersions(version, config.minimumVersion) < 0) continue;
+        if (!withinVersionLimits(version, config)) {
+            logCandidate(log, key, L"rejected, version " + versionForLog(version) + L" outside the version limits");
+            continue;
+        }
 
-        std::optional<std::wstring> javaHome = registry.javaHome(rootKey + name);
-        if (!javaHome || javaHome->empty()) continue;
-        std::wstring home = withBackslash(*javaHome);
+        std::optional<std::wstring> javaHome = registry.javaHome(key);
+        if (!javaHome || javaHome->empty()) {
+            logCandidate(log, key, L"rejected, no \"JavaHome\"");
+            continue;
+        }
+        std::wstring home = withTrailingBackslash(*javaHome);
         if (isJdkRoot(root)) home += L"jre\\";
 
         VmLibrary library = findVmLibrary(probe, home, probeType);
-        if (library.path.empty()) continue;
-        candidates.push_back({version, home, library.isServer, isPreferred(root, config)});
+        if (library.path.empty()) {
+            logCandidate(log, key, L"rejected, no library under " + home);
+            continue;
+        }
+        std::wstring foreign = foreignMachineReason(probe, library.path);
+        if (!foreign.empty()) {
+            logCandidate(log, key, L"rejected, " + library.path + L" is " + foreign);
+            continue;
+        }
+        logCandidate(log, key, L"candidate " + library.path + L", version " + versionForLog(version));
+        candidates.push_back({version, home, library.isServer, isPreferred(root, config), library.path, key});
     }
 }
 
@@ -127,22 +179,33 @@ void orderCandidates(std::vector<RuntimeCandidate>& candidates, const LaunchConf
     }
 }
 
-std::wstring chooseCandidate(const std::vector<RuntimeCandidate>& candidates,
-                             const std::vector<std::wstring>& preferredVersions) {
+namespace {
+
+const RuntimeCandidate* chosenCandidate(const std::vector<RuntimeCandidate>& candidates,
+                                        const std::vector<std::wstring>& preferredVersions) {
     for (const std::wstring& text : preferredVersions) {
         VersionSpec entry = ConfigValues::parseVersion(text, ConfigValues::kMinimumFill);
         for (const RuntimeCandidate& candidate : candidates) {
-            if (matchesPreferredEntry(candidate, entry)) return candidate.home;
+            if (matchesPreferredEntry(candidate, entry)) return &candidate;
         }
     }
-    return candidates.empty() ? std::wstring() : candidates.front().home;
+    return candidates.empty() ? nullptr : &candidates.front();
+}
+
+}  // namespace
+
+std::wstring chooseCandidate(const std::vector<RuntimeCandidate>& candidates,
+                             const std::vector<std::wstring>& preferredVersions) {
+    const RuntimeCandidate* chosen = chosenCandidate(candidates, preferredVersions);
+    return chosen ? chosen->home : std::wstring();
 }
 
 std::wstring searchVmLibrary(const LaunchConfig& config, const std::wstring& programFolder, FileProbe& probe,
-                             RegistryReader& registry) {
+                             RegistryReader& registry, const std::wstring& javaHomeVariable, LaunchLog& log) {
     if (!config.jrePath.empty()) {
-        VmLibrary configured = findVmLibrary(probe, withBackslash(config.jrePath), config.vmType);
-        if (!configured.path.empty()) return configured.path;
+        const std::wstring folder = withTrailingBackslash(config.jrePath);
+        VmLibrary configured = findVmLibrary(probe, folder, config.vmType);
+        if (!logFolderSource(log, L"\"JRE Path\"", folder, configured).empty()) return configured.path;
     }
 
     if (!programFolder.empty()) {
@@ -153,14 +216,24 @@ std::wstring searchVmLibrary(const LaunchConfig& config, const std::wstring& pro
             folder = programFolder + L"jre64\\";
         }
         VmLibrary beside = findVmLibrary(probe, folder, config.vmType);
-        if (!beside.path.empty()) return beside.path;
+        if (!logFolderSource(log, L"program folder", folder, beside).empty()) return beside.path;
     }
 
     std::vector<RuntimeCandidate> candidates;
     for (RegistryRoot root : kRegistryRoots) {
-        if (isRootSearched(root, config)) collectRegistryCandidates(registry, probe, config, root, candidates);
+        if (isRootSearched(root, config)) {
+            collectRegistryCandidates(registry, probe, config, root, candidates, log);
+        } else {
+            logCandidate(log, registryRootKey(root), L"not searched (\"JVM Source\" or \"VM Provider\")");
+        }
     }
-    if (candidates.empty()) return std::wstring();
-    orderCandidates(candidates, config);
-    return findVmLibrary(probe, chooseCandidate(candidates, config.preferredVersions), config.vmType).path;
+    collectModernCandidates(registry, probe, config, candidates, log);
+    if (!candidates.empty()) {
+        orderCandidates(candidates, config);
+        const RuntimeCandidate& chosen = *chosenCandidate(candidates, config.preferredVersions);
+        const std::wstring library = findVmLibrary(probe, chosen.home, config.vmType).path;
+        log.write(L"chosen " + library + L", version " + versionForLog(chosen.version) + L", from " + chosen.source);
+        return library;
+    }
+    return searchJavaHome(config, javaHomeVariable, probe, log);
 }

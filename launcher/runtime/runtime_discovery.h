@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "candidate_list.h"
 #include "launch_config.h"
+#include "launch_log.h"
 #include "runtime_probe.h"
 
 struct VmLibrary {
@@ -15,13 +17,6 @@ struct VmLibrary {
 // The first VM library below `folder` (empty or ending in '\') in the probe order for `vmType`.
 VmLibrary findVmLibrary(FileProbe& probe, const std::wstring& folder, VmType vmType);
 
-struct RuntimeCandidate {
-    VersionSpec version;  // from the registry subkey name, fill 0
-    std::wstring home;    // always ends in '\'
-    bool isServer = false;
-    bool preferred = false;
-};
-
 // The four registry roots under HKEY_LOCAL_MACHINE, in search order.
 enum class RegistryRoot { JavaSoftJdk, JavaSoftJre, JRockitJre, JRockitJdk };
 inline constexpr RegistryRoot kRegistryRoots[] = {RegistryRoot::JavaSoftJdk, RegistryRoot::JavaSoftJre,
@@ -31,9 +26,21 @@ const wchar_t* registryRootKey(RegistryRoot root);  // e.g. "Software\JavaSoft\J
 // Whether the settings let `root` be searched at all.
 bool isRootSearched(RegistryRoot root, const LaunchConfig& config);
 
-// Appends the usable runtimes below one root: within the version limits, with a "JavaHome" and a VM library.
+// Appends the usable runtimes below one root: within the version limits, with a "JavaHome" and a VM
+// library that is not of another machine than x86-64. Each name and its outcome goes to `log`.
 void collectRegistryCandidates(RegistryReader& registry, FileProbe& probe, const LaunchConfig& config,
-                               RegistryRoot root, std::vector<RuntimeCandidate>& candidates);
+                               RegistryRoot root, std::vector<RuntimeCandidate>& candidates,
+                               LaunchLog& log = LaunchLog::none());
+
+// Rules the registered runtimes of every root share.
+bool withinVersionLimits(const VersionSpec& version, const LaunchConfig& config);
+bool hasVersionLimits(const LaunchConfig& config);
+std::wstring withTrailingBackslash(std::wstring folder);
+// Why `library` cannot be loaded by this 64-bit program, or empty: a readable PE header naming
+// another machine. An unreadable header leaves the choice to the loader.
+std::wstring foreignMachineReason(FileProbe& probe, const std::wstring& library);
+// "1.8.0.392" or "none", for the log.
+std::wstring versionForLog(const VersionSpec& version);
 
 // Stable: preferred first (when falling back to the other kind), then server (for FavorServer), then
 // the higher version; otherwise the collected order stays.
@@ -44,7 +51,10 @@ void orderCandidates(std::vector<RuntimeCandidate>& candidates, const LaunchConf
 std::wstring chooseCandidate(const std::vector<RuntimeCandidate>& candidates,
                              const std::vector<std::wstring>& preferredVersions);
 
-// The three sources in order: "JRE Path", the program's folder (or the working directory), the registry.
+// The sources in order: "JRE Path", the program's folder (or the working directory), the registry
+// (the four roots, then today's roots), then the runtime named by `javaHomeVariable` (empty: none).
 // `programFolder` ends in '\'; empty when the program's path is unknown, which skips that source.
+// Every source, candidate and the choice go to `log`.
 std::wstring searchVmLibrary(const LaunchConfig& config, const std::wstring& programFolder, FileProbe& probe,
-                             RegistryReader& registry);
+                             RegistryReader& registry, const std::wstring& javaHomeVariable = std::wstring(),
+                             LaunchLog& log = LaunchLog::none());

@@ -8,43 +8,13 @@
 #include <set>
 
 #include "config_values.h"
+#include "fake_runtime_seams.h"
 #include "locate_runtime.h"
 
 namespace {
 
-class FakeFiles : public FileProbe {
-public:
-    std::set<std::wstring> files;
-    std::vector<std::wstring> probed;
-    bool exists(const std::wstring& path) override {
-        probed.push_back(path);
-        return files.count(path) != 0;
-    }
-};
-
-class FakeRegistry : public RegistryReader {
-public:
-    std::map<std::wstring, std::vector<std::wstring>> subkeys;
-    std::map<std::wstring, std::wstring> homes;
-    std::vector<std::wstring> opened;
-
-    void add(RegistryRoot root, const std::wstring& name, const std::wstring& home) {
-        subkeys[registryRootKey(root)].push_back(name);
-        homes[registryRootKey(root) + name] = home;
-    }
-    bool subkeyNames(const std::wstring& key, std::vector<std::wstring>& names) override {
-        opened.push_back(key);
-        auto it = subkeys.find(key);
-        if (it == subkeys.end()) return false;
-        names = it->second;
-        return true;
-    }
-    std::optional<std::wstring> javaHome(const std::wstring& key) override {
-        auto it = homes.find(key);
-        if (it == homes.end()) return std::nullopt;
-        return it->second;
-    }
-};
+using LauncherTesting::FakeFiles;
+using LauncherTesting::FakeRegistry;
 
 LaunchConfig configWith(const wchar_t* source = L"", const wchar_t* provider = L"") {
     LaunchConfig config;

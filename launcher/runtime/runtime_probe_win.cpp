@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "file_head.h"
 #include "unique_handle_win.h"
 
 namespace {
@@ -38,16 +39,22 @@ bool Win32RegistryReader::subkeyNames(const std::wstring& key, std::vector<std::
     return true;
 }
 
-std::optional<std::wstring> Win32RegistryReader::javaHome(const std::wstring& key) {
+std::string Win32FileProbe::readHead(const std::wstring& path, std::size_t maxBytes) {
+    return readFileHead(path, maxBytes);
+}
+
+std::optional<std::wstring> Win32RegistryReader::javaHome(const std::wstring& key) { return textValue(key, L"JavaHome"); }
+
+std::optional<std::wstring> Win32RegistryReader::textValue(const std::wstring& key, const std::wstring& name) {
     Win::UniqueHkey runtime = openMachineKey(key);
     if (!runtime) return std::nullopt;
     DWORD size = 0;
-    if (RegQueryValueExW(runtime.get(), L"JavaHome", nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) {
+    if (RegQueryValueExW(runtime.get(), name.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     // One spare character, so text stored without its terminator still ends.
     std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
-    if (RegQueryValueExW(runtime.get(), L"JavaHome", nullptr, nullptr, reinterpret_cast<BYTE*>(&data[0]), &size) !=
+    if (RegQueryValueExW(runtime.get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&data[0]), &size) !=
         ERROR_SUCCESS) {
         return std::nullopt;
     }

@@ -6,10 +6,12 @@
 class Win32FileProbe : public FileProbe {
 public:
     bool exists(const std::wstring& path) override;
+    std::string readHead(const std::wstring& path, std::size_t maxBytes) override;
 };
 
 class Win32RegistryReader : public RegistryReader {
 public:
     bool subkeyNames(const std::wstring& key, std::vector<std::wstring>& names) override;
     std::optional<std::wstring> javaHome(const std::wstring& key) override;
+    std::optional<std::wstring> textValue(const std::wstring& key, const std::wstring& name) override;
 };

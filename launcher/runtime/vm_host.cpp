@@ -12,7 +12,8 @@ bool VmHost::loadVm(const std::wstring& vmLibraryPath) {
         entries_ = load.entries;
         return true;
     case VmLibraryLoad::Status::LibraryNotLoaded:
-        errors_.print(LauncherText::VmLibraryLoadFailed, {vmLibraryPath, load.errorCode});
+        errors_.print(load.thirtyTwoBit ? LauncherText::VmLibraryThirtyTwoBit : LauncherText::VmLibraryLoadFailed,
+                      {vmLibraryPath, load.errorCode});
         return false;
     case VmLibraryLoad::Status::EntryPointMissing:
         errors_.printWindowsError(LauncherText::CreateJavaVmMissing, load.errorCode);

@@ -18,6 +18,7 @@ struct VmLibraryLoad {
     enum class Status { Loaded, LibraryNotLoaded, EntryPointMissing };
     Status status = Status::LibraryNotLoaded;
     unsigned long errorCode = 0;  // the system's error number for the failed step
+    bool thirtyTwoBit = false;    // not loaded because the file is a 32-bit library (this program is 64-bit)
     VmEntryPoints entries;
 };
 

@@ -1,0 +1,219 @@
+// The launcher end to end under Wine with today's runtimes and its log: a runtime registered only
+// the way its vendor's installer does, the log of a run, of a start without runtime, of a service
+// stop, rotation, and a 32-bit library named in the error line.
+#include "launcher_sandbox_win.h"
+#include "pe_header_bytes.h"
+
+#include <windows.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <string>
+
+using ::testing::Contains;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+namespace {
+
+using namespace LauncherTesting;
+
+const wchar_t* const kRegisteredRoots[] = {
+    L"SOFTWARE\\JavaSoft\\Java Development Kit", L"SOFTWARE\\JavaSoft\\Java Runtime Environment",
+    L"SOFTWARE\\JRockit", L"SOFTWARE\\JavaSoft\\JDK", L"SOFTWARE\\JavaSoft\\JRE", L"SOFTWARE\\Eclipse Adoptium",
+    L"SOFTWARE\\Eclipse Foundation", L"SOFTWARE\\AdoptOpenJDK", L"SOFTWARE\\Semeru", L"SOFTWARE\\Microsoft\\JDK",
+    L"SOFTWARE\\Azul Systems", L"SOFTWARE\\BellSoft"};
+const wchar_t* const kAdoptiumKey = L"SOFTWARE\\Eclipse Adoptium\\JDK\\17.0.9.9\\hotspot\\MSI";
+
+void writeFile(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(path.c_str(), std::ios::binary) << bytes;
+}
+
+class LaunchLogTest : public ::testing::Test, protected Sandbox {
+protected:
+    LaunchLogTest() : Sandbox(L"log") {}
+    void SetUp() override {
+        ASSERT_TRUE(copied);
+        clearRegistry();
+        SetEnvironmentVariableW(L"JAVA_HOME", nullptr);  // the children inherit this process's environment
+        for (const wchar_t* name : {L"launch.log", L"launch.log.1", L"VaultwickService.log"})
+            DeleteFileW((folder + name).c_str());
+    }
+    void TearDown() override { clearRegistry(); }
+    static void clearRegistry() {
+        for (const wchar_t* key : kRegisteredRoots) RegDeleteTreeW(HKEY_LOCAL_MACHINE, key);
+    }
+
+    // A JDK 17 as its vendor's installer leaves it: the stand-in library, a `release` file, one key.
+    std::wstring installVendorJdk() {
+        const std::wstring home = folder + L"jdk-17.0.9+9\\";
+        for (const wchar_t* sub : {L"", L"bin", L"bin\\server"}) CreateDirectoryW((home + sub).c_str(), nullptr);
+        CopyFileW(backslashes(widen(VW_STANDIN_JVM)).c_str(), (home + L"bin\\server\\jvm.dll").c_str(), FALSE);
+        writeFile(home + L"release", "IMPLEMENTOR=\"Eclipse Adoptium\"\nJAVA_VERSION=\"17.0.9\"\n");
+        HKEY key;
+        EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kAdoptiumKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExW(key, L"Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(home.c_str()),
+                       static_cast<DWORD>((home.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+        return home;
+    }
+
+    // An INI that names no runtime at all.
+    void writeIniWithoutRuntime(const std::string& application, const std::string& mainClass) {
+        writeFile(folder + L"VaultwickService.ini", "[Application]\r\n" + application +
+                                                        "[Java Runtime Environment]\r\nMain Class=" + mainClass +
+                                                        "\r\nVirtual Machine Parameters=" + recordOption() +
+                                                        "\r\n[Class Path]\r\nClass Path=a.jar\r\n");
+    }
+
+    // The log's lines without their time stamp and thread, after checking that each has both.
+    std::vector<std::string> logEvents(const std::wstring& name) {
+        static const std::regex stamped(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} \[thread \d+\] (.*)$)");
+        std::vector<std::string> events;
+        for (const std::string& line : linesOf(slurp(folder + name), "")) {
+            std::smatch match;
+            EXPECT_TRUE(std::regex_match(line, match, stamped)) << line;
+            if (!match.empty()) events.push_back(match[1]);
+        }
+        return events;
+    }
+
+    static bool anyStartsWith(const std::vector<std::string>& events, const std::string& prefix) {
+        for (const std::string& e : events)
+            if (e.rfind(prefix, 0) == 0) return true;
+        return false;
+    }
+};
+
+TEST_F(LaunchLogTest, VendorRegisteredJdkStartsWithoutAnyRuntimeKeyAndTheLogSaysWhy) {
+    const std::wstring home = installVendorJdk();
+    writeIniWithoutRuntime("Log File=launch.log\r\n", "vwtest.Record");
+    const Outcome outcome = run(L"a1");
+    ASSERT_EQ(outcome.exitCode, 0u) << outcome.output;
+    EXPECT_THAT(recordText(), HasSubstr("main"));
+
+    const std::vector<std::string> events = logEvents(L"launch.log");
+    ASSERT_FALSE(events.empty());
+    EXPECT_TRUE(std::regex_match(events.front(), std::regex(R"(start: VaultwickService [0-9a-z.]+, ordinary mode, )"
+                                                            R"(process \d+, configuration .*\\VaultwickService\.ini)")))
+        << events.front();
+    const std::string library = narrow(home) + "bin\\server\\jvm.dll";
+    EXPECT_THAT(events, Contains("registry " + narrow(kAdoptiumKey) + ": candidate " + library + ", version 17.0.9"));
+    EXPECT_THAT(events, Contains("chosen " + library + ", version 17.0.9, from " + narrow(kAdoptiumKey)));
+    EXPECT_THAT(events, Contains("VM option -Djava.class.path=a.jar"));
+    EXPECT_THAT(events, Contains("virtual machine created; calling main of vwtest/Record"));
+    EXPECT_THAT(events, Contains("main returned"));
+    EXPECT_EQ(events.back(), "exit code 0");
+}
+
+TEST_F(LaunchLogTest, NoRuntimeInServiceModeGoesToTheDefaultLog) {
+    // Started from a console: the start-up fails before the service dispatcher would be reached.
+    writeIniWithoutRuntime("Application Type=service\r\n", "vwtest.Record");
+    const Outcome outcome = run();
+    EXPECT_EQ(outcome.exitCode, kFailure);
+    EXPECT_THAT(outcome.output, HasSubstr("Error: The Java Runtime Environment (JRE) was not found."));
+
+    const std::vector<std::string> events = logEvents(L"VaultwickService.log");
+    ASSERT_FALSE(events.empty());
+    EXPECT_THAT(events.front(), HasSubstr(", service mode,"));
+    EXPECT_THAT(events, Contains("runtime source JAVA_HOME: not set"));
+    EXPECT_THAT(events, Contains("no runtime found"));
+    EXPECT_TRUE(anyStartsWith(events, "Error: The Java Runtime Environment (JRE) was not found."));
+    // Wine keeps no event log to read back: it accepts the report and prints the event's text on its
+    // "eventlog" debug channel (checked by the ctest entry launcher_event_log_win_test).
+    EXPECT_THAT(events, Contains("start-up failure reported to the event log"));
+    EXPECT_EQ(events.back(), "exit code -1");
+}
+
+TEST_F(LaunchLogTest, NoLogWithoutTheKeyAndALogThatCannotOpenStopsNothing) {
+    installVendorJdk();
+    writeIniWithoutRuntime("", "vwtest.Record");
+    ASSERT_EQ(run().exitCode, 0u);
+    EXPECT_EQ(GetFileAttributesW((folder + L"VaultwickService.log").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    writeIniWithoutRuntime("Log File=no such folder\\launch.log\r\n", "vwtest.Record");
+    const Outcome outcome = run();
+    EXPECT_EQ(outcome.exitCode, 0u);
+    EXPECT_THAT(outcome.output, Not(HasSubstr("Error")));
+}
+
+TEST_F(LaunchLogTest, MissingMainClassIsLoggedBeforeTheLogCouldOpen) {
+    writeFile(folder + L"VaultwickService.ini", "[Application]\r\nLog File=%VW_LOG_FOLDER%\\launch.log\r\n");
+    SetEnvironmentVariableW(L"VW_LOG_FOLDER", folder.substr(0, folder.size() - 1).c_str());
+    const Outcome outcome = run();
+    SetEnvironmentVariableW(L"VW_LOG_FOLDER", nullptr);
+    EXPECT_EQ(outcome.exitCode, kFailure);
+    const std::vector<std::string> events = logEvents(L"launch.log");
+    EXPECT_THAT(events, Contains("Error: Main class was not specified in INI file."));
+    EXPECT_EQ(events.back(), "exit code -1");
+}
+
+TEST_F(LaunchLogTest, LogOverOneMebibyteIsRotated) {
+    installVendorJdk();
+    writeIniWithoutRuntime("Log File=launch.log\r\n", "vwtest.Record");
+    writeFile(folder + L"launch.log", "old run\n" + std::string(1024 * 1024 - 8, 'x'));  // exactly 1 MiB: kept
+    ASSERT_EQ(run().exitCode, 0u);
+    EXPECT_EQ(GetFileAttributesW((folder + L"launch.log.1").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(slurp(folder + L"launch.log").rfind("old run\n", 0), 0u);
+
+    writeFile(folder + L"launch.log", "old run\n" + std::string(1024 * 1024, 'x'));
+    writeFile(folder + L"launch.log.1", "older run\n");
+    ASSERT_EQ(run().exitCode, 0u);
+    EXPECT_EQ(slurp(folder + L"launch.log.1").rfind("old run\n", 0), 0u) << "one old file kept, the older replaced";
+    const std::vector<std::string> events = logEvents(L"launch.log");
+    ASSERT_FALSE(events.empty());
+    EXPECT_THAT(events.front(), HasSubstr("start: VaultwickService"));
+}
+
+TEST_F(LaunchLogTest, ThirtyTwoBitLibraryInJrePathIsNamedInTheErrorLine) {
+    for (const wchar_t* sub : {L"x86", L"x86\\bin", L"x86\\bin\\server"}) CreateDirectoryW((folder + sub).c_str(), nullptr);
+    writeFile(folder + L"x86\\bin\\server\\jvm.dll", peHeaderBytes(kMachineI386));
+    writeFile(folder + L"VaultwickService.ini",
+              "[Application]\r\nLog File=launch.log\r\n[Java Runtime Environment]\r\nMain Class=vwtest.Record\r\n"
+              "JRE Path=" + narrow(folder) + "x86\r\n[Class Path]\r\nClass Path=a.jar\r\n");
+    const Outcome outcome = run();
+    EXPECT_EQ(outcome.exitCode, kFailure);
+    EXPECT_THAT(outcome.output, HasSubstr("x86\\bin\\server\\jvm.dll is a 32-bit library, and this 64-bit program "
+                                          "needs a 64-bit Java runtime (errno = 193)."));
+    EXPECT_TRUE(anyStartsWith(logEvents(L"launch.log"), "Error: Failed to load Java VM library: "));
+}
+
+TEST_F(LaunchLogTest, ServiceStopIsLogged) {
+    installVendorJdk();
+    writeIniWithoutRuntime("Application Type=service\r\n", "vwtest.Blocks");
+    const std::wstring name = L"VwLogTest" + std::to_wstring(GetCurrentProcessId());
+    Win::UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    ASSERT_TRUE(manager);
+    const std::wstring binary = L"\"" + exe + L"\"";
+    Win::UniqueServiceHandle service(CreateServiceW(manager.get(), name.c_str(), name.c_str(), SERVICE_ALL_ACCESS,
+                                                    SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                                                    binary.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(service) << GetLastError();
+    auto state = [&] {
+        SERVICE_STATUS status{};
+        QueryServiceStatus(service.get(), &status);
+        return status.dwCurrentState;
+    };
+    ASSERT_TRUE(StartServiceW(service.get(), 0, nullptr)) << GetLastError();
+    EXPECT_TRUE(waitUntil([&] { return recordText().find("\nmain") != std::string::npos; }));
+    SERVICE_STATUS status{};
+    EXPECT_TRUE(ControlService(service.get(), SERVICE_CONTROL_STOP, &status));
+    EXPECT_TRUE(waitUntil([&] { return state() == SERVICE_STOPPED; }));
+    // The process writes its last lines after reporting stopped.
+    EXPECT_TRUE(waitUntil([&] { return slurp(folder + L"VaultwickService.log").find("exit code") != std::string::npos; }, 20000));
+    DeleteService(service.get());
+
+    const std::vector<std::string> events = logEvents(L"VaultwickService.log");
+    EXPECT_THAT(events, Contains("service control 1 received"));
+    EXPECT_THAT(events, Contains("calling stop()"));
+    EXPECT_TRUE(anyStartsWith(events, "stop() returned after "));
+    EXPECT_THAT(events, Contains("main returned"));
+    EXPECT_THAT(events, Contains("exit code 0"));
+    EXPECT_THAT(events, Not(Contains("start-up failure reported to the event log")));
+}
+
+}  // namespace
