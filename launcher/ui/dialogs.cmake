@@ -18,11 +18,12 @@ if(WIN32)
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/launcher_ui_win_test.cpp
         LIBS vw_launcher_ui vw_launcher_resources TIMEOUT 180)
     target_include_directories(launcher_ui_win_test PRIVATE ${CMAKE_SOURCE_DIR}/launcher/resources
-                               ${CMAKE_SOURCE_DIR}/launcher/core/testing)
+                               ${CMAKE_SOURCE_DIR}/launcher/core/testing ${CMAKE_CURRENT_LIST_DIR}/testing)
     # The platform picks German from the system default locale of this process.
     vw_add_test(launcher_language_win_test
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/launcher_language_win_test.cpp
         LIBS vw_launcher_ui vw_launcher_resources TIMEOUT 180
         ENVIRONMENT LC_ALL=de_DE.UTF-8)
-    target_include_directories(launcher_language_win_test PRIVATE ${CMAKE_SOURCE_DIR}/launcher/resources)
+    target_include_directories(launcher_language_win_test PRIVATE ${CMAKE_SOURCE_DIR}/launcher/resources
+                               ${CMAKE_CURRENT_LIST_DIR}/testing)
 endif()
