@@ -4,13 +4,15 @@
 # (read with our own PE reader, vw_pe_report, built natively), and the sample INI.
 #   scripts/package_test.sh [archive.zip]
 set -euo pipefail
+given=""
+[ $# -ge 1 ] && given=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 failures=0
 fail() { echo "package_test: FAIL: $*" >&2; failures=$((failures + 1)); }
 
-if [ $# -ge 1 ]; then
-    archive=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+if [ -n "$given" ]; then
+    archive=$given
 else
     archive=$(scripts/package.sh | sed -n 's/^package: \(.*\.zip\)$/\1/p' | tail -1)
 fi
