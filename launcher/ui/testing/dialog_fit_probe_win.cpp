@@ -1,7 +1,7 @@
 // dialog_fit_probe: the launcher's two dialogs as this process's DPI lays them out, in each language
 // the program carries, without running the launcher.
 //   dialog_fit_probe measure <report file>    every control's text against its control, one line each
-//   dialog_fit_probe show <language> <dialog> the dialog on screen until the process is ended (demo)
+//   dialog_fit_probe show <language> <dialog> <seconds>   the dialog on screen for a while (demo)
 // It carries VaultwickService.exe's manifest (dialog_fit_probe.rc), so it is DPI aware and draws with
 // the same controls as the launcher; the test sets the DPI (Wine's LogPixels) before starting it.
 #include <windows.h>
@@ -43,6 +43,9 @@ Win::UniqueHwnd createDialog(LANGID language, int dialog) {
     if (!found) return Win::UniqueHwnd();
     auto* layout = static_cast<LPCDLGTEMPLATEW>(LockResource(LoadResource(module, found)));
     Win::UniqueHwnd window(CreateDialogIndirectParamW(module, layout, nullptr, quietDialog, 0));
+    if (window)  // as both dialogs do when they start
+        SendDlgItemMessageW(window.get(), IDC_ERROR_ICON, STM_SETICON,
+                            reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_ERROR)), 0);
     if (window && dialog == IDD_JRE_NOT_FOUND)
         SetDlgItemTextW(window.get(), IDC_JRE_MESSAGE, longestJreMessage(language).c_str());
     if (window && dialog == IDD_JAVA_EXCEPTION)
@@ -166,12 +169,14 @@ int measure(const wchar_t* reportPath) {
     return cut == 0 ? 0 : 1;
 }
 
-int show(LANGID language, int dialogId) {
+int show(LANGID language, int dialogId, int seconds) {
     Win::UniqueHwnd dialog = createDialog(language, dialogId);
     if (!dialog) return 2;
-    ShowWindow(dialog.get(), SW_SHOW);
+    SetWindowPos(dialog.get(), HWND_TOP, 16, 16, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000, nullptr);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_TIMER && message.hwnd == nullptr) break;
         if (IsDialogMessageW(dialog.get(), &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
@@ -183,8 +188,8 @@ int show(LANGID language, int dialogId) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 3 && lstrcmpW(argv[1], L"measure") == 0) return measure(argv[2]);
-    if (argc == 4 && lstrcmpW(argv[1], L"show") == 0)
-        return show(static_cast<LANGID>(_wtoi(argv[2])), _wtoi(argv[3]));
-    std::fprintf(stderr, "usage: dialog_fit_probe measure <report> | show <language> <dialog>\n");
+    if (argc == 5 && lstrcmpW(argv[1], L"show") == 0)
+        return show(static_cast<LANGID>(_wtoi(argv[2])), _wtoi(argv[3]), _wtoi(argv[4]));
+    std::fprintf(stderr, "usage: dialog_fit_probe measure <report> | show <language> <dialog> <seconds>\n");
     return 2;
 }
