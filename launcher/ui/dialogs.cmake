@@ -35,14 +35,14 @@ if(WIN32)
         ${CMAKE_CURRENT_LIST_DIR}/testing/dialog_fit_probe_win.cpp ${CMAKE_CURRENT_LIST_DIR}/testing/dialog_fit_probe.rc)
     target_include_directories(launcher_dialog_fit_probe PRIVATE ${CMAKE_SOURCE_DIR}/launcher/resources
                                ${CMAKE_BINARY_DIR}/launcher/resources)
-    target_link_libraries(launcher_dialog_fit_probe PRIVATE vw_launcher_resources vw_common)
+    target_link_libraries(launcher_dialog_fit_probe PRIVATE vw_launcher_resources vw_dialog_fit)
     target_link_options(launcher_dialog_fit_probe PRIVATE -municode -static)
     set_property(SOURCE ${CMAKE_CURRENT_LIST_DIR}/testing/dialog_fit_probe.rc APPEND PROPERTY OBJECT_DEPENDS
         ${CMAKE_BINARY_DIR}/launcher/resources/VaultwickService.manifest)
 
     vw_add_test(launcher_dialog_fit_win_test
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/dialog_fit_win_test.cpp
-        LIBS vw_common TIMEOUT 240)
+        LIBS vw_dialog_fit TIMEOUT 240)
     add_dependencies(launcher_dialog_fit_win_test launcher_dialog_fit_probe)
     target_compile_definitions(launcher_dialog_fit_win_test PRIVATE
         VW_PROBE_EXE=L"Z:$<TARGET_FILE:launcher_dialog_fit_probe>")

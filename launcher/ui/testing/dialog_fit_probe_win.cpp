@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "dialog_fit_win.h"
 #include "launcher_resource_ids.h"
 #include "text_format.h"
 #include "unique_handle_win.h"
@@ -53,120 +54,25 @@ Win::UniqueHwnd createDialog(LANGID language, int dialog) {
     return window;
 }
 
-std::wstring textOf(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-std::string utf8(const std::wstring& text) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-// Room a control's text needs, measured in the control's own font the way the control draws it.
-SIZE needed(HWND control, const std::wstring& text, UINT format, int width) {
-    HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
-    RECT box = {0, 0, width, 0};
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, format | DT_CALCRECT);
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
-    return {box.right - box.left, box.bottom - box.top};
-}
-
-struct Check {
-    HWND dialog;
-    LANGID language;
-    int dialogId;
-    int dpi;  // what this process's windows are laid out for
-    std::FILE* report;
-    int measured = 0;
-    int cut = 0;
-};
-
-void record(Check& check, int control, const char* kind, const std::wstring& text, SIZE need, SIZE room) {
-    bool fits = need.cx <= room.cx && need.cy <= room.cy;
-    ++check.measured;
-    if (!fits) ++check.cut;
-    std::fprintf(check.report, "%s lang=%u dpi=%d dialog=%d control=%d kind=%s need=%ldx%ld room=%ldx%ld text=%s\n",
-                 fits ? "FITS" : "CUT", check.language, check.dpi, check.dialogId, control, kind,
-                 need.cx, need.cy, room.cx, room.cy, utf8(text).c_str());
-}
-
-BOOL CALLBACK measureControl(HWND control, LPARAM context) {
-    Check& check = *reinterpret_cast<Check*>(context);
-    std::wstring text = textOf(control);
-    wchar_t className[32] = {};
-    GetClassNameW(control, className, 32);
-    LONG style = GetWindowLongW(control, GWL_STYLE);
-    RECT client;
-    GetClientRect(control, &client);
-    SIZE room = {client.right, client.bottom};
-    int id = GetDlgCtrlID(control);
-    if (text.empty() || lstrcmpiW(className, L"Edit") == 0) return TRUE;
-    if (lstrcmpiW(className, L"Button") == 0 && (style & BS_TYPEMASK) == BS_GROUPBOX) {
-        // The caption sits in the frame's top edge, indented by about a character on each side.
-        SIZE need = needed(control, text, DT_SINGLELINE, 0);
-        SIZE indent = needed(control, L"M", DT_SINGLELINE, 0);
-        need.cx += 2 * indent.cx;
-        record(check, id, "group", text, need, room);
-    } else if (lstrcmpiW(className, L"Button") == 0) {
-        // Push buttons: one line inside the 3-D edge and the focus rectangle.
-        SIZE need = needed(control, text, DT_SINGLELINE, 0);
-        need.cx += 2 * (GetSystemMetrics(SM_CXEDGE) + 2);
-        record(check, id, "button", text, need, room);
-    } else if (lstrcmpiW(className, L"Static") == 0 && (style & SS_TYPEMASK) != SS_ICON) {
-        // Left-aligned statics wrap at word breaks; what is taller than the control is cut off.
-        SIZE need = needed(control, text, DT_WORDBREAK | DT_EXPANDTABS, room.cx);
-        record(check, id, "text", text, need, room);
-    }
-    return TRUE;
-}
-
 int measure(const wchar_t* reportPath) {
     std::FILE* report = _wfopen(reportPath, L"w");
     if (!report) return 2;
-    int cut = 0, measured = 0;
+    DialogFit::Tally tally;
     for (LANGID language : kLanguages) {
         for (int dialogId : kDialogs) {
+            std::string label = "lang=" + std::to_string(language) + " dialog=" + std::to_string(dialogId);
             Win::UniqueHwnd dialog = createDialog(language, dialogId);
             if (!dialog) {
-                std::fprintf(report, "MISSING lang=%u dialog=%d\n", language, dialogId);
-                ++cut;
+                std::fprintf(report, "MISSING %s\n", label.c_str());
+                ++tally.cut;
                 continue;
             }
-            HDC screen = GetDC(nullptr);
-            Check check{dialog.get(), language, dialogId, GetDeviceCaps(screen, LOGPIXELSY), report};
-            ReleaseDC(nullptr, screen);
-            EnumChildWindows(dialog.get(), measureControl, reinterpret_cast<LPARAM>(&check));
-            // The title: caption font, between the frame and the close box.
-            NONCLIENTMETRICSW metrics{sizeof(metrics)};
-            SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-            Win::UniqueGdiObject captionFont(CreateFontIndirectW(&metrics.lfCaptionFont));
-            HDC dc = GetDC(dialog.get());
-            HGDIOBJ old = SelectObject(dc, captionFont.get());
-            std::wstring title = textOf(dialog.get());
-            SIZE extent{};
-            GetTextExtentPoint32W(dc, title.c_str(), static_cast<int>(title.size()), &extent);
-            SelectObject(dc, old);
-            ReleaseDC(dialog.get(), dc);
-            RECT frame;
-            GetWindowRect(dialog.get(), &frame);
-            SIZE room = {frame.right - frame.left - 2 * GetSystemMetrics(SM_CXFRAME) - GetSystemMetrics(SM_CXSIZE) - 8,
-                         metrics.iCaptionHeight};
-            record(check, 0, "title", title, {extent.cx, extent.cy}, room);
-            cut += check.cut;
-            measured += check.measured;
+            DialogFit::measure(dialog.get(), label, report, tally);
         }
     }
-    std::fprintf(report, "measured=%d cut=%d\n", measured, cut);
+    std::fprintf(report, "measured=%d cut=%d\n", tally.measured, tally.cut);
     std::fclose(report);
-    return cut == 0 ? 0 : 1;
+    return tally.cut == 0 ? 0 : 1;
 }
 
 int show(LANGID language, int dialogId, int seconds) {
