@@ -92,6 +92,25 @@ void measure(HWND dialog, const std::string& label, std::FILE* report, Tally& ta
     SIZE room = {frame.right - frame.left - 2 * GetSystemMetrics(SM_CXFRAME) - GetSystemMetrics(SM_CXSIZE) - 8,
                  metrics.iCaptionHeight};
     record(c, 0, "title", title, need, room);
+
+    // Which face the controls' font came out as: a different face explains different room.
+    HDC faceDc = GetDC(dialog);
+    HGDIOBJ old = SelectObject(faceDc, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(faceDc, LF_FACESIZE, face);
+    SelectObject(faceDc, old);
+    ReleaseDC(dialog, faceDc);
+    std::fprintf(report, "FONT %s dpi=%d face=%s\n", label.c_str(), c.dpi, utf8(face).c_str());
+}
+
+bool drawsGlyph(HWND dialog, wchar_t c) {
+    const wchar_t missing = 0xE000;  // private use: no font of ours has it
+    HDC dc = GetDC(dialog);
+    auto font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+    SIZE real = measureText(dc, font, std::wstring(4, c), DT_SINGLELINE, 0);
+    SIZE box = measureText(dc, font, std::wstring(4, missing), DT_SINGLELINE, 0);
+    ReleaseDC(dialog, dc);
+    return real.cx != box.cx;
 }
 
 std::string utf8(const std::wstring& text) {

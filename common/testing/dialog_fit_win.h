@@ -17,6 +17,10 @@ struct Tally {
 // Measures the dialog's push buttons, group boxes, text statics and title.
 void measure(HWND dialog, const std::string& label, std::FILE* report, Tally& tally);
 
+// Whether the dialog's font (with the fonts the system links to it) has a real glyph for `c`, rather
+// than the box drawn for a missing one: measuring boxes says nothing about the real text.
+bool drawsGlyph(HWND dialog, wchar_t c);
+
 std::string utf8(const std::wstring& text);
 
 }  // namespace DialogFit
