@@ -33,7 +33,10 @@ cp "$repo/build/package-win32/out/VaultwickTray.exe" "$repo/build/package-win64/
 
 archive="$repo/dist/$name.zip"
 rm -f "$archive"
-# Fixed times and order, so that the same sources give the same archive.
-find "$stage" -exec touch -d "@$(git log -1 --format=%ct 2>/dev/null || echo 0)" {} +
-(cd "$stage/.." && find "$name" -type f | LC_ALL=C sort | zip -X -q -D "$archive" -@)
+# Files in a fixed order, dated with the last commit. CMake writes the zip, so no archiver beyond the
+# build's own tools is needed.
+stamp=$(date -u -d "@$(git log -1 --format=%ct 2>/dev/null || echo 0)" '+%Y-%m-%d %H:%M:%S UTC')
+(cd "$stage/.." && find "$name" -type f | LC_ALL=C sort >"$stage.files" \
+    && cmake -E tar cf "$archive" --format=zip --mtime="$stamp" --files-from="$stage.files")
+rm -f "$stage.files"
 echo "package: $archive"

@@ -29,7 +29,7 @@ report="$tools/common/testing/vw_pe_report"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-unzip -q "$archive" -d "$work"
+(cd "$work" && cmake -E tar xf "$archive")
 listed=$(cd "$work" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
 expected="$name/README-service.md $name/SHA256SUMS $name/VaultwickService.exe $name/VaultwickService.ini $name/VaultwickTray.exe "
 [ "$listed" = "$expected" ] || fail "archive holds: $listed"
