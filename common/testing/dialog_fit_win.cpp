@@ -104,7 +104,7 @@ void measure(HWND dialog, const std::string& label, std::FILE* report, Tally& ta
 }
 
 bool drawsGlyph(HWND dialog, wchar_t c) {
-    const wchar_t missing = 0xE000;  // private use: no font of ours has it
+    const wchar_t missing = 0xFFFF;  // not a character: no font has it
     HDC dc = GetDC(dialog);
     auto font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
     SIZE real = measureText(dc, font, std::wstring(4, c), DT_SINGLELINE, 0);

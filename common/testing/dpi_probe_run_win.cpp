@@ -34,7 +34,26 @@ private:
     bool had_ = false;
 };
 
+// Runs a command line to its end (bounded); its exit code, or -1.
+long runToEnd(std::wstring command, DWORD milliseconds) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+        return -1;
+    Win::UniqueHandle process(started.hProcess), thread(started.hThread);
+    if (WaitForSingleObject(process.get(), milliseconds) != WAIT_OBJECT_0) {
+        TerminateProcess(process.get(), 3);
+        return -1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process.get(), &code);
+    return static_cast<long>(code);
+}
+
 }  // namespace
+
+bool importRegistryFile(const std::wstring& file) { return runToEnd(L"reg.exe import \"" + file + L"\"", 30000) == 0; }
 
 std::string runAt(unsigned dpi, const std::wstring& probe) {
     LogPixelsOverride scale(dpi);
@@ -43,17 +62,8 @@ std::string runAt(unsigned dpi, const std::wstring& probe) {
     std::wstring report = std::wstring(folder) + L"vw_dpi_probe_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
                           std::to_wstring(dpi) + L".txt";
     DeleteFileW(report.c_str());
-    std::wstring command = L"\"" + probe + L"\" measure \"" + report + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION started{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
-        return "probe did not start";
-    Win::UniqueHandle process(started.hProcess), thread(started.hThread);
-    if (WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) {
-        TerminateProcess(process.get(), 3);
-        return "probe did not finish in 60 s";
-    }
+    if (runToEnd(L"\"" + probe + L"\" measure \"" + report + L"\"", 60000) < 0)
+        return "probe did not start or did not finish in 60 s";
     std::ifstream in(report.c_str());
     std::stringstream text;
     text << in.rdbuf();

@@ -12,4 +12,7 @@ namespace DpiProbe {
 // a line that says why there is none.
 std::string runAt(unsigned dpi, const std::wstring& probe);
 
+// `reg import <file>` into this prefix (at most 30 s); false when it did not succeed.
+bool importRegistryFile(const std::wstring& file);
+
 }  // namespace DpiProbe

@@ -13,6 +13,8 @@
 namespace {
 
 void expectEverythingFits(DWORD dpi) {
+    // Japanese and Chinese texts in real glyphs where the machine has the free CJK fonts.
+    ASSERT_TRUE(DpiProbe::importRegistryFile(VW_CJK_FONT_LINKS));
     std::string report = DpiProbe::runAt(dpi, VW_PROBE_EXE);
     // The probe really ran at this scale and measured every dialog in every language.
     EXPECT_THAT(report, ::testing::HasSubstr("lang=1031 dialog=201 dpi=" + std::to_string(dpi)));

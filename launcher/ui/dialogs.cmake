@@ -45,5 +45,6 @@ if(WIN32)
         LIBS vw_dialog_fit TIMEOUT 240)
     add_dependencies(launcher_dialog_fit_win_test launcher_dialog_fit_probe)
     target_compile_definitions(launcher_dialog_fit_win_test PRIVATE
-        VW_PROBE_EXE=L"Z:$<TARGET_FILE:launcher_dialog_fit_probe>")
+        VW_PROBE_EXE=L"Z:$<TARGET_FILE:launcher_dialog_fit_probe>"
+        VW_CJK_FONT_LINKS=L"Z:${CMAKE_SOURCE_DIR}/common/testing/cjk_font_links.reg")
 endif()

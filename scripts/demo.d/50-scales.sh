@@ -51,6 +51,7 @@ start_session() {
     export WINEPREFIX="$state/prefix" WINEDEBUG=-all DISPLAY
     DISPLAY=$(cat "$state/display")
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    wine reg import "$(winepath -w "$repo/common/testing/cjk_font_links.reg")" >/dev/null 2>&1
     "$session" down "$state" >/dev/null 2>&1
     own_display
     "$session" up "$state"
