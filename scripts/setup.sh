@@ -8,7 +8,7 @@ packages=(
     cmake g++ make googletest
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     wine wine64 wine32:i386
-    xvfb xauth xdotool imagemagick
+    xvfb xauth xdotool imagemagick fonts-ipafont-gothic fonts-wqy-microhei
     openjdk-17-jdk-headless
     clang-14 libclang-rt-14-dev
     python3 procps

@@ -35,8 +35,11 @@ if(WIN32)
                           vw_launcher_discovery vw_launcher_ui advapi32 version)
 
     add_executable(VaultwickService ${CMAKE_CURRENT_LIST_DIR}/entry_win.cpp)
-    target_link_libraries(VaultwickService PRIVATE vw_launcher_core vw_launcher_resources advapi32)
+    target_link_libraries(VaultwickService PRIVATE vw_launcher_core vw_launcher_resources vw_launcher_program_resources
+                          advapi32)
     set_target_properties(VaultwickService PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VW_OUTPUT_DIR})
+    include(${CMAKE_SOURCE_DIR}/cmake/VwShipping.cmake)
+    vw_shipping_program(VaultwickService)
     target_link_options(VaultwickService PRIVATE -static)
 
     # End to end under Wine: a copy of the exe in a temporary folder, a real INI beside it, and the
@@ -75,4 +78,16 @@ if(WIN32)
     add_dependencies(launcher_service_record_win_test VaultwickService vw_standin_jvm_full)
     target_compile_definitions(launcher_service_record_win_test PRIVATE
         VW_SERVICE_EXE="Z:$<TARGET_FILE:VaultwickService>" VW_STANDIN_JVM="Z:$<TARGET_FILE:vw_standin_jvm_full>")
+endif()
+
+if(WIN32)
+    # The exe's machine, version resource, manifest, icon and languages, read from the built file.
+    vw_add_test(launcher_program_resources_test
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/launcher_program_resources_test.cpp
+        LIBS vw_pe_reader vw_version TIMEOUT 120)
+    target_include_directories(launcher_program_resources_test PRIVATE ${CMAKE_SOURCE_DIR}/common/testing
+                               ${CMAKE_SOURCE_DIR}/launcher/resources)
+    add_dependencies(launcher_program_resources_test VaultwickService)
+    target_compile_definitions(launcher_program_resources_test PRIVATE
+        VW_SERVICE_EXE="Z:$<TARGET_FILE:VaultwickService>")
 endif()

@@ -43,7 +43,8 @@ HWND waitForDialog(DWORD processId) {
                 GetWindowThreadProcessId(window, &owner);
                 wchar_t cls[16] = {};
                 GetClassNameW(window, cls, 16);
-                if (owner != s->processId || std::wstring(cls) != L"#32770") return TRUE;
+                // Visible: a modal dialog is shown only after WM_INITDIALOG has filled it.
+                if (owner != s->processId || std::wstring(cls) != L"#32770" || !IsWindowVisible(window)) return TRUE;
                 s->found = window;
                 return FALSE;
             },

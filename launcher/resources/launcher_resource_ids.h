@@ -1,5 +1,9 @@
 #pragma once
 // Resource ids shared by the launcher's .rc files and its dialog code.
+
+// The program's icon (Explorer shows the first icon group of an exe).
+#define IDI_LAUNCHER 100
+
 #define IDD_JRE_NOT_FOUND 201
 #define IDC_JRE_PATH 201
 #define IDC_BROWSE 202

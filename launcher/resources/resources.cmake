@@ -7,3 +7,16 @@ if(WIN32)
     add_library(vw_launcher_resources OBJECT ${CMAKE_CURRENT_LIST_DIR}/launcher.rc)
     target_include_directories(vw_launcher_resources PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 endif()
+
+# VaultwickService.exe's own version resource, manifest and icon.
+if(WIN32)
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/VaultwickService.manifest.in
+                   ${CMAKE_CURRENT_BINARY_DIR}/VaultwickService.manifest @ONLY)
+    add_library(vw_launcher_program_resources OBJECT ${CMAKE_CURRENT_LIST_DIR}/launcher_program.rc)
+    target_include_directories(vw_launcher_program_resources PRIVATE ${CMAKE_CURRENT_BINARY_DIR}
+                               ${CMAKE_CURRENT_LIST_DIR})
+    target_link_libraries(vw_launcher_program_resources PRIVATE vw_version)
+    set_property(SOURCE ${CMAKE_CURRENT_LIST_DIR}/launcher_program.rc APPEND PROPERTY OBJECT_DEPENDS
+        ${CMAKE_CURRENT_BINARY_DIR}/VaultwickService.manifest ${CMAKE_CURRENT_LIST_DIR}/art/launcher.ico
+        ${CMAKE_SOURCE_DIR}/common/resources/version_info.rci ${CMAKE_BINARY_DIR}/common/resources/vw_version.h)
+endif()

@@ -1,6 +1,6 @@
 # Java runtime host: virtual-machine options (portable), loading the VM library, creating the VM,
 # redirecting its output and calling main (JNI). Natively the JNI code runs against the machine's
-# OpenJDK; in the win64 tree against the stand-in jvm.dll of standin/.
+# OpenJDK; in the win64 tree against the stand-in jvm.dll of testing/standin/.
 set(VW_JAVA_HOME /usr/lib/jvm/java-17-openjdk-amd64 CACHE PATH "JDK whose jni.h (and, natively, libjvm.so) is used")
 
 add_library(vw_launcher_vm_options STATIC ${CMAKE_CURRENT_LIST_DIR}/vm_options.cpp)
@@ -43,6 +43,7 @@ endif()
 
 set(vw_runtime_dir ${CMAKE_CURRENT_LIST_DIR})
 if(WIN32)
-    include(${CMAKE_CURRENT_LIST_DIR}/standin/standin.cmake)
+    include(${CMAKE_CURRENT_LIST_DIR}/testing/standin/standin.cmake)
+    include(${CMAKE_CURRENT_LIST_DIR}/bench/startup_floor.cmake)
 endif()
 include(${CMAKE_CURRENT_LIST_DIR}/testing/host_tests.cmake)

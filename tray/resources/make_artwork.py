@@ -1,12 +1,17 @@
 #!/usr/bin/env python3
-"""Writes the tray's images into art/: the house in each state colour (16x16, 24-bit, with a
-transparency mask), the program icon (32x32 and 16x16, 16 colours) and the two 9x9 status dots.
-Run it again after changing a colour or a shape; its output is committed."""
+"""Writes the tray's images into art/: the house in each state colour (24-bit, with a transparency
+mask), the program icon (16 colours), the two 9x9 status dots, and the launcher's icon into
+launcher/resources/art/. Each icon holds one image per size the shell asks for at 100-300 % scale
+(16, 20, 24, 32, 40, 48 px), each drawn at that size from the shapes below rather than scaled from
+another image. Run it again after changing a colour or a shape; its output is committed."""
 import os
 import struct
 import sys
 
-OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "art")
+HERE = os.path.dirname(os.path.abspath(__file__))
+OUT = os.path.join(HERE, "art")
+LAUNCHER_OUT = os.path.join(HERE, "..", "..", "launcher", "resources", "art")
+SIZES = (16, 20, 24, 32, 40, 48)
 
 GREEN = (40, 160, 60)
 STATES = {
@@ -23,14 +28,23 @@ STATES = {
 }
 RED = (220, 30, 30)
 WHITE = (255, 255, 255)
+LAUNCHER_BLUE = (40, 100, 200)  # the service launcher: same house, its own colour
 
 
 def darker(c, f=0.55):
     return tuple(int(v * f) for v in c)
 
 
+def inside(x, y, s, box):
+    """Whether pixel (x, y) of an image drawn at scale s has its centre in box (x0, y0, x1, y1), given on
+    the 16-unit grid the shapes are designed on."""
+    ux, uy = (x + 0.5) / s, (y + 0.5) / s
+    return box[0] <= ux < box[2] and box[1] <= uy < box[3]
+
+
 def house(size, fill, door=True):
-    """A house on a transparent background: None marks a transparent pixel."""
+    """A house on a transparent background: None marks a transparent pixel. The shape is sampled at
+    each pixel centre of this size, and the outline is one pixel wide up to 32 px, two above."""
     s = size / 16.0
     px = [[None] * size for _ in range(size)]
     outline = darker(fill)
@@ -41,27 +55,34 @@ def house(size, fill, door=True):
             in_body = 8 <= uy < 15 and 3 <= ux < 13
             if in_roof or in_body:
                 px[y][x] = fill
-    # outline: a filled pixel next to a transparent one (or the edge) is drawn dark
+    width = 1 if size <= 32 else 2
+    near = [(dx, dy) for dx in range(-width, width + 1) for dy in range(-width, width + 1) if abs(dx) + abs(dy) <= width and (dx or dy)]
+    filled = [row[:] for row in px]
     for y in range(size):
         for x in range(size):
-            if px[y][x] is None:
+            if filled[y][x] is None:
                 continue
             edge = any(
-                not (0 <= x + dx < size and 0 <= y + dy < size) or px[y + dy][x + dx] is None
-                for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)))
+                not (0 <= x + dx < size and 0 <= y + dy < size) or filled[y + dy][x + dx] is None
+                for dx, dy in near)
             if edge:
                 px[y][x] = outline
     if door:
-        for y in range(int(11 * s), int(15 * s)):
-            for x in range(int(7 * s), int(9 * s) + (1 if s > 1 else 0)):
-                px[y][x] = outline
+        for y in range(size):
+            for x in range(size):
+                if inside(x, y, s, (7, 11, 9, 15)):
+                    px[y][x] = outline
     return px
 
 
 def alert_house(size):
+    """The white house with a red exclamation mark: a bar and a dot on the 16-unit grid."""
+    s = size / 16.0
     px = house(size, WHITE, door=False)
-    for y, x in [(y, x) for y in range(4, 11) for x in (7, 8)] + [(12, 7), (12, 8), (13, 7), (13, 8)]:
-        px[y][x] = RED
+    for y in range(size):
+        for x in range(size):
+            if inside(x, y, s, (7, 4, 9, 11)) or inside(x, y, s, (7, 12, 9, 14)):
+                px[y][x] = RED
     return px
 
 
@@ -94,10 +115,11 @@ def image_4(px, palette):
         idx = [palette.index(p) if p is not None else 0 for p in row]
         for i in range(0, size, 2):
             data.append((idx[i] << 4) | idx[i + 1])
+        data += bytes(-len(data) % 4)  # rows end on a 4-byte boundary (20 px is 10 bytes)
     return header + pal + bytes(data) + mask_rows(px)
 
 
-def write_ico(name, images):
+def write_ico(name, images, folder=OUT):
     """images: list of (size, bpp, bytes)."""
     count = len(images)
     offset = 6 + 16 * count
@@ -108,7 +130,7 @@ def write_ico(name, images):
         entries += struct.pack("<BBBBHHII", size % 256, size % 256, colours, 0, 1, bpp, len(blob), offset)
         blobs += blob
         offset += len(blob)
-    with open(os.path.join(OUT, name), "wb") as f:
+    with open(os.path.join(folder, name), "wb") as f:
         f.write(head + entries + blobs)
 
 
@@ -133,11 +155,13 @@ def write_dot_bmp(name, colour):
 
 def main():
     os.makedirs(OUT, exist_ok=True)
+    os.makedirs(LAUNCHER_OUT, exist_ok=True)
     for icon_id, colour in STATES.items():
-        write_ico("%d.ico" % icon_id, [(16, 24, image_24(house(16, colour)))])
-    write_ico("160.ico", [(16, 24, image_24(alert_house(16)))])
+        write_ico("%d.ico" % icon_id, [(n, 24, image_24(house(n, colour))) for n in SIZES])
+    write_ico("160.ico", [(n, 24, image_24(alert_house(n))) for n in SIZES])
     palette = [(0, 0, 0), GREEN, darker(GREEN)] + [(0, 0, 0)] * 13
-    write_ico("102.ico", [(32, 4, image_4(house(32, GREEN), palette)), (16, 4, image_4(house(16, GREEN), palette))])
+    write_ico("102.ico", [(n, 4, image_4(house(n, GREEN), palette)) for n in SIZES])
+    write_ico("launcher.ico", [(n, 24, image_24(house(n, LAUNCHER_BLUE))) for n in SIZES], LAUNCHER_OUT)
     write_dot_bmp("113.bmp", (30, 190, 60))
     write_dot_bmp("114.bmp", (150, 150, 150))
     return 0

@@ -1,15 +1,17 @@
 // Shows the tray icon in each of its states, with its tooltip and menu, for the demo's
 // screenshots. Not part of the tray program.
 //
-//   tray_ui_showcase.exe MARKER_DIR
+//   tray_ui_showcase.exe MARKER_DIR [sleep]
 // For each step it sets the state, writes MARKER_DIR\<step>.ready and waits (at most 30 s) for the
 // caller to delete it, so a script can take its screenshot in between. A right click on the icon
-// opens the real menu.
+// opens the real menu. With "sleep" a last step, 12-sleep, opens the sleep dialog until it is closed.
+// It carries the tray's manifest (ui_showcase.rc), so it is drawn as the tray is at any display scale.
 #include <windows.h>
 
 #include <string>
 
 #include "kov_text_win.h"
+#include "sleep_dialog_win.h"
 #include "tray_resource_ids.h"
 #include "vaultwick_menu_win.h"
 #include "vaultwick_tray_icon_win.h"
@@ -65,6 +67,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     std::wstring dir = argc > 1 ? argv[1] : L".";
+    bool withSleepDialog = argc > 2 && lstrcmpW(argv[2], L"sleep") == 0;
     LocalFree(argv);
 
     Showcase showcase;
@@ -128,5 +131,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     pauseAt(dir, L"10-paused");
     icon.notify(L"Vaultwick will continue to work to keep your data backed up.", L"Vaultwick is still running");
     pauseAt(dir, L"11-balloon");
+    if (withSleepDialog) {
+        // The marker goes first: the dialog is modal and returns only when the caller closes it.
+        std::wstring marker = dir + L"\\12-sleep.ready";
+        HANDLE f = CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+        SleepDialog::show(icon.getWindow());
+    }
     return 0;
 }

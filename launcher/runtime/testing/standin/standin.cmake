@@ -14,7 +14,3 @@ endforeach()
 target_compile_definitions(vw_standin_jvm_nodefaults PRIVATE VW_STANDIN_WITHOUT_DEFAULT_ARGS)
 set(VW_STANDIN_JVM $<TARGET_FILE:vw_standin_jvm_full>)
 set(VW_STANDIN_JVM_NODEFAULTS $<TARGET_FILE:vw_standin_jvm_nodefaults>)
-
-# The trivial console program the launcher's start-up time is compared with (scripts/bench.d/launcher.sh).
-add_executable(vw_startup_floor ${CMAKE_CURRENT_LIST_DIR}/startup_floor_win.cpp)
-target_link_options(vw_startup_floor PRIVATE -static)

@@ -1,0 +1,2 @@
+#pragma once
+// Fixture: a shipped header.

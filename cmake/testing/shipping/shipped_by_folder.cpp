@@ -1,0 +1,2 @@
+// Fixture: found through an include folder.
+#include "helper.h"

@@ -1,0 +1,2 @@
+// Fixture: a shipped source with only shipped includes.
+#include "plain.h"

@@ -1,0 +1,60 @@
+// VaultwickService.exe as built: machine, version resource, manifest and icon, read from the file.
+#include <gtest/gtest.h>
+
+#include "launcher_resource_ids.h"
+#include "program_resource_checks.h"
+
+namespace {
+
+using namespace ProgramResourceChecks;
+
+class LauncherProgramResources : public ::testing::Test {
+protected:
+    void SetUp() override {
+        file_ = fileBytes(VW_SERVICE_EXE);
+        ASSERT_FALSE(file_.empty()) << "cannot read " << VW_SERVICE_EXE;
+        std::string error;
+        auto image = Pe::read(file_, error);
+        ASSERT_TRUE(image.has_value()) << error;
+        image_ = *image;
+    }
+    std::vector<std::uint8_t> file_;
+    Pe::Image image_;
+};
+
+TEST_F(LauncherProgramResources, BuiltForThisTreesMachineWithTheVersionOfTheProject) {
+    EXPECT_EQ(image_.machine, expectedMachine());
+    EXPECT_TRUE(image_.is64);
+    expectVersion(image_, "Vaultwick service launcher", "VaultwickService.exe");
+}
+
+TEST_F(LauncherProgramResources, ManifestIsSystemAwareOnly) {
+    std::string text = expectCommonManifest(image_);
+    // The dialogs are laid out once for the system DPI; per-monitor awareness would leave them unscaled
+    // on a second monitor.
+    EXPECT_EQ(text.find("dpiAwareness"), std::string::npos);
+}
+
+TEST_F(LauncherProgramResources, IconIsDrawnInEachSizeAndIsTheFirstGroup) {
+    expectIconSizes(image_, IDI_LAUNCHER);
+    auto groups = image_.ofType(Pe::kTypeGroupIcon);
+    ASSERT_FALSE(groups.empty());
+    EXPECT_EQ(groups.front()->id, static_cast<std::uint32_t>(IDI_LAUNCHER));
+}
+
+TEST_F(LauncherProgramResources, DialogsAndTextsInNineLanguages) {
+    for (std::uint32_t id : {IDD_JRE_NOT_FOUND, IDD_JAVA_EXCEPTION}) {
+        std::vector<std::uint16_t> languages;
+        for (const Pe::Resource* r : image_.ofType(5 /* RT_DIALOG */))
+            if (r->id == id) languages.push_back(r->language);
+        std::sort(languages.begin(), languages.end());
+        EXPECT_EQ(languages, (std::vector<std::uint16_t>{1028, 1031, 1033, 1036, 1041, 1043, 1053, 2052, 3082}))
+            << "dialog " << id;
+    }
+}
+
+TEST_F(LauncherProgramResources, ReaderRefusesACutOffCopyOrReadsItWhole) {
+    expectTruncationsRefusedOrWhole(file_, image_);
+}
+
+}  // namespace

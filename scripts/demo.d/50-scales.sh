@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# The tray and the launcher's dialogs at 100 % and 200 % display scale (Wine's LogPixels 96 and 192):
+# the tray icon, its tooltip, the menu and the sleep dialog (the tray showcase, with the tray's
+# manifest), and the "JRE Not Found" and "Java Exception" dialogs in English, German and Japanese (the
+# dialog probe, with the launcher's manifest). Each scale gets a screen of the size a display at that
+# scale has (1024x768, 2048x1536), so that a dialog is never cut by the screen. PNG files in
+# demo-output/scales/.
+# Own build trees and Wine session, stopped on every exit path.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+repo=$(pwd)
+tray_preset=$("$repo/scripts/tray-preset.sh")
+tray_build="$repo/build/demo-scales-$tray_preset"
+launcher_build="$repo/build/demo-scales-win64"
+state="$repo/build/demo-scales/wine"
+# One session runs both programs: through the 64-bit loader unless the tray shown is the 32-bit one.
+mkdir -p "$state"
+if [ "$tray_preset" = win32 ]; then echo win32 >"$state/arch"; else echo win64 >"$state/arch"; fi
+# shellcheck source=../wine-loader.sh
+. "$repo/scripts/wine-loader.sh"
+out="$repo/demo-output/scales"
+session="$repo/scripts/wine-session.sh"
+log=$(mktemp)
+
+cleanup() {
+    [ -n "${program_pid:-}" ] && kill "$program_pid" 2>/dev/null || true
+    "$session" down "$state" >/dev/null 2>&1 || true
+    rm -f "$log"
+}
+trap cleanup EXIT INT TERM
+
+"$repo/scripts/tray-preset.sh" --describe
+echo "--- building the tray showcase ($tray_preset) and the dialog probe (win64)"
+{
+    cmake --preset "$tray_preset" -B "$tray_build" -DVW_PARTS="tray/messages;tray/ui;tray/resources;tray/app"
+    cmake --build "$tray_build" -j2 --target tray_ui_showcase
+    cmake --preset win64 -B "$launcher_build" -DVW_PARTS="launcher/core;launcher/runtime;launcher/ui;launcher/resources"
+    cmake --build "$launcher_build" -j2 --target launcher_dialog_fit_probe
+} >"$log" 2>&1 || { tail -40 "$log"; exit 1; }
+mkdir -p "$out"
+
+# A screen of the size a display at this scale has (1024x768 at 100 %, 2048x1536 at 200 %): the session
+# script keeps a display it finds running, so it is started here first, the same way.
+own_display() {
+    mkdir -p "$state"
+    rm -f "$state/display" "$state/display.tmp"
+    setsid Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$state/display.tmp" </dev/null >/dev/null 2>&1 &
+    echo $! >"$state/xvfb.pid"
+    for _ in $(seq 100); do [ -s "$state/display.tmp" ] && break; sleep 0.1; done
+    echo ":$(tr -d '[:space:]' <"$state/display.tmp")" >"$state/display"
+}
+
+# Wine reads LogPixels when a process starts; a fresh session per scale also restarts the desktop.
+start_session() {
+    "$session" down "$state" >/dev/null 2>&1 || true
+    own_display
+    "$session" up "$state"
+    export WINEPREFIX="$state/prefix" WINEDEBUG=-all DISPLAY
+    DISPLAY=$(cat "$state/display")
+    "$wine_loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    "$wine_loader" reg import "$("$wine_loader" winepath.exe -w "$repo/common/testing/cjk_font_links.reg")" >/dev/null 2>&1
+    "$session" down "$state" >/dev/null 2>&1
+    own_display
+    "$session" up "$state"
+    DISPLAY=$(cat "$state/display")
+}
+
+markers_unix() { echo "$WINEPREFIX/drive_c/vw-scales"; }
+
+wait_for() {  # at most 60 s for a showcase step
+    for _ in $(seq 600); do
+        [ -e "$(markers_unix)/$1.ready" ] && return 0
+        kill -0 "$program_pid" 2>/dev/null || { echo "scales: showcase ended early" >&2; return 1; }
+        sleep 0.1
+    done
+    echo "scales: step $1 never came" >&2
+    return 1
+}
+
+shoot() {  # whole screen, and the lower right corner (notification area), at 100 % enlarged 2x
+    import -window root "$out/$1.png"
+    local w=$((424 * factor)) h=$((260 * factor))
+    case "$1" in
+    tray-*) /usr/bin/convert "$out/$1.png" -crop "${w}x${h}+$((width - w))+$((height - h))" +repage \
+                -scale $((200 / factor))% "$out/$1-corner.png" ;;
+    esac
+    echo "scales: $out/$1.png"
+}
+
+find_icon() {  # the green house is the only thing of its colour on the desktop
+    local box x y w h
+    box=$(/usr/bin/convert "$1" -fill black +opaque 'rgb(40,160,60)' -trim -format '%X %Y %w %h' info: 2>/dev/null || true)
+    read -r x y w h <<<"${box//+/}"
+    if [ -n "${w:-}" ] && [ "$w" -le 96 ]; then icon_x=$((x + w / 2)) icon_y=$((y + h / 2)); fi
+}
+
+for dpi in 96 192; do
+    scale=$((dpi * 100 / 96)) factor=$((dpi / 96))
+    width=$((1024 * factor)) height=$((768 * factor)) screen="$((1024 * factor))x$((768 * factor))"
+    icon_x=$((width - 10)) icon_y=$((height - 10 * factor))
+    echo "--- $scale % (LogPixels $dpi, a ${screen} screen)"
+    start_session "$dpi"
+    rm -rf "$(markers_unix)" && mkdir -p "$(markers_unix)"
+    "$wine_loader" explorer /desktop=scales,"$screen" "$tray_build/tray/ui/tray_ui_showcase.exe" 'C:\vw-scales' sleep \
+        </dev/null >/dev/null 2>&1 &
+    program_pid=$!
+    for step in 01-connecting 02-good 03-tooltip 04-menu 05-warning 06-error 07-busy 08-busy-tooltip 09-alert \
+                10-paused 11-balloon 12-sleep; do
+        wait_for "$step"
+        case "$step" in
+        02-good) sleep 1.2; shoot "tray-$scale-icon"; find_icon "$out/tray-$scale-icon.png" ;;
+        03-tooltip)
+            xdotool mousemove $((icon_x - 1)) "$icon_y"; sleep 0.3; xdotool mousemove "$icon_x" "$icon_y"; sleep 2
+            shoot "tray-$scale-tooltip"; xdotool mousemove 500 300 ;;
+        04-menu)
+            xdotool mousemove "$icon_x" "$icon_y" click 3; sleep 1.5
+            shoot "tray-$scale-menu"; xdotool key Escape; sleep 0.5 ;;
+        12-sleep) sleep 2; shoot "tray-$scale-sleep-dialog"; xdotool key Escape ;;
+        esac
+        rm -f "$(markers_unix)/$step.ready"
+    done
+    for _ in $(seq 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
+    kill "$program_pid" 2>/dev/null || true
+    program_pid=
+
+    for language in 1033:en 1031:de 1041:ja; do
+        for dialog in 201:jre-not-found 231:java-exception; do
+            "$wine_loader" explorer /desktop=scales,"$screen" "$launcher_build/launcher/ui/launcher_dialog_fit_probe.exe" \
+                show "${language%%:*}" "${dialog%%:*}" 6 </dev/null >/dev/null 2>&1 &
+            program_pid=$!
+            sleep 4
+            shoot "launcher-$scale-${dialog#*:}-${language#*:}"
+            wait "$program_pid" 2>/dev/null || true
+            program_pid=
+        done
+    done
+done
+echo "scales: done"
