@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds every tree and runs every test: native (ASan/UBSan, real JVM), win32 (the 32-bit tray),
-# win64 (the launcher) and tray64 (the tray's 64-bit twin) under Wine, and the fuzz targets for a
-# bounded time. Installs what it needs first. How the win32 tree's tests run depends on how this
+# win64 (the launcher) and tray64 (the tray's 64-bit twin) under Wine, the fuzz targets for a
+# bounded time, and the release archive's check. Installs what it needs first. How the win32 tree's tests run depends on how this
 # machine runs i386 programs (scripts/host-i386.sh); the summary says, per tree, which path ran.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -64,6 +64,12 @@ for t in "${trees[@]}"; do
         "$([ $ok -eq 1 ] || echo '  FAILED')")")
 done
 rm -rf "$logs"
+
+# The release archive: both programs built in release mode, packed, unpacked and checked.
+echo "=== package ==="
+start=$SECONDS
+if bash scripts/package_test.sh; then result="archive made and checked"; else result="FAILED"; failed+=(package); fi
+summary+=("$(printf '%-7s %-45s %-36s %4d s' "package:" "release archive (scripts/package.sh)" "$result" $((SECONDS - start)))")
 
 echo
 echo "=== summary ==="
