@@ -136,9 +136,7 @@ void Launcher::forwardToSecondaryMain(const std::vector<std::wstring>& arguments
 }
 
 void Launcher::requestJavaStop() {
-    if (!stopGate_.beginStop()) return;
-    callJavaStop(host_.javaVm(), config_.mainClass);
-    stopGate_.endStop();
+    if (stopGate_.beginStop()) callJavaStop(host_.javaVm(), config_.mainClass);
 }
 
 int Launcher::run() {
