@@ -39,6 +39,10 @@ enum : unsigned {
     ReasonNoMemory = 228,
     ReasonExists = 229,
     ReasonInvalidArguments = 230,
+
+    // Service stop and shutdown limits.
+    StopTimedOut = 232,               // "%d" seconds of "Stop Timeout"
+    PreShutdownTimeoutNotSet = 233,   // with 202
 };
 }  // namespace LauncherText
 

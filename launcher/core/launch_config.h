@@ -64,6 +64,10 @@ struct LaunchConfig {
     std::wstring cmd;                            // "Cmd", environment-expanded when read
     std::wstring productName;                    // "Product Name", unfiltered
     std::wstring productCode;                    // "Product Code"
+
+    // Service stop and system-shutdown limits, in whole seconds; 0 (empty, 0 or not a number) = none.
+    std::uint32_t stopTimeoutSeconds = 0;        // "Stop Timeout"
+    std::uint32_t shutdownTimeoutSeconds = 0;    // "Shutdown Timeout"
 };
 
 // Section and key names of the INI file, shared by whoever reads them.
@@ -95,4 +99,7 @@ inline constexpr const wchar_t* kVirtualMachineParameters = L"Virtual Machine Pa
 inline constexpr const wchar_t* kClassPath = L"Class Path";
 inline constexpr const wchar_t* kProductName = L"Product Name";
 inline constexpr const wchar_t* kProductCode = L"Product Code";
+
+inline constexpr const wchar_t* kStopTimeout = L"Stop Timeout";
+inline constexpr const wchar_t* kShutdownTimeout = L"Shutdown Timeout";
 }  // namespace ConfigKeys
