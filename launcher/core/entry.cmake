@@ -47,6 +47,9 @@ if(WIN32)
             VW_STANDIN_JVM_NODEFAULTS="Z:$<TARGET_FILE:vw_standin_jvm_nodefaults>")
     endforeach()
     target_link_libraries(launcher_service_win_test PRIVATE advapi32)
+    # The service guide's sample INI is started as it stands, so the guide cannot drift from the code.
+    target_compile_definitions(launcher_service_win_test PRIVATE
+        VW_SERVICE_GUIDE="Z:${CMAKE_CURRENT_LIST_DIR}/../README-service.md")
 
     # The service record in-process: the real launcher and stand-in runtime, the control handler called
     # directly and the status reports kept, for the repeated requests the service manager cannot send.
