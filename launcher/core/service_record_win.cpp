@@ -128,6 +128,7 @@ void ServiceRecord::reportStopProgress() {
     for (;;) {
         DWORD waitMs = ServiceStatus::kProgressIntervalMs;
         if (limitMs) {
+            if (WaitForSingleObject(runEnded_.get(), 0) != WAIT_TIMEOUT) return;  // main made it in time
             const ULONGLONG elapsed = GetTickCount64() - firstStopRequestTick_;
             if (elapsed >= limitMs) return endStopThatTookTooLong();
             if (limitMs - elapsed < waitMs) waitMs = static_cast<DWORD>(limitMs - elapsed);
