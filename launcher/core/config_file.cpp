@@ -117,6 +117,8 @@ bool readLaunchConfig(ConfigFile& file, LaunchConfig& config) {
     config.overrideWorkingDir = isYes(file.read(kApplication, kOverrideWorkingDir));
     config.systemPath = file.read(kJavaRuntime, kSystemPath);
     config.libraryPath = file.read(kJavaRuntime, kLibraryPath);
+    config.stopTimeoutSeconds = parseSeconds(file.read(kApplication, kStopTimeout));
+    config.shutdownTimeoutSeconds = parseSeconds(file.read(kApplication, kShutdownTimeout));
     return true;
 }
 

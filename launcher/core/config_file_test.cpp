@@ -114,11 +114,23 @@ TEST_F(ConfigFixture, ReadsKeysInTheirFixedOrder) {
     layered(L"Application", L"Override WorkingDir", true);
     layered(kJre, L"System Path", true);
     layered(kJre, L"Library Path", true);
+    layered(L"Application", L"Stop Timeout", true);
+    layered(L"Application", L"Shutdown Timeout", true);
     EXPECT_EQ(platform.reads, expected);
+    EXPECT_EQ(config.stopTimeoutSeconds, 0u) << "no limit unless configured";
+    EXPECT_EQ(config.shutdownTimeoutSeconds, 0u);
     EXPECT_EQ(config.mainClass, L"pkg/sub/Main");
     EXPECT_EQ(config.sources, RuntimeSources{});
     EXPECT_EQ(config.providers, VmProviders{});
     EXPECT_TRUE(errors.lines.empty());
+}
+
+TEST_F(ConfigFixture, StopAndShutdownTimeoutsInSeconds) {
+    platform.set(kMain, L"Application", L"Stop Timeout", L"120");
+    platform.set(kMain, L"Application", L"Shutdown Timeout", L"soon");
+    ASSERT_TRUE(readLaunchConfig(file, config));
+    EXPECT_EQ(config.stopTimeoutSeconds, 120u);
+    EXPECT_EQ(config.shutdownTimeoutSeconds, 0u) << "not a number: not set";
 }
 
 TEST_F(ConfigFixture, MissingMainClassStopsTheStepWithItsMessage) {

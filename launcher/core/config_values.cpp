@@ -101,6 +101,17 @@ bool isServiceMode(std::wstring_view text) { return text == L"service"; }
 bool isSingleInstance(std::wstring_view text) { return text == L"yes"; }
 bool isYes(std::wstring_view text) { return equalsIgnoringAsciiCase(text, L"Yes"); }
 
+std::uint32_t parseSeconds(std::wstring_view text) {
+    if (text.empty()) return 0;
+    std::uint32_t seconds = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9') return 0;
+        seconds = seconds * 10 + static_cast<std::uint32_t>(c - L'0');
+        if (seconds > kMaxSeconds) return 0;
+    }
+    return seconds;
+}
+
 std::wstring mainClassPath(std::wstring_view text) {
     std::wstring path(text);
     for (wchar_t& c : path) {

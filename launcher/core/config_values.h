@@ -32,6 +32,10 @@ bool isServiceMode(std::wstring_view text);       // exactly "service"
 bool isSingleInstance(std::wstring_view text);    // exactly "yes"
 bool isYes(std::wstring_view text);               // "Yes" in any ASCII case
 
+// A time limit in whole seconds: decimal digits only, at most kMaxSeconds; anything else gives 0 (no limit).
+inline constexpr std::uint32_t kMaxSeconds = 4000000;  // still fits a 32-bit count of milliseconds
+std::uint32_t parseSeconds(std::wstring_view text);
+
 // "pkg.sub.Main" -> "pkg/sub/Main", the form JNI's FindClass wants.
 std::wstring mainClassPath(std::wstring_view text);
 

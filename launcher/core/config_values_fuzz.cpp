@@ -46,6 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::wstring user = ConfigPaths::userPath(L"C:\\A", text, L"{C}", text);
     require(user.size() >= 4 && user.compare(user.size() - 4, 4, L".ini") == 0);
 
+    require(ConfigValues::parseSeconds(text) <= ConfigValues::kMaxSeconds);
     ConfigValues::parseVmProviders(text);
     ConfigValues::parseRuntimeSources(text);
     return 0;

@@ -104,6 +104,14 @@ TEST(FlagTables, YesNoAndTypeCaseRules) {
     EXPECT_EQ(mainClassPath(L"pkg.sub.Main"), L"pkg/sub/Main");
 }
 
+TEST(SecondsText, WholeNumbersOnlyAnythingElseIsNoLimit) {
+    EXPECT_EQ(parseSeconds(L"30"), 30u);
+    EXPECT_EQ(parseSeconds(L"007"), 7u);
+    EXPECT_EQ(parseSeconds(L"4000000"), 4000000u);
+    for (const wchar_t* none : {L"", L"0", L"-5", L"1.5", L"30s", L" 30", L"4000001", L"99999999999999999999"})
+        EXPECT_EQ(parseSeconds(none), 0u) << std::wstring(none).size() << " characters";
+}
+
 TEST(ConfigPathsTest, MainAndUserPaths) {
     EXPECT_EQ(ConfigPaths::mainPath(L"C:\\Apps\\VaultwickService.exe"), std::wstring(L"C:\\Apps\\VaultwickService.ini"));
     EXPECT_EQ(ConfigPaths::mainPath(L"C:\\My.Apps\\Service"), std::wstring(L"C:\\My.ini"));

@@ -230,4 +230,19 @@ TEST_F(EntryTest, OverrideWorkingDirPutsARelativeOutputFileBesideTheProgram) {
     EXPECT_EQ(GetFileAttributesW((elsewhere + L"relative-out.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// The working directory changes before the runtime search: a relative "JRE Path" means the program's
+// folder, whatever folder the program was started from (otherwise no runtime is found and the
+// "JRE Not Found" dialog waits for the user, which the bound below cuts off).
+TEST_F(EntryTest, OverrideWorkingDirTakesEffectBeforeTheRuntimeSearch) {
+    const std::wstring elsewhere = folder + L"elsewhere\\";
+    CreateDirectoryW(elsewhere.c_str(), nullptr);
+    std::ofstream((folder + L"VaultwickService.ini").c_str(), std::ios::binary)
+        << "[Application]\r\nOverride WorkingDir=yes\r\n[Java Runtime Environment]\r\nJRE Path=jre\r\n"
+        << "Main Class=vwtest.Record\r\nVirtual Machine Parameters=" << recordOption()
+        << "\r\n[Class Path]\r\nClass Path=a.jar\r\n";
+    const Outcome r = start(L"", L"stdout.txt", elsewhere).finish(20000);
+    EXPECT_EQ(r.exitCode, 0u) << r.output;
+    EXPECT_THAT(linesOf(recordText(), "env QL_JVM_PATH="), ElementsAre("jre\\bin\\server\\jvm.dll"));
+}
+
 }  // namespace

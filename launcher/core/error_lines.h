@@ -40,6 +40,10 @@ enum : unsigned {
     ReasonExists = 229,
     ReasonInvalidArguments = 230,
     VmLibraryThirtyTwoBit = 240,  // as 222, saying the library is a 32-bit one
+
+    // Service stop and shutdown limits.
+    StopTimedOut = 232,               // "%d" seconds of "Stop Timeout"
+    PreShutdownTimeoutNotSet = 233,   // with 202
 };
 }  // namespace LauncherText
 

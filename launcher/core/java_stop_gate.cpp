@@ -10,14 +10,7 @@ bool JavaStopGate::admitMain() {
 bool JavaStopGate::beginStop() {
     std::lock_guard<std::mutex> hold(lock_);
     stopRequested_ = true;
-    if (!mainAdmitted_ || closed_) return false;
-    ++callsUnderWay_;
-    return true;
-}
-
-void JavaStopGate::endStop() {
-    std::lock_guard<std::mutex> hold(lock_);
-    if (--callsUnderWay_ == 0) idle_.notify_all();
+    return mainAdmitted_ && !closed_;
 }
 
 bool JavaStopGate::stopRequested() {
@@ -26,7 +19,6 @@ bool JavaStopGate::stopRequested() {
 }
 
 void JavaStopGate::close() {
-    std::unique_lock<std::mutex> hold(lock_);
+    std::lock_guard<std::mutex> hold(lock_);
     closed_ = true;
-    idle_.wait(hold, [this] { return callsUnderWay_ == 0; });
 }

@@ -4,27 +4,24 @@
 // goes to Java's stop(). The check and the admission happen under one lock, so they cannot race,
 // and no request reaches Java before the VM exists (it is admitted only after creation) or after
 // the run step has ended (close()).
-#include <condition_variable>
 #include <mutex>
 
 class JavaStopGate {
 public:
     // On the VM thread, just before main: false when a stop request came first.
     bool admitMain();
-    // On a stop thread: true when stop() is to be called now; the caller then calls endStop().
-    // Otherwise the request is remembered (before main) or dropped (after close).
+    // On a stop thread: true when stop() is to be called now. Otherwise the request is remembered
+    // (before main) or dropped (after close).
     bool beginStop();
-    void endStop();
     // A request has come in (whether or not it reached Java).
     bool stopRequested();
-    // After the run step: later requests stay out of Java; waits for calls already under way.
+    // After the run step: later requests stay out of Java. Calls already under way go on; the VM's
+    // destruction waits for them, the service's STOPPED report does not.
     void close();
 
 private:
     std::mutex lock_;
-    std::condition_variable idle_;
     bool mainAdmitted_ = false;
     bool stopRequested_ = false;
     bool closed_ = false;
-    int callsUnderWay_ = 0;
 };

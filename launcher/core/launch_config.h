@@ -67,6 +67,9 @@ struct LaunchConfig {
 
     // The launcher log.
     std::wstring logFile;                        // "Log File", environment-expanded when read
+    // Service stop and system-shutdown limits, in whole seconds; 0 (empty, 0 or not a number) = none.
+    std::uint32_t stopTimeoutSeconds = 0;        // "Stop Timeout"
+    std::uint32_t shutdownTimeoutSeconds = 0;    // "Shutdown Timeout"
 };
 
 // Section and key names of the INI file, shared by whoever reads them.
@@ -101,4 +104,6 @@ inline constexpr const wchar_t* kProductCode = L"Product Code";
 
 // The launcher log.
 inline constexpr const wchar_t* kLogFile = L"Log File";
+inline constexpr const wchar_t* kStopTimeout = L"Stop Timeout";
+inline constexpr const wchar_t* kShutdownTimeout = L"Shutdown Timeout";
 }  // namespace ConfigKeys

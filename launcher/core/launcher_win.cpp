@@ -173,7 +173,6 @@ void Launcher::requestJavaStop() {
     log_->write(L"calling stop()");
     callJavaStop(host_.javaVm(), config_.mainClass);
     log_->write(L"stop() returned after " + millisecondsSince(started) + L" ms");
-    stopGate_.endStop();
 }
 
 int Launcher::run() {

@@ -12,6 +12,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -35,13 +38,40 @@ public:
         std::lock_guard<std::mutex> hold(lock_);
         name_ = serviceName;
         handler_ = registered;
-        return true;
+        return !failRegistration;
+    }
+    bool registerHandlerEx(const std::wstring& serviceName, LPHANDLER_FUNCTION_EX registered, void* context) override {
+        std::lock_guard<std::mutex> hold(lock_);
+        name_ = serviceName;
+        handlerEx_ = registered;
+        context_ = context;
+        return !failRegistration;
+    }
+    DWORD setPreShutdownTimeout(const std::wstring& installedName, DWORD milliseconds) override {
+        std::lock_guard<std::mutex> hold(lock_);
+        preShutdown_.push_back(narrow(installedName) + " " + std::to_string(milliseconds));
+        return preShutdownError;
+    }
+    void endProcess(UINT exitCode) override {
+        std::lock_guard<std::mutex> hold(lock_);
+        endedWith_.push_back(exitCode);
     }
     bool report(const SERVICE_STATUS& status) override {
-        std::lock_guard<std::mutex> hold(lock_);
-        reports_.push_back({status, GetCurrentThreadId()});
-        return true;
+        bool refused;
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            reports_.push_back({status, GetCurrentThreadId()});
+            refused = refuse && refuse(status);
+        }
+        if (afterReport) afterReport(status);
+        return !refused;
     }
+
+    // Set before the record is driven.
+    bool failRegistration = false;
+    DWORD preShutdownError = 0;
+    std::function<bool(const SERVICE_STATUS&)> refuse;       // reports the manager turns down
+    std::function<void(const SERVICE_STATUS&)> afterReport;  // runs on the reporting thread
     std::vector<Report> reports() {
         std::lock_guard<std::mutex> hold(lock_);
         return reports_;
@@ -54,12 +84,40 @@ public:
         std::lock_guard<std::mutex> hold(lock_);
         return name_;
     }
+    // The extended handler as the manager calls it.
+    void controlEx(DWORD code) {
+        LPHANDLER_FUNCTION_EX handler;
+        void* context;
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            handler = handlerEx_;
+            context = context_;
+        }
+        ASSERT_NE(handler, nullptr);
+        EXPECT_EQ(handler(code, 0, nullptr, context), static_cast<DWORD>(NO_ERROR));
+    }
+    bool registeredEx() {
+        std::lock_guard<std::mutex> hold(lock_);
+        return handlerEx_ != nullptr && handler_ == nullptr;
+    }
+    std::vector<std::string> preShutdownSettings() {
+        std::lock_guard<std::mutex> hold(lock_);
+        return preShutdown_;
+    }
+    std::vector<UINT> endedWith() {
+        std::lock_guard<std::mutex> hold(lock_);
+        return endedWith_;
+    }
 
 private:
     std::mutex lock_;
     std::wstring name_;
     LPHANDLER_FUNCTION handler_ = nullptr;
+    LPHANDLER_FUNCTION_EX handlerEx_ = nullptr;
+    void* context_ = nullptr;
     std::vector<Report> reports_;
+    std::vector<std::string> preShutdown_;
+    std::vector<UINT> endedWith_;
 };
 
 // The program seems to be the sandbox's copy, so the INI beside it is the one read.
@@ -97,6 +155,38 @@ protected:
     }
 
     std::vector<std::string> stopThreads() { return linesOf(recordText(), "stop thread="); }
+
+    // Starts the service main function on a thread of its own, as the dispatcher does.
+    void startServiceMain(ServiceRecord& record) {
+        serviceMain = std::thread([&record] {
+            wchar_t name[] = L"VwRecordTest";
+            LPWSTR argv[] = {name};
+            record.serviceMain(1, argv);
+        });
+    }
+
+    bool mainRuns() {
+        return waitUntil([&] { return !linesOf(recordText(), "main count=").empty(); });
+    }
+
+    bool lastReportIs(DWORD state) {
+        const std::vector<Report> all = port.reports();
+        return !all.empty() && all.back().status.dwCurrentState == state;
+    }
+
+    // A main that blocks until stop(), or until the test sets the returned event.
+    Win::UniqueHandle writeBlockingService(const std::string& mainClass, const std::string& application = "",
+                                           const std::string& extraParameters = "") {
+        static int counter = 0;
+        const std::wstring eventName = L"vw-record-stop-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                       std::to_wstring(++counter);
+        Win::UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
+        writeIni("Application Type=service\r\n" + application,
+                 "Main Class=" + mainClass + "\r\nVirtual Machine Parameters=" + recordOption() +
+                     " -Dstandin.stopEvent=" + narrow(eventName) + " " + extraParameters + "\r\n",
+                 "a.jar");
+        return event;
+    }
 
     bool stopCallsReach(std::size_t calls) {
         return waitUntil([&] { return stopThreads().size() >= calls; });
@@ -196,6 +286,189 @@ TEST_F(ServiceRecordTest, EveryStopOrShutdownCallsStopOnANewThreadWhileInterroga
 
     launcher.cleanUp();
     EXPECT_THAT(linesOf(recordText(), "destroy attached="), ::testing::ElementsAre("0")) << "a stop thread stayed attached";
+}
+
+// The dispatcher may return, and the entry function destroy the record, as soon as STOPPED has been
+// reported, while the service main thread is still inside that report.
+TEST_F(ServiceRecordTest, TheRecordOutlivesTheServiceMainThreadThatReportedStopped) {
+    ASSERT_TRUE(copied);
+    writeIni("Application Type=service\r\n", "Main Class=vwtest.Record\r\nVirtual Machine Parameters=" + recordOption() + "\r\n",
+             "a.jar");
+    ASSERT_TRUE(launcher.startUp());
+    Win::UniqueHandle stoppedReported(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::atomic<bool> reportReturned{false};
+    port.afterReport = [&](const SERVICE_STATUS& status) {
+        if (status.dwCurrentState != SERVICE_STOPPED) return;
+        SetEvent(stoppedReported.get());  // from here on the dispatcher may return
+        Sleep(300);                       // a slow service main thread
+        reportReturned = true;
+    };
+    auto record = std::make_unique<ServiceRecord>(launcher, L"VwRecordTest", port);
+    startServiceMain(*record);
+    ASSERT_EQ(WaitForSingleObject(stoppedReported.get(), 60000), WAIT_OBJECT_0);
+    record.reset();  // what the entry function does once the dispatcher has returned
+    EXPECT_TRUE(reportReturned) << "the record was destroyed while its service main thread was still in it";
+    serviceMain.join();
+    launcher.cleanUp();
+}
+
+// STOPPED follows the run step; a stop() call that still runs after main has returned does not hold it.
+TEST_F(ServiceRecordTest, StoppedIsReportedWhenMainReturnsWhileAStopCallStillRuns) {
+    ASSERT_TRUE(copied);
+    const std::wstring returnName = L"vw-record-stop-return-" + std::to_wstring(GetCurrentProcessId());
+    Win::UniqueHandle stopMayReturn(CreateEventW(nullptr, TRUE, FALSE, returnName.c_str()));
+    Win::UniqueHandle mainMayReturn =
+        writeBlockingService("vwtest.Blocks", "", "-Dstandin.stopReturnEvent=" + narrow(returnName));
+    ASSERT_TRUE(launcher.startUp());
+    ServiceRecord record(launcher, L"VwRecordTest", port);
+    startServiceMain(record);
+    ASSERT_TRUE(mainRuns());
+
+    port.handler()(SERVICE_CONTROL_STOP);  // stop() lets main return, then blocks
+    const bool stopped = waitUntil([&] { return lastReportIs(SERVICE_STOPPED); }, 20000);
+    const bool stopStillRunning = linesOf(recordText(), "stop returns").empty();
+    SetEvent(stopMayReturn.get());
+    serviceMain.join();
+    EXPECT_TRUE(stopped) << "STOPPED waited for the stop() call";
+    EXPECT_TRUE(stopStillRunning);
+    EXPECT_THAT(linesOf(recordText(), "main "), ::testing::Contains("returns"));
+    EXPECT_EQ(port.reports().back().status.dwWin32ExitCode, 0u);
+    ASSERT_TRUE(waitUntil([&] { return !linesOf(recordText(), "stop returns").empty(); }));
+    launcher.cleanUp();
+}
+
+// The early returns of the service main function: a refused registration or first report starts no
+// Java; a refused stop-pending report starts no stop thread.
+TEST_F(ServiceRecordTest, RefusedRegistrationOrFirstReportRunsNoJava) {
+    ASSERT_TRUE(copied);
+    writeIni("Application Type=service\r\n", "Main Class=vwtest.Record\r\nVirtual Machine Parameters=" + recordOption() + "\r\n",
+             "a.jar");
+    ASSERT_TRUE(launcher.startUp());
+    {
+        port.failRegistration = true;
+        ServiceRecord record(launcher, L"VwRecordTest", port);
+        startServiceMain(record);
+        serviceMain.join();
+        EXPECT_TRUE(port.reports().empty()) << "reported without a registered handler";
+    }
+    {
+        port.failRegistration = false;
+        port.refuse = [](const SERVICE_STATUS&) { return true; };
+        ServiceRecord record(launcher, L"VwRecordTest", port);
+        startServiceMain(record);
+        serviceMain.join();
+        ASSERT_THAT(port.reports(), SizeIs(1));
+        EXPECT_EQ(port.reports()[0].status.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+    }
+    EXPECT_EQ(recordText(), "") << "the runtime was loaded";
+    launcher.cleanUp();
+}
+
+TEST_F(ServiceRecordTest, RefusedStopPendingReportStartsNoStopThread) {
+    ASSERT_TRUE(copied);
+    Win::UniqueHandle mainMayReturn = writeBlockingService("vwtest.Blocks");
+    ASSERT_TRUE(launcher.startUp());
+    port.refuse = [](const SERVICE_STATUS& status) { return status.dwCurrentState == SERVICE_STOP_PENDING; };
+    ServiceRecord record(launcher, L"VwRecordTest", port);
+    startServiceMain(record);
+    ASSERT_TRUE(mainRuns());
+    port.handler()(SERVICE_CONTROL_STOP);
+    // A stop thread would call stop() at once; give it ample time to show up.
+    EXPECT_FALSE(waitUntil([&] { return !stopThreads().empty(); }, 2000)) << "stop() was called";
+    SetEvent(mainMayReturn.get());
+    serviceMain.join();
+    EXPECT_TRUE(stopThreads().empty());
+    EXPECT_TRUE(lastReportIs(SERVICE_STOPPED));
+    launcher.cleanUp();
+}
+
+// "Stop Timeout": main ignores stop(); once the limit has passed after the first request, one error
+// line, STOPPED with a service-specific code of its own, and the process ended with -1.
+TEST_F(ServiceRecordTest, StopTimeoutEndsAServiceWhoseMainDoesNotReturn) {
+    ASSERT_TRUE(copied);
+    Win::UniqueHandle mainMayReturn = writeBlockingService("vwtest.NoStop", "Stop Timeout=1\r\n");
+    ASSERT_TRUE(launcher.startUp());
+    ServiceRecord record(launcher, L"VwRecordTest", port);
+    startServiceMain(record);
+    ASSERT_TRUE(mainRuns());
+    port.handler()(SERVICE_CONTROL_STOP);
+    const bool ended = waitUntil([&] { return !port.endedWith().empty(); }, 20000);
+    SetEvent(mainMayReturn.get());  // the process lives on in a test: let the service main thread end
+    serviceMain.join();
+    ASSERT_TRUE(ended) << "the process was never ended";
+    EXPECT_THAT(port.endedWith(), ::testing::ElementsAre(static_cast<UINT>(-1)));
+    EXPECT_THAT(errors.lines, ::testing::ElementsAre(
+                                  L"Error: The Java program did not stop within 1 seconds; the service process is ended. \n"));
+    std::vector<Report> stopped;
+    for (const Report& r : port.reports())
+        if (r.status.dwCurrentState == SERVICE_STOPPED) stopped.push_back(r);
+    ASSERT_THAT(stopped, SizeIs(1)) << "STOPPED once, by the timeout";
+    EXPECT_EQ(stopped[0].status.dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
+    EXPECT_EQ(stopped[0].status.dwServiceSpecificExitCode, 2u);
+    launcher.cleanUp();
+}
+
+// Without the key nothing ends the process: the service waits for main as before.
+TEST_F(ServiceRecordTest, WithoutStopTimeoutAPendingStopWaitsForMain) {
+    ASSERT_TRUE(copied);
+    Win::UniqueHandle mainMayReturn = writeBlockingService("vwtest.NoStop");
+    ASSERT_TRUE(launcher.startUp());
+    ServiceRecord record(launcher, L"VwRecordTest", port);
+    startServiceMain(record);
+    ASSERT_TRUE(mainRuns());
+    port.handler()(SERVICE_CONTROL_STOP);
+    // Three progress reports (about three seconds) without an end.
+    EXPECT_TRUE(waitUntil([&] { return port.reports().back().status.dwCheckPoint >= 3; }, 20000));
+    EXPECT_TRUE(port.endedWith().empty());
+    EXPECT_TRUE(lastReportIs(SERVICE_STOP_PENDING));
+    SetEvent(mainMayReturn.get());
+    serviceMain.join();
+    EXPECT_TRUE(lastReportIs(SERVICE_STOPPED));
+    EXPECT_EQ(port.reports().back().status.dwWin32ExitCode, 0u);
+    launcher.cleanUp();
+}
+
+// "Shutdown Timeout": the extended handler, pre-shutdown accepted and acted on like shutdown, and
+// the time-out set for the installed name (the first start argument); a failure to set it is one
+// error line and the service runs on.
+TEST_F(ServiceRecordTest, ShutdownTimeoutAcceptsPreShutdownAndSetsItsTimeout) {
+    ASSERT_TRUE(copied);
+    Win::UniqueHandle mainMayReturn = writeBlockingService("vwtest.Blocks", "Shutdown Timeout=45\r\n");
+    ASSERT_TRUE(launcher.startUp());
+    port.preShutdownError = ERROR_ACCESS_DENIED;
+    ServiceRecord record(launcher, L"VaultwickService.exe", port);
+    startServiceMain(record);
+    ASSERT_TRUE(mainRuns());
+    EXPECT_TRUE(port.registeredEx());
+    EXPECT_EQ(port.reports().front().status.dwControlsAccepted,
+              static_cast<DWORD>(SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN | SERVICE_ACCEPT_PRESHUTDOWN));
+    EXPECT_THAT(port.preShutdownSettings(), ::testing::ElementsAre("VwRecordTest 45000"));
+    EXPECT_THAT(errors.lines, ::testing::ElementsAre(L"Error: Windows exception: failed to set the service's "
+                                                     L"pre-shutdown time-out (errno = 5).\n \n"));
+
+    port.controlEx(SERVICE_CONTROL_PRESHUTDOWN);
+    ASSERT_TRUE(stopCallsReach(1)) << "pre-shutdown did not call stop()";
+    serviceMain.join();
+    EXPECT_TRUE(lastReportIs(SERVICE_STOPPED));
+    EXPECT_EQ(port.reports().back().status.dwWin32ExitCode, 0u);
+    launcher.cleanUp();
+}
+
+TEST_F(ServiceRecordTest, WithoutShutdownTimeoutThePlainHandlerAndStopAndShutdownOnly) {
+    ASSERT_TRUE(copied);
+    Win::UniqueHandle mainMayReturn = writeBlockingService("vwtest.Blocks", "Shutdown Timeout=0\r\n");
+    ASSERT_TRUE(launcher.startUp());
+    ServiceRecord record(launcher, L"VwRecordTest", port);
+    startServiceMain(record);
+    ASSERT_TRUE(mainRuns());
+    EXPECT_FALSE(port.registeredEx());
+    EXPECT_NE(port.handler(), nullptr);
+    EXPECT_EQ(port.reports().front().status.dwControlsAccepted, static_cast<DWORD>(SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN));
+    EXPECT_TRUE(port.preShutdownSettings().empty());
+    port.handler()(SERVICE_CONTROL_SHUTDOWN);
+    serviceMain.join();
+    EXPECT_THAT(stopThreads(), SizeIs(1));
+    launcher.cleanUp();
 }
 
 }  // namespace

@@ -2,13 +2,15 @@
 
 namespace ServiceStatus {
 
-bool isStopRequest(std::uint32_t control) { return control == kControlStop || control == kControlShutdown; }
+bool isStopRequest(std::uint32_t control) {
+    return control == kControlStop || control == kControlShutdown || control == kControlPreShutdown;
+}
 
-void setRunning(ServiceStatusValues& status) {
+void setRunning(ServiceStatusValues& status, bool acceptPreShutdown) {
     status = ServiceStatusValues{};
     status.serviceType = kOwnProcess;
     status.currentState = kRunning;
-    status.controlsAccepted = kAcceptStopAndShutdown;
+    status.controlsAccepted = kAcceptStopAndShutdown | (acceptPreShutdown ? kAcceptPreShutdown : 0);
 }
 
 void setStopPending(ServiceStatusValues& status) {
@@ -32,6 +34,11 @@ void setStopped(ServiceStatusValues& status, bool runSucceeded) {
     status.waitHint = 0;
     status.win32ExitCode = runSucceeded ? 0 : kServiceSpecificError;
     status.serviceSpecificExitCode = runSucceeded ? 0 : 1;
+}
+
+void setStoppedAfterTimeout(ServiceStatusValues& status) {
+    setStopped(status, false);
+    status.serviceSpecificExitCode = kStopTimedOutCode;
 }
 
 }  // namespace ServiceStatus

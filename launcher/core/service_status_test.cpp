@@ -44,6 +44,23 @@ TEST(ServiceStatus, StoppedTellsAFailedRunFromACleanOne) {
     setStopped(s, false);
     EXPECT_EQ(s.win32ExitCode, 1066u);
     EXPECT_EQ(s.serviceSpecificExitCode, 1u);
+
+    setRunning(s);
+    setStopPending(s);
+    setStoppedAfterTimeout(s);
+    EXPECT_EQ(s.currentState, 1u);
+    EXPECT_EQ(s.win32ExitCode, 1066u);
+    EXPECT_EQ(s.serviceSpecificExitCode, 2u) << "told apart from a run that never started";
+}
+
+TEST(ServiceStatus, PreShutdownIsAcceptedOnlyWhenAskedForAndActsAsShutdown) {
+    ServiceStatusValues s;
+    setRunning(s);
+    EXPECT_EQ(s.controlsAccepted, 5u);
+    setRunning(s, true);
+    EXPECT_EQ(s.controlsAccepted, 0x105u);
+    EXPECT_TRUE(isStopRequest(15));
+    EXPECT_TRUE(isStopRequest(5));
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -194,6 +196,87 @@ TEST_F(ServiceTest, StartedFromAConsoleInServiceModeEndsWithZeroWithoutJava) {
     const Outcome outcome = run();
     EXPECT_EQ(outcome.exitCode, 0u) << outcome.output;
     EXPECT_THAT(linesOf(recordText(), "create "), IsEmpty());
+}
+
+// The INI file between the first ```ini and the next ``` of the service guide, with CR LF line ends.
+std::string sampleIniOfTheGuide() {
+    std::istringstream guide(slurp(backslashes(widen(VW_SERVICE_GUIDE))));
+    std::string ini;
+    bool inside = false;
+    for (std::string line; std::getline(guide, line);) {
+        if (!inside) {
+            inside = line == "```ini";
+            continue;
+        }
+        if (line.rfind("```", 0) == 0) return ini;
+        ini += line + "\r\n";
+    }
+    return "";
+}
+
+// The guide's sample, copied as it stands, with a private runtime where the guide puts it: the service
+// starts and the runtime gets the guide's class path. The test adds only the stand-in's options, through
+// the layered "+" section, which the guide leaves unused.
+TEST_F(ServiceTest, TheGuidesSampleIniStartsTheService) {
+    const std::string sample = sampleIniOfTheGuide();
+    ASSERT_FALSE(sample.empty()) << "no ini sample in the guide";
+    for (const wchar_t* sub : {L"jre64", L"jre64\\bin", L"jre64\\bin\\server"})
+        CreateDirectoryW((folder + sub).c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(backslashes(widen(VW_STANDIN_JVM)).c_str(), (folder + L"jre64\\bin\\server\\jvm.dll").c_str(),
+                          FALSE));
+    std::ofstream((folder + L"jre64\\bin\\java.dll").c_str()) << "runtime file";
+    std::ofstream((folder + L"VaultwickService.ini").c_str(), std::ios::binary)
+        << sample << "[Java Runtime Environment+]\r\nVirtual Machine Parameters=" << recordOption()
+        << " -Dstandin.createDelayMs=1000\r\n";
+
+    installAndStart({});
+    ASSERT_TRUE(recordHas("create version=")) << "the runtime was never created";
+    const std::string record = recordText();
+    EXPECT_THAT(linesOf(record, "option "), Contains("-Djava.class.path=lib\\engine.jar"));
+    EXPECT_THAT(linesOf(record, "env "), Contains("QL_JVM_PATH=" + narrow(folder) + "jre64\\bin\\server\\jvm.dll"));
+}
+
+// "Stop Timeout" through the service manager: main ignores the stop; once the limit has passed, STOPPED
+// carries a service-specific code of its own and the process has ended with -1 without destroying the VM.
+TEST_F(ServiceTest, StopTimeoutEndsAServiceWhoseMainDoesNotReturn) {
+    writeIni("Application Type=service\r\nStop Timeout=1\r\n",
+             "Main Class=vwtest.NoStop\r\nVirtual Machine Parameters=" + recordOption() + " " + stopEventOption() + "\r\n",
+             "a.jar");
+    installAndStart({});
+    ASSERT_TRUE(recordHas("\nmain count="));
+    Win::UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, query().dwProcessId));
+    ASSERT_TRUE(process) << GetLastError();
+    EXPECT_EQ(control(SERVICE_CONTROL_STOP).dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
+    ASSERT_TRUE(waitForState(SERVICE_STOPPED));
+    const SERVICE_STATUS_PROCESS stopped = query();
+    EXPECT_EQ(stopped.dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
+    EXPECT_EQ(stopped.dwServiceSpecificExitCode, 2u);
+    ASSERT_EQ(WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0) << "the process went on";
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.get(), &exitCode);
+    EXPECT_EQ(exitCode, kFailure);
+    EXPECT_THAT(linesOf(recordText(), "destroy "), IsEmpty()) << "the VM was waited for";
+}
+
+// "Shutdown Timeout" through the service manager: pre-shutdown is accepted beside stop and shutdown,
+// the service's pre-shutdown time-out is set, and a stop still goes through the extended handler.
+TEST_F(ServiceTest, ShutdownTimeoutAcceptsPreShutdownAndSetsTheServicesTimeout) {
+    writeIni("Application Type=service\r\nShutdown Timeout=42\r\n",
+             "Main Class=vwtest.Blocks\r\nVirtual Machine Parameters=" + recordOption() + "\r\n", "a.jar");
+    installAndStart({});
+    ASSERT_TRUE(recordHas("\nmain count="));  // the time-out is set before Java starts
+    EXPECT_EQ(control(SERVICE_CONTROL_INTERROGATE).dwControlsAccepted,
+              static_cast<DWORD>(SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN | SERVICE_ACCEPT_PRESHUTDOWN));
+    SERVICE_PRESHUTDOWN_INFO info{};
+    DWORD needed = 0;
+    ASSERT_TRUE(QueryServiceConfig2W(service.get(), SERVICE_CONFIG_PRESHUTDOWN_INFO, reinterpret_cast<BYTE*>(&info),
+                                     sizeof info, &needed))
+        << GetLastError();
+    EXPECT_EQ(info.dwPreshutdownTimeout, 42000u);
+    EXPECT_EQ(control(SERVICE_CONTROL_STOP).dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
+    ASSERT_TRUE(waitForState(SERVICE_STOPPED));
+    EXPECT_EQ(query().dwWin32ExitCode, 0u);
+    EXPECT_EQ(count(recordText(), "stop"), 1u);
 }
 
 }  // namespace

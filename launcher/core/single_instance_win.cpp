@@ -88,7 +88,12 @@ bool SingleInstance::handOver(const std::vector<std::wstring>& arguments) {
     if (mutex) {
         HANDLE waits[] = {mutex.get(), firstProcess_.get()};
         const DWORD got = WaitForMultipleObjects(firstProcess_ ? 2 : 1, waits, FALSE, INFINITE);
-        if (got != WAIT_OBJECT_0 && got != WAIT_ABANDONED_0) return false;  // the first instance ended
+        if (got == WAIT_OBJECT_0 + 1) {
+            // The first instance ended while this start waited its turn: it ends with its exit code.
+            firstEnded_ = true;
+            return true;
+        }
+        if (got != WAIT_OBJECT_0 && got != WAIT_ABANDONED_0) return false;
     }
     if (taken) ResetEvent(taken.get());
 
@@ -108,6 +113,11 @@ bool SingleInstance::handOver(const std::vector<std::wstring>& arguments) {
 }
 
 int SingleInstance::waitForFirstInstance() {
+    if (firstEnded_) {
+        DWORD code = 0;
+        GetExitCodeProcess(firstProcess_.get(), &code);
+        return static_cast<int>(code);
+    }
     // Opened again for the query, so the wait does not depend on what the hand-over could open.
     Win::UniqueHandle first(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE,
                                         InstanceBlock::readField(block(), InstanceBlock::kProcessIdOffset)));

@@ -62,4 +62,5 @@ private:
     Win::UniqueHandle listening_;  // set once the listener's message queue exists
     Win::UniqueHandle listener_;
     Win::UniqueHandle firstProcess_;  // later start: the first instance, while waiting for its reply
+    bool firstEnded_ = false;         // later start: the first instance ended before the hand-over
 };

@@ -166,4 +166,78 @@ TEST(SingleInstance, InstallationsInDifferentFoldersDoNotSeeEachOther) {
     EXPECT_EQ(firstTwo.finish().exitCode, 0u);
 }
 
+// A hand-over block written by the test itself, as a first instance would, with fields chosen to
+// make one step of a later start fail.
+class ForgedFirstInstance {
+public:
+    ForgedFirstInstance(const Sandbox& app, DWORD listenerThread, DWORD processId) {
+        const std::wstring name = InstanceBlock::instanceName(app.exe);
+        mapping_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                          static_cast<DWORD>(InstanceBlock::kSize), name.c_str()));
+        view_.reset(mapping_ ? MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, 0) : nullptr);
+        if (!view_) return;
+        auto* block = static_cast<unsigned char*>(view_.get());
+        InstanceBlock::writeField(block, InstanceBlock::kListenerThreadOffset, listenerThread);
+        InstanceBlock::writeField(block, InstanceBlock::kProcessIdOffset, processId);
+        InstanceBlock::writeField(block, InstanceBlock::kMessageIdOffset, RegisterWindowMessageW(name.c_str()));
+    }
+    bool valid() const { return view_.valid(); }
+
+private:
+    Win::UniqueHandle mapping_;
+    Win::UniqueMappedView view_;
+};
+
+// Largest process ids are never handed out, so this one cannot be opened.
+constexpr DWORD kNoSuchProcess = 0xFFFFFFF0u;
+
+// The id of a thread that has ended, so a message posted to it fails.
+DWORD endedThreadId() {
+    DWORD id = 0;
+    Win::UniqueHandle thread(CreateThread(nullptr, 0, [](void*) -> DWORD { return 0; }, nullptr, 0, &id));
+    WaitForSingleObject(thread.get(), INFINITE);
+    return id;
+}
+
+TEST(SingleInstance, LaterStartWhosePostFailsEndsWithMinusOne) {
+    Installation app("vwtest.Blocks");
+    ForgedFirstInstance first(app, endedThreadId(), GetCurrentProcessId());
+    ASSERT_TRUE(first.valid());
+    EXPECT_EQ(app.run(L"x").exitCode, kFailure);
+    EXPECT_EQ(app.recordText(), "") << "a later start never runs Java";
+}
+
+TEST(SingleInstance, LaterStartThatCannotOpenTheFirstInstanceEndsWithZero) {
+    Installation app("vwtest.Blocks");
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // this thread stands in for the listener
+    ForgedFirstInstance first(app, GetCurrentThreadId(), kNoSuchProcess);
+    ASSERT_TRUE(first.valid());
+    EXPECT_EQ(app.run(L"x").exitCode, 0u);
+    const UINT handOver = RegisterWindowMessageW(InstanceBlock::instanceName(app.exe).c_str());
+    EXPECT_TRUE(PeekMessageW(&msg, nullptr, handOver, handOver, PM_REMOVE)) << "the request was not posted";
+    EXPECT_EQ(app.recordText(), "");
+}
+
+// A later start waits its turn for the hand-over lock; when the first instance ends meanwhile, the
+// later start ends with the first instance's exit code, as when it ends during the wait for a reply.
+TEST(SingleInstance, FirstInstanceEndingWhileALaterStartWaitsForTheHandOverLock) {
+    Installation app("vwtest.Exits");
+    Launched first = app.startFirst();
+    const std::wstring name = InstanceBlock::instanceName(app.exe);
+    // Held here too, so the block outlives the first instance and the later start stays a later one.
+    Win::UniqueHandle block(OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str()));
+    Win::UniqueHandle lock(CreateMutexW(nullptr, TRUE, InstanceBlock::handOverMutexName(name).c_str()));
+    ASSERT_TRUE(block);
+    ASSERT_TRUE(lock);
+    Launched waiting = app.start(L"q", L"waiting.txt");
+    Sleep(1500);  // time for the later start to open the first instance and reach the lock
+    EXPECT_TRUE(waiting.running());
+    app.endFirst();
+    EXPECT_EQ(first.finish().exitCode, 7u);
+    EXPECT_EQ(waiting.finish().exitCode, 7u);
+    ReleaseMutex(lock.get());
+    EXPECT_THAT(secondaryCalls(app.recordText()), IsEmpty());
+}
+
 }  // namespace

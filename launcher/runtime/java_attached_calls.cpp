@@ -1,6 +1,5 @@
 #include "java_attached_calls.h"
 
-#include "ansi_text.h"
 #include "java_strings.h"
 #include "jni_local_ref.h"
 
@@ -24,6 +23,12 @@ private:
     JNIEnv* env_ = nullptr;
 };
 
+// Found through the name conversion main is found with; null with the reason pending.
+jclass findMainClass(JNIEnv* env, const std::wstring& mainClass) {
+    const std::string name = toJniClassName(env, mainClass);
+    return name.empty() ? nullptr : env->FindClass(name.c_str());
+}
+
 void describePending(JNIEnv* env) {
     if (env->ExceptionOccurred()) env->ExceptionDescribe();
 }
@@ -35,7 +40,7 @@ bool callJavaStop(JavaVM* vm, const std::wstring& mainClass) {
     JNIEnv* env = thread.env();
     if (!env) return false;
     {
-        LocalRef<jclass> cls(env, env->FindClass(toAnsi(mainClass).c_str()));
+        LocalRef<jclass> cls(env, findMainClass(env, mainClass));
         jmethodID stop = cls ? env->GetStaticMethodID(cls.get(), "stop", "()V") : nullptr;
         if (stop) env->CallStaticVoidMethodA(cls.get(), stop, nullptr);
         describePending(env);
@@ -49,7 +54,7 @@ void callSecondaryMain(JavaVM* vm, const std::wstring& mainClass, const std::vec
     JNIEnv* env = thread.env();
     if (!env) return;
     {
-        LocalRef<jclass> cls(env, env->FindClass(toAnsi(mainClass).c_str()));
+        LocalRef<jclass> cls(env, findMainClass(env, mainClass));
         jmethodID method = nullptr;
         bool returnsInt = false;
         if (cls) {

@@ -172,6 +172,30 @@ TEST(JavaAttachedCalls, NoReplyWithoutSecondaryMain) {
     EXPECT_THAT(slurp(gErr), HasSubstr("java.lang.NoClassDefFoundError: vwtest/Missing"));
 }
 
+// The VM converts the launcher's text (ANSI bytes, decoded by Java) before FindClass sees a name:
+// main, stop() and secondaryMain must all find the class through that one conversion.
+TEST(JavaAttachedCalls, ANonAsciiMainClassIsFoundForMainStopAndSecondaryMain) {
+    const std::wstring name = L"vwtest/Caf\u00e9";
+    bool mainCalled = false;
+    EXPECT_TRUE(runOnOwnThreadAndStayDetached([&] {
+        JNIEnv* env = nullptr;
+        ASSERT_EQ(vm()->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr), JNI_OK);
+        mainCalled = callMain(env, JavaMain{name, {L"a", L"b"}}, *gErrors);
+        vm()->DetachCurrentThread();
+    }));
+    EXPECT_TRUE(mainCalled);
+    EXPECT_THAT(slurp(gOut), HasSubstr("nonascii main 2"));
+
+    EXPECT_TRUE(runOnOwnThreadAndStayDetached([&] { callJavaStop(vm(), name); }));
+    EXPECT_THAT(slurp(gOut), HasSubstr("nonascii stop"));
+
+    const Reply reply = secondary(name, {L"x", L"y", L"z"});
+    EXPECT_EQ(reply.calls, 1);
+    EXPECT_EQ(reply.value, 73);
+    EXPECT_THAT(slurp(gOut), HasSubstr("nonascii secondaryMain 3"));
+    EXPECT_THAT(slurp(gErr), Not(HasSubstr("NoClassDefFoundError: vwtest/Caf")));
+}
+
 TEST(JavaAttachedCalls, StopOnAClassWithoutStopPrintsTheLookupError) {
     bool attached = false;
     EXPECT_TRUE(runOnOwnThreadAndStayDetached([&] { attached = callJavaStop(vm(), L"vwtest/Echo"); }));

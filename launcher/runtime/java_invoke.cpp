@@ -1,5 +1,6 @@
 #include "java_invoke.h"
 
+#include "ansi_text.h"
 #include "java_strings.h"
 #include "jni_local_ref.h"
 
@@ -51,25 +52,18 @@ bool redirectStream(JNIEnv* env, JavaStream stream, const std::wstring& path) {
 }
 
 bool callMain(JNIEnv* env, const JavaMain& program, ErrorLines& errors) {
-    LocalRef<jstring> name(env, toJavaString(env, program.mainClass));
-    if (!name) {
+    const std::string className = toJniClassName(env, program.mainClass);
+    if (className.empty()) {
         describePending(env);
         errors.print(LauncherText::MainClassLoadFailed, {program.mainClass});
         return false;
     }
-    const char* utfName = env->GetStringUTFChars(name.get(), nullptr);
-    if (!utfName) {
-        describePending(env);
-        return false;
-    }
-    LocalRef<jclass> mainClass(env, env->FindClass(utfName));
+    LocalRef<jclass> mainClass(env, env->FindClass(className.c_str()));
     if (!mainClass) {
         describePending(env);
-        errors.print(LauncherText::MainClassNotFound, {fromJavaString(env, name.get())});
-        env->ReleaseStringUTFChars(name.get(), utfName);
+        errors.print(LauncherText::MainClassNotFound, {fromAnsi(toAnsi(program.mainClass))});
         return false;
     }
-    env->ReleaseStringUTFChars(name.get(), utfName);
 
     jmethodID main = env->GetStaticMethodID(mainClass.get(), "main", "([Ljava/lang/String;)V");
     if (!main) {

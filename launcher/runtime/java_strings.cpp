@@ -32,6 +32,16 @@ jobjectArray toJavaStringArray(JNIEnv* env, const std::vector<std::wstring>& lis
     return array.release();
 }
 
+std::string toJniClassName(JNIEnv* env, const std::wstring& name) {
+    LocalRef<jstring> text(env, toJavaString(env, name));
+    if (!text) return {};
+    const char* utf = env->GetStringUTFChars(text.get(), nullptr);
+    if (!utf) return {};
+    std::string converted(utf);
+    env->ReleaseStringUTFChars(text.get(), utf);
+    return converted;
+}
+
 std::wstring fromJavaString(JNIEnv* env, jstring text) {
     if (!text) return {};
     // The UTF-16 units themselves: reading the modified UTF-8 form through the ANSI page would garble

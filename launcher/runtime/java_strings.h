@@ -11,5 +11,9 @@
 jstring toJavaString(JNIEnv* env, const std::wstring& text);
 jobjectArray toJavaStringArray(JNIEnv* env, const std::vector<std::wstring>& list);
 
+// A class name as FindClass takes it (modified UTF-8), through the same conversion as every other
+// text: ANSI bytes decoded by the VM. Empty when that failed (any exception is left pending).
+std::string toJniClassName(JNIEnv* env, const std::wstring& name);
+
 // A Java string's text (empty for null).
 std::wstring fromJavaString(JNIEnv* env, jstring text);

@@ -21,11 +21,11 @@ bool locateRuntime(const LaunchConfig& config, ConfigFile& file, FileProbe& prob
     }
     log.write(L"no runtime found");
 
-    std::wstring message = jreNotFoundMessage(file.errors(), config);
     if (!mayAskForRuntimeFolder(config)) {
-        file.errors().printMessage(message);
+        file.errors().printMessage(jreNotFoundLine(file.errors(), config));
         return false;
     }
+    const std::wstring message = jreNotFoundMessage(file.errors(), config);
     std::wstring folder;
     std::wstring library;
     if (!prompt.ask(message, config.vmType, folder, library) || library.empty()) {

@@ -9,6 +9,7 @@
 
 #include "config_values.h"
 #include "fake_runtime_seams.h"
+#include "launcher_resource_ids.h"
 #include "locate_runtime.h"
 
 namespace {
@@ -226,7 +227,8 @@ TEST(LocateRuntime, DialogOnlyOutsideServiceModeAndTheChoiceIsStored) {
     config.serviceMode = true;
     EXPECT_FALSE(locateRuntime(config, file, fs, reg, prompt, library));
     EXPECT_EQ(prompt.shown, 2);
-    EXPECT_EQ(lines.lines, std::vector<std::wstring>{L"need a JRE (minimum version 1.6)"});
+    // Nobody sees the dialog's link in a service: the line carries the address itself.
+    EXPECT_EQ(lines.lines, std::vector<std::wstring>{L"need a JRE (minimum version 1.6) " JAVA_DOWNLOAD_ADDRESS});
     EXPECT_FALSE(mayAskForRuntimeFolder(config));
 
     // A found library never shows the dialog.

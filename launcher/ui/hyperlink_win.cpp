@@ -217,17 +217,16 @@ LRESULT HyperLink::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CAPTURECHANGED:
             capturing_ = false;
             break;
-        case WM_GETDLGCODE:
-            return DLGC_WANTCHARS;
+        case WM_GETDLGCODE: {
+            // A dialog gives Enter to its default button unless the focused control asks for the key.
+            const auto* key = reinterpret_cast<const MSG*>(lParam);
+            const bool enter = key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN;
+            return DLGC_WANTCHARS | (enter ? DLGC_WANTMESSAGE : 0);
+        }
         case WM_CHAR:
+            // Only the character opens: the key that made it does not, so each press opens once.
             if (wParam == L' ' || wParam == L'\r') open();
             return 0;
-        case WM_KEYDOWN:
-            if (wParam == VK_RETURN) {
-                open();
-                return 0;
-            }
-            break;
         case WM_SETFOCUS:
         case WM_KILLFOCUS:
         case WM_ENABLE:

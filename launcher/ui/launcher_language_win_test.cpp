@@ -40,6 +40,16 @@ TEST(GermanLanguage, ErrorLinesAndDialogTitle) {
               "Error: Die Hauptklasse ist in der INI-Datei nicht angegeben. \n"
               "Error: JNI-Ausnahme: die Java-VM konnte nicht erstellt werden\nGrund: nicht gen\xfcgend Speicher.\n \n");
 
+    // A service has no dialog: its "no runtime" line ends in the address, in the translated text too.
+    console.output.clear();
+    lines.printMessage(jreNotFoundLine(strings, LaunchConfig{}));
+    EXPECT_EQ(console.output, "Error: Die Java-Laufzeitumgebung (JRE) wurde nicht gefunden. Bitte laden Sie eine JRE "
+                              "(neueste Version) herunter und installieren Sie sie von: https://www.java.com/download/ \n");
+    console.output.clear();
+    lines.print(LauncherText::StopTimedOut, {30});
+    EXPECT_EQ(console.output,
+              "Error: Das Java-Programm wurde nicht innerhalb von 30 Sekunden beendet; der Dienstprozess wird beendet. \n");
+
     Win32FileProbe probe;
     NoBrowser browser;
     JreNotFoundDialog dialog(strings, browser, probe);

@@ -1,5 +1,7 @@
 #include "launcher_messages.h"
 
+#include "launcher_resource_ids.h"
+
 namespace {
 
 constexpr std::uint32_t kOpenMaximumPart = 65535;
@@ -48,6 +50,10 @@ std::wstring jreNotFoundMessage(StringSource& strings, const LaunchConfig& confi
     unsigned id = config.vmType == VmType::Server ? LauncherText::JreNotFoundServer : LauncherText::JreNotFound;
     std::wstring phrase = requiredVersionPhrase(strings, config.minimumVersion, config.maximumVersion);
     return TextFormat::format(strings.text(id), {phrase});
+}
+
+std::wstring jreNotFoundLine(StringSource& strings, const LaunchConfig& config) {
+    return jreNotFoundMessage(strings, config) + L" " JAVA_DOWNLOAD_ADDRESS;
 }
 
 std::wstring errorLineText(const std::wstring& message) { return TextFormat::format(L"Error: %s \n", {message}); }

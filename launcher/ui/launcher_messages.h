@@ -16,6 +16,9 @@ std::wstring requiredVersionPhrase(StringSource& strings, const VersionSpec& min
 // The dialog message: string 206 (server VM required) or 207 filled with the required-version phrase.
 std::wstring jreNotFoundMessage(StringSource& strings, const LaunchConfig& config);
 
+// The same message with the download address after it, for where no dialog (and no link) is shown.
+std::wstring jreNotFoundLine(StringSource& strings, const LaunchConfig& config);
+
 // The whole line for a message: "Error: " + message + " \n".
 std::wstring errorLineText(const std::wstring& message);
 

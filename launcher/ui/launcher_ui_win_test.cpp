@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -217,6 +218,59 @@ TEST(HyperLinkTest, LinkStateColoursAndOpening) {
     EXPECT_EQ(opened.front(), L"" JAVA_DOWNLOAD_ADDRESS);
 }
 
+// Keys as a user types them: posted to the focused link and taken through the dialog's own modal
+// loop, which hands Enter to the default button unless the control asks for it.
+TEST(HyperLinkTest, EnterAndSpaceOnTheFocusedLinkEachOpenItOnceInsideTheModalDialog) {
+    ResourceStrings strings;
+    ScriptedBrowser browser;
+    Win32FileProbe probe;
+    JreNotFoundDialog dialog(strings, browser, probe);
+    std::atomic<int> opens{0};
+    dialog.setLinkOpener([&](const std::wstring&) {
+        ++opens;
+        return true;
+    });
+    const DWORD uiThread = GetCurrentThreadId();
+    bool focused = false;
+    int afterEnter = -1, afterSpace = -1;
+    {
+        DialogDriver driver([&](HWND d) {
+            HWND link = GetDlgItem(d, IDC_DOWNLOAD_LINK);
+            HWND cancel = GetDlgItem(d, IDCANCEL);
+            // Moves the focus through the dialog and waits until it is there.
+            auto focusOn = [&](HWND control) {
+                PostMessageW(d, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+                for (int attempt = 0; attempt < 500; ++attempt) {
+                    GUITHREADINFO info{};
+                    info.cbSize = sizeof info;
+                    if (GetGUIThreadInfo(uiThread, &info) && info.hwndFocus == control) return true;
+                    Sleep(10);
+                }
+                return false;
+            };
+            // The character a key makes is queued behind whatever was already posted: two focus
+            // moves after the key see everything the key caused.
+            auto press = [&](UINT key) {
+                const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+                PostMessageW(link, WM_KEYDOWN, key, 1 | scan);
+                PostMessageW(link, WM_KEYUP, key, 1 | scan | (LPARAM{3} << 30));
+                focusOn(cancel);
+                focusOn(link);
+            };
+            focused = focusOn(link);
+            press(VK_RETURN);
+            afterEnter = opens;
+            press(VK_SPACE);
+            afterSpace = opens;
+            DialogDriver::clickLater(d, IDCANCEL);
+        });
+        EXPECT_EQ(dialog.show(L"m", VmType::None), JreNotFoundDialog::Outcome::Cancel);
+    }
+    EXPECT_TRUE(focused);
+    EXPECT_EQ(afterEnter, 1) << "Enter";
+    EXPECT_EQ(afterSpace, 2) << "Space";
+}
+
 TEST(JavaExceptionDialogTest, ShowsTheTextAndReturnsTheChoice) {
     std::wstring shown;
     long widthBefore = 0, widthAfter = 0;
@@ -251,5 +305,7 @@ TEST(ResourceStringsTest, EnglishTableIsExact) {
     EXPECT_EQ(strings.text(202), L"Windows exception: %s (errno = %d).\n");
     EXPECT_EQ(strings.text(230), L"invalid arguments");
     EXPECT_EQ(strings.text(231), L"");
+    EXPECT_EQ(strings.text(232), L"The Java program did not stop within %d seconds; the service process is ended.");
+    EXPECT_EQ(strings.text(233), L"failed to set the service's pre-shutdown time-out");
     EXPECT_EQ(strings.text(17), L"");
 }

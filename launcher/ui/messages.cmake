@@ -3,7 +3,8 @@
 add_library(vw_launcher_messages STATIC
     ${CMAKE_CURRENT_LIST_DIR}/launcher_messages.cpp
     ${CMAKE_CURRENT_LIST_DIR}/dialog_layout.cpp)
-target_include_directories(vw_launcher_messages PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+# The resource ids header names the download address the texts point at.
+target_include_directories(vw_launcher_messages PUBLIC ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_CURRENT_LIST_DIR}/../resources)
 target_link_libraries(vw_launcher_messages PUBLIC vw_launcher_config)
 
 vw_add_test(launcher_messages_test

@@ -39,6 +39,47 @@ public:
     }
 };
 
+// Which of the tray's icons a shell request carried, told by its pixels (every load is a new handle),
+// and every tip set, in order.
+class IconIdentifyingShell final : public KovToolkit::ShellNotify {
+public:
+    explicit IconIdentifyingShell(KovToolkit::ShellNotify& inner) : inner_(inner) {
+        for (int id : kIds) {
+            Win::UniqueHicon icon(static_cast<HICON>(
+                LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+            references_.push_back({id, signature(icon.get())});
+        }
+    }
+    bool request(DWORD message, const NOTIFYICONDATAW& data) override {
+        if (data.uFlags & NIF_ICON) icons.push_back(idOf(data.hIcon));
+        if (data.uFlags & NIF_TIP) tips.push_back(data.szTip);
+        return inner_.request(message, data);
+    }
+    std::vector<int> icons;  // 0: none of the tray's icons
+    std::vector<std::wstring> tips;
+
+private:
+    static constexpr int kIds[] = {IDI_TRAY_GOOD,   IDI_TRAY_WARNING, IDI_TRAY_ERROR,    IDI_TRAY_BUSY_1,
+                                   IDI_TRAY_BUSY_2, IDI_TRAY_BUSY_3,  IDI_TRAY_BUSY_4,   IDI_TRAY_BUSY_5,
+                                   IDI_TRAY_INACTIVE, IDI_TRAY_ALERT};
+    static std::vector<std::uint32_t> signature(HICON icon) {
+        std::vector<std::uint32_t> pixels;
+        for (int y = 1; y < 16; y += 2)
+            for (int x = 1; x < 16; x += 2) pixels.push_back(TrayWinTest::iconPixel(icon, x, y));
+        return pixels;
+    }
+    int idOf(HICON icon) const {
+        const std::vector<std::uint32_t> seen = signature(icon);
+        for (const auto& reference : references_)
+            if (reference.second == seen) return reference.first;
+        return 0;
+    }
+    KovToolkit::ShellNotify& inner_;
+    std::vector<std::pair<int, std::vector<std::uint32_t>>> references_;
+};
+
+bool isBusyImage(int id) { return id >= IDI_TRAY_BUSY_1 && id <= IDI_TRAY_BUSY_5; }
+
 struct Launch {
     std::wstring program;
     std::wstring arguments;
@@ -243,6 +284,55 @@ TEST_F(VaultwickAppTest, EngineMessagesChangeTheModelAndPopupZeroShowsTheBalloon
     EXPECT_EQ(shown[0].info(), L"Keeper will continue to work to keep your data backed up.");
 }
 
+// Statistics, alert counts and computer lists change the icon and its tip only through the coalesced
+// display refresh: after each push the icon shows what the new model says.
+TEST_F(VaultwickAppTest, PushedStatisticsAlertsAndComputersReachTheIconThroughTheCoalescedRefresh) {
+    IconIdentifyingShell shown(shell_);
+    services_.shell = &shown;
+    struct AppGoesFirst {
+        std::unique_ptr<VaultwickApp>& app;
+        ~AppGoesFirst() { app.reset(); }
+    } appGoesFirst{app_};
+    // Each push is also what the engine answers a poll with, so polling cannot undo it.
+    auto pushStats = [&](const std::string& body) {
+        return engine_->setReply("stats", body) && engine_->send("stats", body);
+    };
+    const int enabledAndLoggedIn = 0x04 | 0x40;
+    connectAndSettle();
+    ASSERT_TRUE(pushStats(AppWinTest::statsBody(enabledAndLoggedIn)));
+    ASSERT_TRUE(pumpUntil([&] { return !shown.icons.empty() && shown.icons.back() == IDI_TRAY_GOOD; }, kWaitMs));
+
+    // Alerts: the still image and the alert sign take turns.
+    std::size_t from = shown.icons.size();
+    ASSERT_TRUE(engine_->send("alerts", "3"));
+    EXPECT_TRUE(pumpUntil([&] {
+        bool good = false, alert = false;
+        for (std::size_t i = from; i < shown.icons.size(); ++i) {
+            good = good || shown.icons[i] == IDI_TRAY_GOOD;
+            alert = alert || shown.icons[i] == IDI_TRAY_ALERT;
+        }
+        return good && alert;
+    }, kWaitMs)) << "the alert sign never showed";
+
+    // Backing up to computer 42: the busy animation, and the tip names the computer.
+    ASSERT_TRUE(engine_->send("alerts", "0"));
+    ASSERT_TRUE(pushStats(AppWinTest::statsBody(enabledAndLoggedIn | 0x01)));
+    EXPECT_TRUE(pumpUntil([&] { return !shown.tips.empty() && shown.tips.back().rfind(L"Backing up to Office PC", 0) == 0; },
+                          kWaitMs));
+    from = shown.icons.size();
+    EXPECT_TRUE(pumpUntil([&] { return shown.icons.size() > from + 2; }, kWaitMs));
+    for (std::size_t i = from; i < shown.icons.size(); ++i) EXPECT_TRUE(isBusyImage(shown.icons[i])) << shown.icons[i];
+
+    // A new computer list renames the target: the tip follows.
+    ASSERT_TRUE(engine_->send("computers", "computers|42,Server Room,10.0.0.7,4242,,true,false,false,true,false,,1700000000000,"));
+    EXPECT_TRUE(pumpUntil([&] { return !shown.tips.empty() && shown.tips.back().rfind(L"Backing up to Server Room", 0) == 0; },
+                          kWaitMs));
+
+    // Idle with a warning health level: one still image.
+    ASSERT_TRUE(pushStats(std::to_string(enabledAndLoggedIn) + "|5|0|0|1|0|42|0|1000|5000|10000|10|0|0"));
+    EXPECT_TRUE(pumpUntil([&] { return !shown.icons.empty() && shown.icons.back() == IDI_TRAY_WARNING; }, kWaitMs));
+}
+
 TEST_F(VaultwickAppTest, TheIconComesBackWhenTheShellRestarts) {
     startApp();
     ASSERT_TRUE(shell_.present);
@@ -371,3 +461,35 @@ TEST_F(VaultwickAppTest, UserActivityIsReportedWhenInputStopsAndWhenItStarts) {
 }
 
 }  // namespace
+
+// Without Winsock started no socket can be opened: the error icon, one "System Error" box, and the
+// exit path of the menu's Exit (quit posted, nothing further attempted).
+TEST(VaultwickAppWithoutNetworking, CouldNotOpenASocketShowsTheBoxAndQuits) {
+    KovToolkit::setModuleInstance(GetModuleHandleW(nullptr));
+    TrayWinTest::RecordingShell shell;
+    IconIdentifyingShell shown(shell);
+    std::vector<std::wstring> boxes;
+    int iconUnderTheBox = -1;
+    AppServices services;
+    services.shell = &shown;
+    services.showError = [&](HWND, const std::wstring& text, const std::wstring& caption) {
+        boxes.push_back(caption + L"|" + text);
+        if (!shown.icons.empty()) iconUnderTheBox = shown.icons.back();
+    };
+    VaultwickApp app(L"", L"127.0.0.1", 4243, false, services);
+    // The program's own loop: it ends at the quit message.
+    bool quit = false;
+    for (int round = 0; round < 200 && !quit; ++round) {  // at most about 10 s
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG msg;
+        while (!quit && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) quit = true;
+            else DispatchMessageW(&msg);
+        }
+    }
+    EXPECT_TRUE(quit) << "no quit was posted";
+    EXPECT_EQ(boxes, std::vector<std::wstring>{
+                         L"System Error|Unable to run Vaultwick Tray, could not open a networking socket."});
+    EXPECT_EQ(iconUnderTheBox, IDI_TRAY_ERROR);
+    EXPECT_FALSE(app.model().connected);
+}

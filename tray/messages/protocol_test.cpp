@@ -221,6 +221,26 @@ TEST_F(Protocol, CloseEventMidFrameDropsThePartFrameAndAnnouncements) {
                                       L"com.morvaine.service.ui.message.AlertRequestMessage")).size() + 6);
 }
 
+// The tray's log reaches the engine only over a live connection, as the controller's sink does: the
+// line about the refused frame must go out before the connection is closed.
+TEST_F(Protocol, OverlongBodyLineIsSentBeforeTheConnectionCloses) {
+    connect();
+    std::vector<std::wstring> sentLines;
+    const TrayLog::Sink previous = TrayLog::setSink([&](std::wstring_view level, std::wstring_view source,
+                                                        std::wstring_view text) {
+        if (!channel.isConnected()) return;
+        const std::size_t before = channel.sent.size();
+        const Messages::LogMessage line(std::wstring(level), L" ", std::wstring(source), std::wstring(text));
+        protocol.sendMessage(&line);
+        if (channel.sent.size() > before) sentLines.push_back(std::wstring(text));
+    });
+    channel.deliver(frameOf(0xFD63, "", Framing::kMaxBodyLength + 1));
+    protocol.onReadEvent();
+    TrayLog::setSink(previous);
+    EXPECT_FALSE(channel.opened);
+    EXPECT_EQ(sentLines, std::vector<std::wstring>{L"Unable to receive message, body too long. error=16777217"});
+}
+
 TEST_F(Protocol, CloseEventFirstDeliversWhatThePeerSentLast) {
     connect();
     channel.deliver(concat({frameOf(0x009B, "4"), frameOf(0x389D, "")}));

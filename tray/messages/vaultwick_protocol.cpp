@@ -79,12 +79,13 @@ void VaultwickProtocol::receiveMessage() {
         return;
     case Framing::FrameReader::Step::Refused: {
         const std::int32_t length = reader_.length();
-        channel_.close();
-        connectionEnded();
+        // Logged while the connection still exists: the log goes to the engine over it.
         trayLogCode(L"SEVERE", L"VaultwickSocket::receiveMessage",
                     length > Framing::kMaxBodyLength ? L"Unable to receive message, body too long."
                                                      : L"Unable to receive message, out of memory.",
                     length);
+        channel_.close();
+        connectionEnded();
         return;
     }
     case Framing::FrameReader::Step::Frame:

@@ -22,7 +22,7 @@ find_program(VW_JAVAC javac HINTS ${VW_JAVA_HOME}/bin REQUIRED)
 file(GLOB vw_test_java ${vw_host_testing}/java/vwtest/*.java)
 set(VW_HOST_TEST_CLASSES ${CMAKE_CURRENT_BINARY_DIR}/host-test-classes)
 add_custom_command(OUTPUT ${VW_HOST_TEST_CLASSES}/stamp
-    COMMAND ${VW_JAVAC} -d ${VW_HOST_TEST_CLASSES} ${vw_test_java}
+    COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C.UTF-8 ${VW_JAVAC} -d ${VW_HOST_TEST_CLASSES} ${vw_test_java}
     COMMAND ${CMAKE_COMMAND} -E touch ${VW_HOST_TEST_CLASSES}/stamp
     DEPENDS ${vw_test_java} VERBATIM)
 add_custom_target(vw_host_test_classes DEPENDS ${VW_HOST_TEST_CLASSES}/stamp)

@@ -23,6 +23,8 @@ public:
             {222, L"Failed to load Java VM library: %s (errno = %d).\n"},
             {225, L"unknown"}, {226, L"thread detached from VM"}, {227, L"JNI version error"},
             {228, L"not enough memory"}, {229, L"VM already created"}, {230, L"invalid arguments"},
+            {232, L"The Java program did not stop within %d seconds; the service process is ended."},
+            {233, L"failed to set the service's pre-shutdown time-out"},
         };
         auto it = english.find(id);
         return it == english.end() ? std::wstring() : it->second;

@@ -18,7 +18,8 @@
 // DestroyJavaVM) as UTF-8 lines;
 // -Dstandin.result=<n> makes creation return n; -Dstandin.createDelayMs=<n> makes it take n ms;
 // -Dstandin.stopEvent=<name> names the event main waits on, so a test can end it from outside;
-// -Dstandin.stopsNeeded=<n> makes main wait for n stop() calls. Options that are neither -D nor -X
+// -Dstandin.stopsNeeded=<n> makes main wait for n stop() calls; -Dstandin.stopReturnEvent=<name> keeps
+// each stop() from returning (after it has let main go) until that event is set. Options that are neither -D nor -X
 // fail creation, as a real VM does with ignoreUnrecognized false.
 //
 // Objects live until the process ends (DeleteLocalRef only forgets them): this is a test runtime.
@@ -50,6 +51,7 @@ JavaVM_ gVm{};
 std::mutex gLock;
 std::set<DWORD> gAttached;
 HANDLE gStopEvent = nullptr;
+HANDLE gStopReturnEvent = nullptr;  // when named, stop() returns only once it is set
 int gStopsNeeded = 1;
 int gStops = 0;
 
@@ -75,6 +77,8 @@ jint JNICALL createJavaVm(JavaVM** vm, void** penv, void* argsPointer) {
         if (option.rfind("-Dstandin.stopsNeeded=", 0) == 0) gStopsNeeded = std::atoi(option.c_str() + 22);
         if (option.rfind("-Dstandin.stopEvent=", 0) == 0)
             gStopEvent = CreateEventW(nullptr, TRUE, FALSE, fromUtf8(option.substr(20)).c_str());
+        if (option.rfind("-Dstandin.stopReturnEvent=", 0) == 0)
+            gStopReturnEvent = CreateEventW(nullptr, TRUE, FALSE, fromUtf8(option.substr(26)).c_str());
         if (option.rfind("-D", 0) != 0 && option.rfind("-X", 0) != 0 && result == JNI_OK) result = JNI_ERR;
     }
     record("create version=" + hex(args->version) + " ignoreUnrecognized=" +
@@ -236,6 +240,10 @@ jint callStatic(const Method& m, jobject argument) {
             enough = ++gStops >= gStopsNeeded;
         }
         if (enough) SetEvent(gStopEvent);
+        if (gStopReturnEvent) {
+            WaitForSingleObject(gStopReturnEvent, INFINITE);
+            record("stop returns");
+        }
     } else if (m.name == "secondaryMain") {
         recordArguments("secondaryMain", argument);
         // Lets a script end a blocking main from outside: a later start with this argument.
