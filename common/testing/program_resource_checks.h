@@ -24,6 +24,23 @@ inline std::vector<std::uint8_t> fileBytes(const char* path) {
     return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+// A test of one built program: its bytes and its parsed image, read before each case.
+class ProgramImageTest : public ::testing::Test {
+protected:
+    explicit ProgramImageTest(const char* path) : path_(path) {}
+    void SetUp() override {
+        file_ = fileBytes(path_);
+        ASSERT_FALSE(file_.empty()) << "cannot read " << path_;
+        std::string error;
+        auto image = Pe::read(file_, error);
+        ASSERT_TRUE(image.has_value()) << error;
+        image_ = *image;
+    }
+    const char* path_;
+    std::vector<std::uint8_t> file_;
+    Pe::Image image_;
+};
+
 inline std::uint16_t expectedMachine() { return sizeof(void*) == 8 ? Pe::kMachineAmd64 : Pe::kMachineI386; }
 
 inline void expectVersion(const Pe::Image& image, const std::string& description, const std::string& fileName) {

@@ -8,18 +8,9 @@ namespace {
 
 using namespace ProgramResourceChecks;
 
-class LauncherProgramResources : public ::testing::Test {
+class LauncherProgramResources : public ProgramImageTest {
 protected:
-    void SetUp() override {
-        file_ = fileBytes(VW_SERVICE_EXE);
-        ASSERT_FALSE(file_.empty()) << "cannot read " << VW_SERVICE_EXE;
-        std::string error;
-        auto image = Pe::read(file_, error);
-        ASSERT_TRUE(image.has_value()) << error;
-        image_ = *image;
-    }
-    std::vector<std::uint8_t> file_;
-    Pe::Image image_;
+    LauncherProgramResources() : ProgramImageTest(VW_SERVICE_EXE) {}
 };
 
 TEST_F(LauncherProgramResources, BuiltForThisTreesMachineWithTheVersionOfTheProject) {

@@ -8,18 +8,9 @@ namespace {
 
 using namespace ProgramResourceChecks;
 
-class TrayProgramResources : public ::testing::Test {
+class TrayProgramResources : public ProgramImageTest {
 protected:
-    void SetUp() override {
-        file_ = fileBytes(VW_TRAY_EXE);
-        ASSERT_FALSE(file_.empty()) << "cannot read " << VW_TRAY_EXE;
-        std::string error;
-        auto image = Pe::read(file_, error);
-        ASSERT_TRUE(image.has_value()) << error;
-        image_ = *image;
-    }
-    std::vector<std::uint8_t> file_;
-    Pe::Image image_;
+    TrayProgramResources() : ProgramImageTest(VW_TRAY_EXE) {}
 };
 
 TEST_F(TrayProgramResources, BuiltForThisTreesMachineWithTheVersionOfTheProject) {
