@@ -24,7 +24,7 @@ how_tree_runs() {
         case "$i386" in
         native) echo "native i386" ;;
         emulated) echo "emulated i386 (program test only)" ;;
-        none) echo "built; its Wine tests cannot run here (no i386 execution)" ;;
+        none) echo "built only: no i386 execution here" ;;
         esac ;;
     win64 | tray64) echo "wine64" ;;
     fuzz) echo "libFuzzer, each target for a bounded time" ;;
@@ -60,7 +60,7 @@ for t in "${trees[@]}"; do
     fi
     [[ " ${wine_trees[*]} " == *" $t "* ]] && scripts/wine-session.sh down "build/$t/wine" >/dev/null 2>&1
     [ $ok -eq 1 ] || failed+=("$t")
-    summary+=("$(printf '%-7s %-45s %-36s %4d s%s' "$t:" "$(how_tree_runs "$t")" "$result" $((SECONDS - start)) \
+    summary+=("$(printf '%-8s %-45s %-36s %4d s%s' "$t:" "$(how_tree_runs "$t")" "$result" $((SECONDS - start)) \
         "$([ $ok -eq 1 ] || echo '  FAILED')")")
 done
 rm -rf "$logs"
@@ -69,7 +69,7 @@ rm -rf "$logs"
 echo "=== package ==="
 start=$SECONDS
 if bash scripts/package_test.sh; then result="archive made and checked"; else result="FAILED"; failed+=(package); fi
-summary+=("$(printf '%-7s %-45s %-36s %4d s' "package:" "release archive (scripts/package.sh)" "$result" $((SECONDS - start)))")
+summary+=("$(printf '%-8s %-45s %-36s %4d s' "package:" "release archive (scripts/package.sh)" "$result" $((SECONDS - start)))")
 
 echo
 echo "=== summary ==="
