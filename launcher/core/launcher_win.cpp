@@ -156,8 +156,7 @@ JavaMain Launcher::javaMain() {
 
 int Launcher::runVmThread() {
     const int result = host_.runVmThread(javaMain());
-    log_->write(mainCalled_ ? L"main returned" + std::wstring(result == 0 ? L"" : L" with an exception")
-                            : L"main not called");
+    log_->write(host_.mainEnding());
     return result;
 }
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <future>
 #include <sstream>
@@ -48,7 +49,10 @@ public:
         gHost = new VmHost(*gErrors);
         ASSERT_TRUE(gHost->loadVm(L"" VW_LIBJVM));
         gHost->appendOption(L"-Djava.class.path=" VW_ENGINE_JAR ":" VW_TEST_CLASSES);
-        gHost->appendOption(L"-Dfile.encoding=ISO-8859-1");
+        // The VM's default character set, as the ctest entry names it.
+        const char* encoding = std::getenv("VW_TEST_FILE_ENCODING");
+        const std::string option = std::string("-Dfile.encoding=") + (encoding ? encoding : "ISO-8859-1");
+        gHost->appendOption(std::wstring(option.begin(), option.end()));
         ASSERT_TRUE(gHost->createVm());
         JNIEnv* env = nullptr;
         ASSERT_EQ(gHost->javaVm()->GetEnv(reinterpret_cast<void**>(&env), JNI_VERSION_1_2), JNI_OK);
@@ -116,7 +120,7 @@ std::future<bool> startEngineMain() {
             ready->set_value();
             return true;
         };
-        const bool called = callMain(env, program, *gErrors);
+        const bool called = callMain(env, program, *gErrors).end == MainRun::End::Returned;
         vm()->DetachCurrentThread();
         return called;
     });
@@ -172,28 +176,50 @@ TEST(JavaAttachedCalls, NoReplyWithoutSecondaryMain) {
     EXPECT_THAT(slurp(gErr), HasSubstr("java.lang.NoClassDefFoundError: vwtest/Missing"));
 }
 
-// The VM converts the launcher's text (ANSI bytes, decoded by Java) before FindClass sees a name:
-// main, stop() and secondaryMain must all find the class through that one conversion.
-TEST(JavaAttachedCalls, ANonAsciiMainClassIsFoundForMainStopAndSecondaryMain) {
+// The launcher's text reaches Java as the characters it names, whatever the VM's default character
+// set: ctest runs this file once with ISO-8859-1 (a single-byte page, as Windows runtimes up to
+// JDK 17 had) and once with UTF-8 (every runtime since JDK 18). Covered: a class name for main, stop()
+// and secondaryMain, main's arguments, an output file's path and a forwarded argument. A character
+// outside the ANSI page (ISO-8859-1 in native builds) arrives as '?'. And the way back: the stack
+// trace text of an exception main let escape.
+TEST(JavaAttachedCalls, NonAsciiTextReachesJavaAsTheSameCharacters) {
     const std::wstring name = L"vwtest/Caf\u00e9";
+    const std::string prefix = tempPath("");
+    const std::wstring outputFile = std::wstring(prefix.begin(), prefix.end()) + L"sortie-\u00e9.txt";
+    const std::string outputOnDisk = prefix + "sortie-\xc3\xa9.txt";  // the VM spells file names in UTF-8 here
+    std::remove(outputOnDisk.c_str());
+    JNIEnv* env = nullptr;
+    ASSERT_EQ(vm()->GetEnv(reinterpret_cast<void**>(&env), JNI_VERSION_1_2), JNI_OK);
+    ASSERT_TRUE(redirectStream(env, JavaStream::Out, outputFile));
+    EXPECT_TRUE(std::ifstream(outputOnDisk).good()) << "no output file of that name";
+
     bool mainCalled = false;
+    std::wstring trace;
     EXPECT_TRUE(runOnOwnThreadAndStayDetached([&] {
-        JNIEnv* env = nullptr;
-        ASSERT_EQ(vm()->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr), JNI_OK);
-        mainCalled = callMain(env, JavaMain{name, {L"a", L"b"}}, *gErrors);
+        JNIEnv* attached = nullptr;
+        ASSERT_EQ(vm()->AttachCurrentThread(reinterpret_cast<void**>(&attached), nullptr), JNI_OK);
+        mainCalled = callMain(attached, JavaMain{name, {L"Jos\u00e9", L"\u20ac"}}, *gErrors).end ==
+                     MainRun::End::Returned;
+        JavaMain throwing{name, {L"throw"}};
+        throwing.onUncaughtException = [&](const std::wstring& text) { trace = text; };
+        callMain(attached, throwing, *gErrors);
         vm()->DetachCurrentThread();
     }));
     EXPECT_TRUE(mainCalled);
-    EXPECT_THAT(slurp(gOut), HasSubstr("nonascii main 2"));
-
+    EXPECT_THAT(trace, HasSubstr(L"java.lang.IllegalStateException: Caf\u00e9 kaputt"));
     EXPECT_TRUE(runOnOwnThreadAndStayDetached([&] { callJavaStop(vm(), name); }));
-    EXPECT_THAT(slurp(gOut), HasSubstr("nonascii stop"));
-
-    const Reply reply = secondary(name, {L"x", L"y", L"z"});
+    const Reply reply = secondary(name, {L"x", L"Jos\u00e9", L"z"});
     EXPECT_EQ(reply.calls, 1);
     EXPECT_EQ(reply.value, 73);
-    EXPECT_THAT(slurp(gOut), HasSubstr("nonascii secondaryMain 3"));
+
+    const std::string output = slurp(outputOnDisk);
+    EXPECT_THAT(output, HasSubstr("nonascii main 2 [004a 006f 0073 00e9] [003f]\n"));
+    EXPECT_THAT(output, HasSubstr("nonascii stop\n"));
+    EXPECT_THAT(output, HasSubstr("nonascii secondaryMain 3 [0078] [004a 006f 0073 00e9] [007a]\n"));
     EXPECT_THAT(slurp(gErr), Not(HasSubstr("NoClassDefFoundError: vwtest/Caf")));
+
+    EXPECT_TRUE(redirectStream(env, JavaStream::Out, std::wstring(gOut.begin(), gOut.end())));
+    std::remove(outputOnDisk.c_str());
 }
 
 TEST(JavaAttachedCalls, StopOnAClassWithoutStopPrintsTheLookupError) {

@@ -118,14 +118,14 @@ TEST_F(JavaHostTest, MainGetsItsArgumentsInOrderAndTheStreamsGoToTheFiles) {
         ++readyCalls;
         return true;
     };
-    EXPECT_TRUE(callMain(gEnv, program, *gErrors));
+    EXPECT_EQ(callMain(gEnv, program, *gErrors).end, MainRun::End::Returned);
     flushJava();
     EXPECT_EQ(readyCalls, 1);
     EXPECT_EQ(slurp(outPath), "-nosplash\ntwo words\n\xe9t\xe9\n");
     EXPECT_EQ(slurp(errPath), "err:3\n");
     EXPECT_THAT(gErrors->lines, IsEmpty());
 
-    EXPECT_TRUE(callMain(gEnv, JavaMain{L"vwtest/Echo", {}}, *gErrors));
+    EXPECT_EQ(callMain(gEnv, JavaMain{L"vwtest/Echo", {}}, *gErrors).end, MainRun::End::Returned);
     flushJava();
     EXPECT_EQ(slurp(errPath), "err:3\nerr:0\n") << "no arguments: an empty array";
 }
@@ -133,7 +133,8 @@ TEST_F(JavaHostTest, MainGetsItsArgumentsInOrderAndTheStreamsGoToTheFiles) {
 TEST_F(JavaHostTest, ReadyHookCanKeepMainFromRunning) {
     JavaMain program{L"vwtest/Echo", {L"never printed"}};
     program.onReady = [] { return false; };
-    EXPECT_TRUE(callMain(gEnv, program, *gErrors)) << "a stop before main is a clean end, not a failure";
+    EXPECT_EQ(callMain(gEnv, program, *gErrors).end, MainRun::End::Withheld)
+        << "a stop before main is a clean end, not a failure";
     flushJava();
     EXPECT_EQ(slurp(outPath), "");
     EXPECT_THAT(gErrors->lines, IsEmpty());
@@ -141,7 +142,7 @@ TEST_F(JavaHostTest, ReadyHookCanKeepMainFromRunning) {
 
 TEST_F(JavaHostTest, RedirectionIntoAMissingFolderKeepsTheStream) {
     EXPECT_FALSE(redirectStream(gEnv, JavaStream::Out, wide(tempPath("no-such-dir/out.txt"))));
-    EXPECT_TRUE(callMain(gEnv, JavaMain{L"vwtest/Echo", {L"still here"}}, *gErrors));
+    EXPECT_EQ(callMain(gEnv, JavaMain{L"vwtest/Echo", {L"still here"}}, *gErrors).end, MainRun::End::Returned);
     flushJava();
     EXPECT_EQ(slurp(outPath), "still here\n");
     EXPECT_THAT(slurp(errPath), HasSubstr("java.io.FileNotFoundException"));
@@ -154,7 +155,7 @@ TEST_F(JavaHostTest, MissingMainClassDescribesTheExceptionThenReports215) {
         ready = true;
         return true;
     };
-    EXPECT_FALSE(callMain(gEnv, program, *gErrors));
+    EXPECT_EQ(callMain(gEnv, program, *gErrors).end, MainRun::End::Failed);
     flushJava();
     EXPECT_FALSE(ready);
     EXPECT_THAT(slurp(errPath), HasSubstr("NoClassDefFoundError: vwtest/Missing"));
@@ -162,14 +163,16 @@ TEST_F(JavaHostTest, MissingMainClassDescribesTheExceptionThenReports215) {
 }
 
 TEST_F(JavaHostTest, ClassWithoutStaticMainDescribesTheMissingMethod) {
-    EXPECT_FALSE(callMain(gEnv, JavaMain{L"vwtest/NoMain", {}}, *gErrors));
+    EXPECT_EQ(callMain(gEnv, JavaMain{L"vwtest/NoMain", {}}, *gErrors).end, MainRun::End::Failed);
     flushJava();
     EXPECT_THAT(slurp(errPath), HasSubstr("NoSuchMethodError"));
     EXPECT_THAT(gErrors->lines, IsEmpty()) << "216 only when no exception explains it";
 }
 
-TEST_F(JavaHostTest, ExceptionFromMainIsPrintedAndStillCountsAsCalled) {
-    EXPECT_TRUE(callMain(gEnv, JavaMain{L"vwtest/Throws", {L"a", L"b"}}, *gErrors));
+TEST_F(JavaHostTest, ExceptionFromMainIsPrintedAndItsClassKept) {
+    const MainRun run = callMain(gEnv, JavaMain{L"vwtest/Throws", {L"a", L"b"}}, *gErrors);
+    EXPECT_EQ(run.end, MainRun::End::Threw);
+    EXPECT_EQ(run.exceptionClass, L"java.lang.IllegalStateException");
     flushJava();
     const std::string err = slurp(errPath);
     EXPECT_THAT(err, HasSubstr("java.lang.IllegalStateException: thrown by main with 2 arguments"));
@@ -180,12 +183,13 @@ TEST_F(JavaHostTest, FailureCheckReceivesTheStackTraceText) {
     std::vector<std::wstring> traces;
     JavaMain program{L"vwtest/Throws", {L"x"}};
     program.onUncaughtException = [&](const std::wstring& trace) { traces.push_back(trace); };
-    EXPECT_TRUE(callMain(gEnv, program, *gErrors));
+    EXPECT_EQ(callMain(gEnv, program, *gErrors).end, MainRun::End::Threw);
     ASSERT_EQ(traces.size(), 1u);
     EXPECT_THAT(traces[0], HasSubstr(L"java.lang.IllegalStateException: thrown by main with 1 arguments"));
     EXPECT_THAT(traces[0], HasSubstr(L"at vwtest.Throws.main"));
 
-    EXPECT_TRUE(callMain(gEnv, JavaMain{L"vwtest/Echo", {}, {}, {}, {}, program.onUncaughtException}, *gErrors));
+    EXPECT_EQ(callMain(gEnv, JavaMain{L"vwtest/Echo", {}, {}, {}, {}, program.onUncaughtException}, *gErrors).end,
+              MainRun::End::Returned);
     EXPECT_EQ(traces.size(), 1u) << "a main that returns normally reports nothing";
 }
 

@@ -43,6 +43,16 @@ bool trySetStream(JNIEnv* env, JavaStream stream, const std::wstring& path) {
     return !env->ExceptionCheck();
 }
 
+// Class.getName of the object's class; empty when it cannot be read.
+std::wstring classNameOf(JNIEnv* env, jobject object) {
+    LocalRef<jclass> cls(env, env->GetObjectClass(object));
+    LocalRef<jclass> classClass(env, cls ? env->FindClass("java/lang/Class") : nullptr);
+    jmethodID getName = classClass ? env->GetMethodID(classClass.get(), "getName", "()Ljava/lang/String;") : nullptr;
+    LocalRef<jstring> name(env, getName ? static_cast<jstring>(env->CallObjectMethod(cls.get(), getName)) : nullptr);
+    if (describePending(env)) return {};
+    return fromJavaString(env, name.get());
+}
+
 }  // namespace
 
 bool redirectStream(JNIEnv* env, JavaStream stream, const std::wstring& path) {
@@ -51,41 +61,49 @@ bool redirectStream(JNIEnv* env, JavaStream stream, const std::wstring& path) {
     return done;
 }
 
-bool callMain(JNIEnv* env, const JavaMain& program, ErrorLines& errors) {
+MainRun callMain(JNIEnv* env, const JavaMain& program, ErrorLines& errors) {
+    MainRun run;
     const std::string className = toJniClassName(env, program.mainClass);
     if (className.empty()) {
         describePending(env);
         errors.print(LauncherText::MainClassLoadFailed, {program.mainClass});
-        return false;
+        return run;
     }
     LocalRef<jclass> mainClass(env, env->FindClass(className.c_str()));
     if (!mainClass) {
         describePending(env);
-        errors.print(LauncherText::MainClassNotFound, {fromAnsi(toAnsi(program.mainClass))});
-        return false;
+        errors.print(LauncherText::MainClassNotFound, {throughAnsi(program.mainClass)});  // the name Java looked for
+        return run;
     }
 
     jmethodID main = env->GetStaticMethodID(mainClass.get(), "main", "([Ljava/lang/String;)V");
     if (!main) {
         if (!describePending(env)) errors.print(LauncherText::MainMethodNotFound, {});
-        return false;
+        return run;
     }
     LocalRef<jobjectArray> arguments(env, toJavaStringArray(env, program.arguments));
     if (!arguments) {
         describePending(env);
-        return false;
+        return run;
     }
-    if (program.onReady && !program.onReady()) return true;
+    if (program.onReady && !program.onReady()) {
+        run.end = MainRun::End::Withheld;
+        return run;
+    }
 
     env->CallStaticVoidMethod(mainClass.get(), main, arguments.get());
 
     LocalRef<jthrowable> uncaught(env, env->ExceptionOccurred());
-    if (uncaught) {
-        env->ExceptionDescribe();
-        env->ExceptionClear();
-        if (program.onUncaughtException) program.onUncaughtException(stackTraceText(env, uncaught.get()));
+    if (!uncaught) {
+        run.end = MainRun::End::Returned;
+        return run;
     }
-    return true;
+    env->ExceptionDescribe();
+    env->ExceptionClear();
+    run.end = MainRun::End::Threw;
+    run.exceptionClass = classNameOf(env, uncaught.get());
+    if (program.onUncaughtException) program.onUncaughtException(stackTraceText(env, uncaught.get()));
+    return run;
 }
 
 std::wstring stackTraceText(JNIEnv* env, jthrowable exception) {

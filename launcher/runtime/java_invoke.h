@@ -28,9 +28,21 @@ enum class JavaStream { Out, Err };
 // Returns false when the stream stayed as it was.
 bool redirectStream(JNIEnv* env, JavaStream stream, const std::wstring& path);
 
-// Finds the class and its main, builds the arguments, calls main; false when main could not be called.
-// Does not detach: the caller owns the thread's attachment.
-bool callMain(JNIEnv* env, const JavaMain& program, ErrorLines& errors);
+// How a call of main went.
+struct MainRun {
+    enum class End {
+        Failed,    // class, main or the arguments missing: reported, main not called
+        Withheld,  // onReady said no
+        Returned,
+        Threw,     // main let an exception escape
+    };
+    End end = End::Failed;
+    std::wstring exceptionClass;  // with Threw: its class as Java names it, e.g. java.lang.IllegalStateException
+};
+
+// Finds the class and its main, builds the arguments, calls main. Does not detach: the caller owns
+// the thread's attachment.
+MainRun callMain(JNIEnv* env, const JavaMain& program, ErrorLines& errors);
 
 // printStackTrace into a byte stream, read back as text; empty when any piece is missing.
 std::wstring stackTraceText(JNIEnv* env, jthrowable exception);

@@ -16,6 +16,7 @@
 
 extern char** environ;
 
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
 
 namespace {
@@ -23,6 +24,7 @@ namespace {
 struct Outcome {
     int exitCode = -1000;  // -1000: did not end by itself within the bound and was killed
     std::string output;
+    std::string errors;  // stderr: the VM's own prints, then how main ended
 };
 
 std::string slurp(const std::string& path) {
@@ -44,10 +46,12 @@ Outcome run(std::vector<std::string> args) {
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     const std::string outFile = tempPath("stdout.txt");
+    const std::string errFile = tempPath("stderr.txt");
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = 0;
     Outcome outcome;
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) return outcome;
@@ -66,7 +70,9 @@ Outcome run(std::vector<std::string> args) {
         outcome.exitCode = WEXITSTATUS(status);
     }
     outcome.output = slurp(outFile);
+    outcome.errors = slurp(errFile);
     std::remove(outFile.c_str());
+    std::remove(errFile.c_str());
     return outcome;
 }
 
@@ -77,6 +83,7 @@ TEST(JavaRun, MainReturnsGivesZero) {
     Outcome o = run({VW_LIBJVM, "vwtest/Echo", "-out", out, "--", "a", "b c"});
     EXPECT_EQ(o.exitCode, 0);
     EXPECT_EQ(o.output, "");
+    EXPECT_EQ(o.errors, "err:2\nmain returned\n");
     EXPECT_EQ(slurp(out), "a\nb c\n");
     std::remove(out.c_str());
 }
@@ -85,6 +92,7 @@ TEST(JavaRun, FailuresAfterCreationEndPromptlyWithFailure) {
     Outcome missing = run({VW_LIBJVM, "vwtest/Missing"});
     EXPECT_EQ(missing.exitCode, kFailure);
     EXPECT_EQ(missing.output, "Error: Could not find the main class vwtest/Missing.\n \n");
+    EXPECT_THAT(missing.errors, EndsWith("\nmain not called\n"));
 
     const std::string err = tempPath("nomain.txt");
     Outcome noMain = run({VW_LIBJVM, "vwtest/NoMain", "-err", err});
@@ -93,10 +101,11 @@ TEST(JavaRun, FailuresAfterCreationEndPromptlyWithFailure) {
     std::remove(err.c_str());
 }
 
-TEST(JavaRun, UncaughtExceptionGoesToTheErrorFileAndStillSucceeds) {
+TEST(JavaRun, UncaughtExceptionGoesToTheErrorFileIsNamedAndStillSucceeds) {
     const std::string err = tempPath("throws.txt");
     Outcome o = run({VW_LIBJVM, "vwtest/Throws", "-err", err, "--", "1"});
     EXPECT_EQ(o.exitCode, 0);
+    EXPECT_THAT(o.errors, EndsWith("main ended with an uncaught java.lang.IllegalStateException\n"));
     EXPECT_THAT(slurp(err), HasSubstr("IllegalStateException: thrown by main with 1 arguments"));
     std::remove(err.c_str());
 }

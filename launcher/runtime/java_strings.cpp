@@ -3,18 +3,14 @@
 #include "ansi_text.h"
 #include "jni_local_ref.h"
 
+#include <vector>
+
 jstring toJavaString(JNIEnv* env, const std::wstring& text) {
-    const std::string bytes = toAnsi(text);
-    LocalRef<jclass> stringClass(env, env->FindClass("java/lang/String"));
-    if (!stringClass) return nullptr;
-    jmethodID fromBytes = env->GetMethodID(stringClass.get(), "<init>", "([B)V");
-    if (!fromBytes) return nullptr;
-    const jsize length = static_cast<jsize>(bytes.size());
-    LocalRef<jbyteArray> array(env, env->NewByteArray(length));
-    if (!array) return nullptr;
-    env->SetByteArrayRegion(array.get(), 0, length, reinterpret_cast<const jbyte*>(bytes.data()));
-    if (env->ExceptionCheck()) return nullptr;
-    return static_cast<jstring>(env->NewObject(stringClass.get(), fromBytes, array.get()));
+    // Every ANSI page maps into the Basic Multilingual Plane: one UTF-16 unit per character.
+    const std::wstring passed = throughAnsi(text);
+    const std::vector<jchar> units(passed.begin(), passed.end());
+    static const jchar kNone = 0;
+    return env->NewString(units.empty() ? &kNone : units.data(), static_cast<jsize>(units.size()));
 }
 
 jobjectArray toJavaStringArray(JNIEnv* env, const std::vector<std::wstring>& list) {

@@ -56,10 +56,29 @@ bool VmHost::startJava(const JavaMain& program) {
 }
 
 bool VmHost::invokeMain(const JavaMain& program) {
-    const bool called = callMain(env_, program, errors_);
-    const bool detached = vm_->DetachCurrentThread() == JNI_OK;
+    mainRun_ = callMain(env_, program, errors_);
+    detachFailed_ = vm_->DetachCurrentThread() != JNI_OK;
     env_ = nullptr;
-    return called && detached;
+    return mainRun_.end != MainRun::End::Failed && !detachFailed_;
+}
+
+std::wstring VmHost::mainEnding() const {
+    std::wstring text;
+    switch (mainRun_.end) {
+    case MainRun::End::Failed:
+    case MainRun::End::Withheld:
+        text = L"main not called";
+        break;
+    case MainRun::End::Returned:
+        text = L"main returned";
+        break;
+    case MainRun::End::Threw:
+        text = L"main ended with an uncaught " +
+               (mainRun_.exceptionClass.empty() ? std::wstring(L"exception") : mainRun_.exceptionClass);
+        break;
+    }
+    if (detachFailed_) text += L"; its thread could not detach from the virtual machine";
+    return text;
 }
 
 std::uint64_t VmHost::vmThreadStackSize() {

@@ -38,6 +38,10 @@ public:
 
     // Starts the virtual-machine thread (startJava, then invokeMain) and waits: 0 on success, 1 else.
     int runVmThread(const JavaMain& program);
+    // Afterwards, how main ended, as a line for the launcher's log: "main returned", "main ended with
+    // an uncaught java.lang.IllegalStateException" or "main not called", and whether the thread then
+    // failed to detach (which makes the run a failure).
+    std::wstring mainEnding() const;
 
     // The stack size the virtual-machine thread gets: the -Xss one, else the runtime's default.
     std::uint64_t vmThreadStackSize();
@@ -53,4 +57,6 @@ private:
     std::uint64_t stackSize_ = 0;
     JavaVM* vm_ = nullptr;
     JNIEnv* env_ = nullptr;
+    MainRun mainRun_;
+    bool detachFailed_ = false;
 };

@@ -1,6 +1,7 @@
 // A minimal native run step over the runtime host, for tests that watch a whole process:
 //   launcher_java_run <vm library> <main class> [-out F] [-err F] [-params TEXT] [--] [arguments...]
-// Exit code: 0 when main was called and the thread detached, -1 otherwise; error lines on stdout.
+// Exit code: 0 when main was called and the thread detached, -1 otherwise; error lines on stdout,
+// and how main ended (the launcher's log line) as the last line on stderr.
 #include "ansi_text.h"
 #include "recording_error_lines.h"
 #include "vm_host.h"
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
         host.appendOption(option);
 
     const int code = host.runVmThread(program) == 0 ? 0 : -1;
+    std::fputs((toAnsi(host.mainEnding()) + "\n").c_str(), stderr);
     host.destroyVm();
     return code;
 }

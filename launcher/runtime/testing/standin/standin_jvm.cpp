@@ -9,8 +9,10 @@
 //   vwtest/Exits    main waits like Blocks, then ends the process with 7 (as System.exit(7) would);
 //                   no stop(), no secondaryMain
 //   vwtest/NoStop   main waits like Blocks, but there is no stop() to end it
-// and the library classes the launcher uses (String(byte[]), FileOutputStream, PrintStream, System,
-// ByteArrayOutputStream, Throwable.printStackTrace). Any other class is not found.
+// and the library classes the launcher uses (FileOutputStream, PrintStream, System, Class.getName,
+// ByteArrayOutputStream, Throwable.printStackTrace). Strings are made from UTF-16 units (NewString);
+// the default character set, which ByteArrayOutputStream.toString decodes with, is UTF-8, as in every
+// runtime since JDK 18. Any other class is not found.
 //
 // Behaviour is chosen by VM options: -Dstandin.record=<file> appends what the VM received (options,
 // creation arguments, the creating thread's stack, the launcher's QL_JVM_PATH, QL_JVM_HOME and Path,
@@ -135,7 +137,7 @@ jint JNICALL getEnv(JavaVM*, void** penv, jint) {
 // ---- the scripted classes ------------------------------------------------------------------------
 
 const std::set<std::string> kClasses = {
-    "java/lang/String", "java/lang/System", "java/io/FileOutputStream", "java/io/PrintStream",
+    "java/lang/String", "java/lang/System", "java/lang/Class", "java/io/FileOutputStream", "java/io/PrintStream",
     "java/io/ByteArrayOutputStream", "vwtest/Record", "vwtest/Throws", "vwtest/NoMain", "vwtest/Blocks",
     "vwtest/BlocksVoid", "vwtest/Exits", "vwtest/NoStop"};
 
@@ -149,7 +151,7 @@ bool hasMethod(const std::string& cls, const std::string& name, const std::strin
         "vwtest/BlocksVoid.secondaryMain([Ljava/lang/String;)V", "vwtest/Exits.main([Ljava/lang/String;)V",
         "vwtest/NoStop.main([Ljava/lang/String;)V"};
     static const std::set<std::string> instance = {
-        "java/lang/String.<init>([B)V", "java/io/FileOutputStream.<init>(Ljava/lang/String;)V",
+        "java/lang/Class.getName()Ljava/lang/String;", "java/io/FileOutputStream.<init>(Ljava/lang/String;)V",
         "java/io/PrintStream.<init>(Ljava/io/OutputStream;)V", "java/io/ByteArrayOutputStream.<init>()V",
         "java/io/ByteArrayOutputStream.toString()Ljava/lang/String;",
         "java/lang/Throwable.printStackTrace(Ljava/io/PrintStream;)V"};
@@ -186,7 +188,6 @@ jobject firstArgument(const Method& m, va_list args) {
 
 jobject construct(const Method& m, jobject argument) {
     Object* a = object(argument);
-    if (m.owner == "java/lang/String") return newString(decodeAnsi(a->bytes));
     if (m.owner == "java/io/FileOutputStream") return newFileStream(a->text);
     if (m.owner == "java/io/PrintStream") return newPrintStream(a);
     return newObject("java/io/ByteArrayOutputStream");
@@ -301,7 +302,8 @@ void JNICALL callVoidMethod(JNIEnv* e, jobject target, jmethodID id, ...) {
 }
 
 jobject JNICALL callObjectMethodV(JNIEnv*, jobject target, jmethodID id, va_list) {
-    if (method(id).name == "toString") return newString(decodeAnsi(object(target)->bytes));
+    if (method(id).name == "toString") return newString(fromUtf8(object(target)->bytes));
+    if (method(id).name == "getName") return newString(fromUtf8(dotted(object(target)->className)));
     return nullptr;
 }
 jobject JNICALL callObjectMethod(JNIEnv* e, jobject target, jmethodID id, ...) {
@@ -324,12 +326,6 @@ void JNICALL exceptionDescribe(JNIEnv*) {
     }
 }
 
-jbyteArray JNICALL newByteArray(JNIEnv*, jsize length) {
-    return static_cast<jbyteArray>(newByteArrayObject(static_cast<std::size_t>(length)));
-}
-void JNICALL setByteArrayRegion(JNIEnv*, jbyteArray array, jsize start, jsize length, const jbyte* bytes) {
-    std::memcpy(&object(array)->bytes[static_cast<std::size_t>(start)], bytes, static_cast<std::size_t>(length));
-}
 jobjectArray JNICALL newObjectArray(JNIEnv*, jsize length, jclass, jobject initial) {
     return static_cast<jobjectArray>(newArray(static_cast<std::size_t>(length), object(initial)));
 }
@@ -338,6 +334,9 @@ void JNICALL setObjectArrayElement(JNIEnv*, jobjectArray array, jsize index, job
 }
 jsize JNICALL getArrayLength(JNIEnv*, jarray array) { return static_cast<jsize>(object(array)->elements.size()); }
 
+jstring JNICALL newStringFromUnits(JNIEnv*, const jchar* units, jsize length) {
+    return newString(std::wstring(units, units + length));
+}
 const char* JNICALL getStringUtfChars(JNIEnv*, jstring s, jboolean* isCopy) {
     if (isCopy) *isCopy = JNI_TRUE;
     return _strdup(toUtf8(object(s)->text).c_str());
@@ -406,11 +405,10 @@ struct Tables {
         f.ExceptionOccurred = exceptionOccurred;
         f.ExceptionClear = exceptionClear;
         f.ExceptionDescribe = exceptionDescribe;
-        f.NewByteArray = newByteArray;
-        f.SetByteArrayRegion = setByteArrayRegion;
         f.NewObjectArray = newObjectArray;
         f.SetObjectArrayElement = setObjectArrayElement;
         f.GetArrayLength = getArrayLength;
+        f.NewString = newStringFromUnits;
         f.GetStringUTFChars = getStringUtfChars;
         f.ReleaseStringUTFChars = releaseStringUtfChars;
         f.GetStringLength = getStringLength;

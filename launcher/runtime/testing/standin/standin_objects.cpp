@@ -27,12 +27,6 @@ Object* make(const std::string& className) {
 
 jobject ref(Object* o) { return reinterpret_cast<jobject>(o); }
 
-std::string dotted(std::string name) {
-    for (char& c : name)
-        if (c == '/') c = '.';
-    return name;
-}
-
 }  // namespace
 
 Object* object(jobject r) { return reinterpret_cast<Object*>(r); }
@@ -55,12 +49,6 @@ jstring newString(const std::wstring& text) {
     Object* s = make("java/lang/String");
     s->text = text;
     return reinterpret_cast<jstring>(s);
-}
-
-jobject newByteArrayObject(std::size_t length) {
-    Object* a = make("[B");
-    a->bytes.assign(length, '\0');
-    return ref(a);
 }
 
 jobject newArray(std::size_t length, Object* initial) {
@@ -129,12 +117,6 @@ void writeSystemStream(bool out, const std::string& bytes) {
     std::fflush(console);
 }
 
-std::wstring decodeAnsi(const std::string& bytes) {
-    std::wstring text;
-    for (char c : bytes) text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
-    return text;
-}
-
 std::string toUtf8(const std::wstring& text) {
     if (text.empty()) return {};
     int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
@@ -149,6 +131,12 @@ std::wstring fromUtf8(const std::string& text) {
     std::wstring out(static_cast<std::size_t>(size), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
     return out;
+}
+
+std::string dotted(std::string name) {
+    for (char& c : name)
+        if (c == '/') c = '.';
+    return name;
 }
 
 std::string hex(int value) {

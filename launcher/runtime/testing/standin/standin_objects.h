@@ -12,7 +12,7 @@ namespace Standin {
 struct Object {
     std::string className;           // "java/lang/String", "[Ljava/lang/String;", a class for jclass
     std::wstring text;               // String contents; Throwable message
-    std::string bytes;               // byte[] and ByteArrayOutputStream contents
+    std::string bytes;               // ByteArrayOutputStream contents
     std::vector<Object*> elements;   // Object[]
     std::FILE* file = nullptr;       // FileOutputStream
     Object* target = nullptr;        // what a PrintStream writes into
@@ -28,7 +28,6 @@ Object* object(jobject ref);
 jclass classObject(const std::string& name);
 jobject newObject(const std::string& className);
 jstring newString(const std::wstring& text);
-jobject newByteArrayObject(std::size_t length);
 jobject newArray(std::size_t length, Object* initial);
 // A FileOutputStream, or null with FileNotFoundException pending.
 jobject newFileStream(const std::wstring& path);
@@ -49,11 +48,12 @@ void setSystemStream(bool out, Object* printStream);
 void writeSystemStream(bool out, const std::string& bytes);
 void writeStream(Object* printStream, const std::string& bytes);
 
-// Bytes as the VM's default character set reads them (ISO-8859-1 here) and text as UTF-8.
-std::wstring decodeAnsi(const std::string& bytes);
+// Text as UTF-8, the default character set here.
 std::string toUtf8(const std::wstring& text);
 std::wstring fromUtf8(const std::string& text);
 std::string hex(int value);
+// "a/b/C" as Java names the class: "a.b.C".
+std::string dotted(std::string name);
 
 void openRecord(const std::string& path);
 void record(const std::string& line);
