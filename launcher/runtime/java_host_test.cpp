@@ -86,7 +86,7 @@ protected:
     std::string outPath, errPath;
 };
 
-TEST_F(JavaHostTest, StringsCrossAsAnsiBytes) {
+TEST_F(JavaHostTest, StringsPassThroughTheAnsiPage) {
     // é and ü are in the single-byte page and survive; € and Ω are not, and arrive as '?'.
     jstring text = toJavaString(gEnv, L"Gr\u00fc\u00dfe caf\u00e9 \u20ac\u03a9");
     ASSERT_NE(text, nullptr);
