@@ -320,9 +320,10 @@ TEST_F(ServiceTest, EveryExampleKeyReadsAsDocumented) {
         for (const DocumentedKey& k : keys)
             if (k.key == "Log File") log = folder + widen(k.value.c_str());
         if (!asService && log == folder + L"launch.log") {
-            const std::size_t application = ini.find("[Application]\r\n");
-            if (application == std::string::npos) ini += "[Application]\r\nLog File=launch.log\r\n";
-            else ini.insert(application + 15, "Log File=launch.log\r\n");
+            const std::string header = "[Application]\r\n";
+            const std::size_t application = ini.find(header);
+            if (application == std::string::npos) ini += header + "Log File=launch.log\r\n";
+            else ini.insert(application + header.size(), "Log File=launch.log\r\n");
         }
         DeleteFileW(log.c_str());
         std::ofstream((folder + L"VaultwickService.ini").c_str(), std::ios::binary) << ini;
