@@ -14,6 +14,12 @@ constexpr std::size_t kLongestUsablePath = 259;
 
 ConfigFile::ConfigFile(ConfigPlatform& platform, ErrorLines& errors) : platform_(platform), errors_(errors) {}
 
+void ConfigFile::logValuesTo(LaunchLog& log) {
+    log_ = &log;
+    for (const std::wstring& line : kept_) log.write(line);
+    kept_.clear();
+}
+
 const std::optional<std::wstring>& ConfigFile::programPath() {
     if (!programPathKnown_) {
         programPathKnown_ = true;
@@ -60,8 +66,26 @@ std::wstring ConfigFile::readPlain(const std::wstring& section, const std::wstri
     std::vector<wchar_t> buffer(kFirstValueBuffer);
     for (;;) {
         std::size_t length = platform_.readProfileString(file, section, key, buffer.data(), buffer.size());
-        if (length != buffer.size() - 1) return std::wstring(buffer.data(), length < buffer.size() ? length : 0);
+        if (length != buffer.size() - 1) {
+            std::wstring value(buffer.data(), length < buffer.size() ? length : 0);
+            logValue(section, key, value, file);
+            return value;
+        }
         buffer.assign(buffer.size() * 2, L'\0');
+    }
+}
+
+void ConfigFile::logValue(const std::wstring& section, const std::wstring& key, const std::wstring& value,
+                          const std::wstring& file) {
+    if (value.empty()) return;
+    std::wstring line = L"setting [" + section + L"] " + key + L"=" + value;
+    if (file != mainPath()) line += L" (from " + file + L")";
+    // Some keys are read twice (the single-instance step reads "Application Type" first).
+    if (!logged_.insert(line).second) return;
+    if (log_) {
+        log_->write(line);
+    } else {
+        kept_.push_back(line);
     }
 }
 

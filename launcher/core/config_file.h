@@ -5,15 +5,22 @@
 // Nothing is cached but the main path: every read goes to the file, so the platform's INI rules apply
 // (names match without case, blanks and one pair of quotes around a value are removed).
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "config_platform.h"
 #include "error_lines.h"
 #include "launch_config.h"
+#include "launch_log.h"
 
 class ConfigFile {
 public:
     ConfigFile(ConfigPlatform& platform, ErrorLines& errors);
+
+    // Every value read that is not empty goes to `log` once, as it stands in the file, so the
+    // administrator sees what the launcher took from it. Values read before are written now.
+    void logValuesTo(LaunchLog& log);
 
     // Beside the program, same base name, ".ini". When the program's path cannot be obtained the
     // Windows-error message is printed (once) and there is no path; a path without '.' gives none too.
@@ -43,8 +50,14 @@ public:
     ErrorLines& errors() { return errors_; }
 
 private:
+    void logValue(const std::wstring& section, const std::wstring& key, const std::wstring& value,
+                  const std::wstring& file);
+
     ConfigPlatform& platform_;
     ErrorLines& errors_;
+    LaunchLog* log_ = nullptr;
+    std::vector<std::wstring> kept_;  // lines for the log while there is none yet
+    std::set<std::wstring> logged_;
     bool programPathKnown_ = false;
     std::optional<std::wstring> programPath_;
 };

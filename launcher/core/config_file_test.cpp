@@ -191,6 +191,29 @@ TEST_F(ConfigFixture, RuntimeFolderFromTheMainFileOffNt) {
     EXPECT_EQ(config.jrePath, L" C:\\MainJre");
 }
 
+// What the log shows of the file: each value once, as it stands, the per-user file named; values read
+// before the log is there follow when it is.
+TEST_F(ConfigFixture, ValuesReadGoToTheLogOnce) {
+    struct Lines : LaunchLog {
+        std::vector<std::wstring> lines;
+        void write(const std::wstring& text) override { lines.push_back(text); }
+    } log;
+    platform.set(kMain, L"Application", L"Application Type", L"program");
+    platform.set(kMain, L"Java Runtime Environment+", L"JVM Type", L"server");
+    platform.set(kUser, kJre, L"JRE Path", L"C:\\UserJre");
+    file.readPlain(L"Application", L"Application Type");
+    ASSERT_TRUE(readLaunchConfig(file, config));
+    file.logValuesTo(log);
+    file.read(kJre, L"Main Class");
+    EXPECT_EQ(log.lines, (std::vector<std::wstring>{
+                             L"setting [Application] Application Type=program",
+                             L"setting [Product Information] Product Code={A1}",
+                             L"setting [Product Information] Product Name=Vault: Home",
+                             L"setting [Java Runtime Environment] JRE Path=C:\\UserJre (from " + kUser + L")",
+                             L"setting [Java Runtime Environment+] JVM Type=server",
+                             L"setting [Java Runtime Environment] Main Class=pkg.sub.Main"}));
+}
+
 TEST_F(ConfigFixture, OverlongUserPathCountsAsAbsent) {
     platform.appData = L"C:\\" + std::wstring(300, L'a');  // read whole, not cut at 260
     std::wstring longUser = platform.appData + L"\\Vault Home\\{A1}\\VaultwickService.ini";

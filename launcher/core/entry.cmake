@@ -68,9 +68,11 @@ if(WIN32)
         ENVIRONMENT "VW_WINEDEBUG=-all,err+eventlog"
         PASS_REGULAR_EXPRESSION "err:eventlog:ReportEventW L\"The Java Runtime Environment \\(JRE\\) was not found"
         FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
-    # The service guide's sample INI is started as it stands, so the guide cannot drift from the code.
+    # The service guide's INI blocks and the shipped INI file are started as they stand and with their
+    # examples uncommented, so neither can drift from the code.
     target_compile_definitions(launcher_service_win_test PRIVATE
-        VW_SERVICE_GUIDE="Z:${CMAKE_CURRENT_LIST_DIR}/../README-service.md")
+        VW_SERVICE_GUIDE="Z:${CMAKE_CURRENT_LIST_DIR}/../README-service.md"
+        VW_SHIPPED_INI="Z:${CMAKE_CURRENT_LIST_DIR}/../VaultwickService.ini")
 
     # The service record in-process: the real launcher and stand-in runtime, the control handler called
     # directly and the status reports kept, for the repeated requests the service manager cannot send.

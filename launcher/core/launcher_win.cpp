@@ -56,6 +56,7 @@ bool Launcher::startUp() {
     }
     const bool configured = readLaunchConfig(file_, config_);
     openLaunchLog(*log_, file_, config_);  // whatever the outcome: the lines held so far go there
+    file_.logValuesTo(*log_);
     if (!configured) return false;
     if (config_.overrideWorkingDir) {
         if (const auto& program = file_.programPath()) {

@@ -7,7 +7,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -98,6 +100,15 @@ protected:
         SERVICE_STATUS status{};
         EXPECT_TRUE(ControlService(service.get(), code, &status)) << "control " << code << ": " << GetLastError();
         return status;
+    }
+
+    // A runtime of its own below `sub` beside the program, as an administrator would lay it out.
+    void installPrivateRuntime(const std::wstring& sub) {
+        for (const std::wstring& path : {sub, sub + L"\\bin", sub + L"\\bin\\server"})
+            CreateDirectoryW((folder + path).c_str(), nullptr);
+        ASSERT_TRUE(CopyFileW(backslashes(widen(VW_STANDIN_JVM)).c_str(),
+                              (folder + sub + L"\\bin\\server\\jvm.dll").c_str(), FALSE));
+        std::ofstream((folder + sub + L"\\bin\\java.dll").c_str()) << "runtime file";
     }
 
     bool recordHas(const std::string& text) {
@@ -203,35 +214,35 @@ TEST_F(ServiceTest, StartedFromAConsoleInServiceModeEndsWithZeroWithoutJava) {
     EXPECT_THAT(linesOf(recordText(), "create "), IsEmpty());
 }
 
-// The INI file between the first ```ini and the next ``` of the service guide, with CR LF line ends.
-std::string sampleIniOfTheGuide() {
+// Every INI block of the service guide (between ```ini and the next ```), with CR LF line ends.
+std::vector<std::string> iniBlocksOfTheGuide() {
     std::istringstream guide(slurp(backslashes(widen(VW_SERVICE_GUIDE))));
-    std::string ini;
+    std::vector<std::string> blocks;
     bool inside = false;
     for (std::string line; std::getline(guide, line);) {
         if (!inside) {
             inside = line == "```ini";
-            continue;
+            if (inside) blocks.emplace_back();
+        } else if (line.rfind("```", 0) == 0) {
+            inside = false;
+        } else {
+            blocks.back() += line + "\r\n";
         }
-        if (line.rfind("```", 0) == 0) return ini;
-        ini += line + "\r\n";
     }
-    return "";
+    return blocks;
 }
+
+std::string shippedIni() { return slurp(backslashes(widen(VW_SHIPPED_INI))); }
 
 // The guide's sample, copied as it stands, with a private runtime where the guide puts it: the service
 // starts and the runtime gets the guide's class path. The test adds only the stand-in's options, through
 // the layered "+" section, which the guide leaves unused.
 TEST_F(ServiceTest, TheGuidesSampleIniStartsTheService) {
-    const std::string sample = sampleIniOfTheGuide();
-    ASSERT_FALSE(sample.empty()) << "no ini sample in the guide";
-    for (const wchar_t* sub : {L"jre64", L"jre64\\bin", L"jre64\\bin\\server"})
-        CreateDirectoryW((folder + sub).c_str(), nullptr);
-    ASSERT_TRUE(CopyFileW(backslashes(widen(VW_STANDIN_JVM)).c_str(), (folder + L"jre64\\bin\\server\\jvm.dll").c_str(),
-                          FALSE));
-    std::ofstream((folder + L"jre64\\bin\\java.dll").c_str()) << "runtime file";
+    const std::vector<std::string> blocks = iniBlocksOfTheGuide();
+    ASSERT_FALSE(blocks.empty()) << "no ini sample in the guide";
+    installPrivateRuntime(L"jre64");
     std::ofstream((folder + L"VaultwickService.ini").c_str(), std::ios::binary)
-        << sample << "[Java Runtime Environment+]\r\nVirtual Machine Parameters=" << recordOption()
+        << blocks.front() << "[Java Runtime Environment+]\r\nVirtual Machine Parameters=" << recordOption()
         << " -Dstandin.createDelayMs=1000\r\n";
 
     installAndStart({});
@@ -239,6 +250,107 @@ TEST_F(ServiceTest, TheGuidesSampleIniStartsTheService) {
     const std::string record = recordText();
     EXPECT_THAT(linesOf(record, "option "), Contains("-Djava.class.path=lib\\engine.jar"));
     EXPECT_THAT(linesOf(record, "env "), Contains("QL_JVM_PATH=" + narrow(folder) + "jre64\\bin\\server\\jvm.dll"));
+}
+
+// The INI file that ships with the program, as it stands, with a private runtime in the folder its
+// comment names: the service finds that runtime and hands it the file's class path.
+TEST_F(ServiceTest, TheShippedIniStartsTheServiceWithTheRuntimeWhereItSaysSo) {
+    const std::string ini = shippedIni();
+    std::smatch named;
+    ASSERT_TRUE(std::regex_search(ini, named, std::regex("(\\w+)\\\\ folder beside the program")))
+        << "the file does not say where a private runtime goes";
+    installPrivateRuntime(widen(named[1].str().c_str()));
+    std::ofstream((folder + L"VaultwickService.ini").c_str(), std::ios::binary)
+        << ini << "\r\n[Java Runtime Environment+]\r\nVirtual Machine Parameters=" << recordOption() << "\r\n";
+
+    installAndRequestStart({});
+    ASSERT_TRUE(recordHas("create version=")) << "no runtime in " << named[1].str() << "\\: " << slurp(folder + L"VaultwickService.log");
+    EXPECT_THAT(linesOf(recordText(), "option "), Contains("-Djava.class.path=vaultwick-engine.jar"));
+}
+
+struct DocumentedKey {
+    std::string section, key, value;
+};
+
+// A reader takes the value of "Key=300      (seconds)" or "Key=a.log   ; note" to be the first word
+// group: the text up to two blanks, a tab, " ;" or " (".
+std::string documentedValue(std::string text) {
+    std::size_t end = text.size();
+    for (const char* cut : {"  ", "\t", " ;", " ("}) end = std::min(end, text.find(cut));
+    text = text.substr(0, end);
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
+// `ini` with every "; Key=value" line uncommented; `keys` gets every key line with its documented value.
+std::string uncommented(const std::string& ini, std::vector<DocumentedKey>& keys) {
+    static const std::regex keyLine("^(; ?)?([A-Za-z][A-Za-z ]*[A-Za-z])=(.*)$");
+    static const std::regex sectionLine("^\\[(.*)\\]$");
+    std::istringstream in(ini);
+    std::string out, section;
+    std::smatch m;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (std::regex_match(line, m, sectionLine)) {
+            section = m[1];
+        } else if (std::regex_match(line, m, keyLine)) {
+            keys.push_back({section, m[2], documentedValue(m[3])});
+            line = m[2].str() + "=" + m[3].str();
+        }
+        out += line + "\r\n";
+    }
+    return out;
+}
+
+// What an administrator gets who uncomments the examples: each key of each INI block of the guide and
+// of the shipped file, read by the launcher with the value the text shows (the log lists what it read).
+// Blocks for a service run as one, the others as an ordinary program.
+TEST_F(ServiceTest, EveryExampleKeyReadsAsDocumented) {
+    std::vector<std::string> blocks = iniBlocksOfTheGuide();
+    blocks.push_back(shippedIni());
+    installPrivateRuntime(L"jre64");
+    CreateDirectoryW((folder + L"logs").c_str(), nullptr);
+    const std::wstring serviceName = name;
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        SCOPED_TRACE("INI block " + std::to_string(i) + ":\n" + blocks[i]);
+        std::vector<DocumentedKey> keys;
+        std::string ini = uncommented(blocks[i], keys);
+        const bool asService = ini.find("\nApplication Type=service\r\n") != std::string::npos;
+        std::wstring log = folder + (asService ? L"VaultwickService.log" : L"launch.log");
+        for (const DocumentedKey& k : keys)
+            if (k.key == "Log File") log = folder + widen(k.value.c_str());
+        if (!asService && log == folder + L"launch.log") {
+            const std::string header = "[Application]\r\n";
+            const std::size_t application = ini.find(header);
+            if (application == std::string::npos) ini += header + "Log File=launch.log\r\n";
+            else ini.insert(application + header.size(), "Log File=launch.log\r\n");
+        }
+        DeleteFileW(log.c_str());
+        std::ofstream((folder + L"VaultwickService.ini").c_str(), std::ios::binary) << ini;
+
+        auto missing = [&] {
+            std::vector<std::string> lines = linesOf(slurp(log), "");
+            std::vector<std::string> absent;
+            for (const DocumentedKey& k : keys) {
+                const std::string wanted = "] setting [" + k.section + "] " + k.key + "=" + k.value;
+                const bool found = std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+                    return line.size() >= wanted.size() && line.compare(line.size() - wanted.size(), wanted.size(), wanted) == 0;
+                });
+                if (!found) absent.push_back(wanted);
+            }
+            return absent;
+        };
+        if (asService) {
+            name = serviceName + L"b" + std::to_wstring(i);
+            installAndRequestStart({});
+            waitUntil([&] { return missing().empty(); });
+            TearDown();
+            service.reset();
+        } else {
+            run();
+        }
+        EXPECT_THAT(missing(), IsEmpty()) << "the log:\n" << slurp(log);
+    }
 }
 
 // "Stop Timeout" through the service manager: main ignores the stop; once the limit has passed, STOPPED

@@ -1,12 +1,14 @@
 #include "candidate_list.h"
 
-#include "config_values.h"
-
-bool sameLibraryPath(const std::wstring& a, const std::wstring& b) { return ConfigValues::equalsIgnoringAsciiCase(a, b); }
-
-const RuntimeCandidate* findSameLibrary(const std::vector<RuntimeCandidate>& list, const std::wstring& library) {
-    for (const RuntimeCandidate& candidate : list) {
-        if (sameLibraryPath(candidate.library, library)) return &candidate;
+RuntimeCandidate* findSameLibrary(FileProbe& probe, std::vector<RuntimeCandidate>& list, const std::wstring& library) {
+    for (RuntimeCandidate& candidate : list) {
+        if (probe.samePath(candidate.library, library)) return &candidate;
     }
     return nullptr;
+}
+
+bool takeMorePreciseVersion(RuntimeCandidate& listed, const RuntimeCandidate& other) {
+    if (other.version.count <= listed.version.count) return false;
+    listed.version = other.version;
+    return true;
 }

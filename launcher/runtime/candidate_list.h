@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "launch_config.h"
+#include "runtime_probe.h"
 
 struct RuntimeCandidate {
     VersionSpec version;  // from the registry subkey name (fill 0), or from the home's `release` file
@@ -15,8 +16,9 @@ struct RuntimeCandidate {
     std::wstring source;   // the registry key (or variable) it came from, for the log
 };
 
-// Whether two library paths name the same file: Windows compares names without ASCII case.
-bool sameLibraryPath(const std::wstring& a, const std::wstring& b);
+// The listed candidate whose library is the same file as `library` (as `probe` compares paths), or nullptr.
+RuntimeCandidate* findSameLibrary(FileProbe& probe, std::vector<RuntimeCandidate>& list, const std::wstring& library);
 
-// The listed candidate with the same library, or nullptr.
-const RuntimeCandidate* findSameLibrary(const std::vector<RuntimeCandidate>& list, const std::wstring& library);
+// One runtime seen twice: `listed` keeps its place and takes the version of `other` when that one
+// gives more parts (a key named "17" and a vendor key "17.0.9.9"). True when it did.
+bool takeMorePreciseVersion(RuntimeCandidate& listed, const RuntimeCandidate& other);

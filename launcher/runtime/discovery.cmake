@@ -16,6 +16,7 @@ vw_add_fuzz(launcher_runtime_files_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/runtim
             LIBS vw_launcher_runtime_files CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz_corpus/runtime_files)
 
 add_library(vw_launcher_discovery STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/runtime_rules.cpp
     ${CMAKE_CURRENT_LIST_DIR}/runtime_discovery.cpp
     ${CMAKE_CURRENT_LIST_DIR}/modern_runtimes.cpp
     ${CMAKE_CURRENT_LIST_DIR}/locate_runtime.cpp)

@@ -134,6 +134,21 @@ TEST_F(ModernRuntimes, OneRuntimeUnderTwoRootsCountsOnce) {
     EXPECT_EQ(found[0].source, kJavaSoftJdk + L"17");
     EXPECT_NE(log.lineWith(L"rejected, duplicate of " + kJavaSoftJdk + L"17"), L"");
 
+    // A key named "17" without a `release` file, and the vendor's key for the same runtime written with
+    // "." in its path: one runtime, kept where first listed, with the vendor key's more precise version.
+    registry = FakeRegistry();
+    found.clear();
+    home(L"C:\\jdk17", "");
+    registry.addModern(kJavaSoftJdk, L"17", L"", L"JavaHome", L"C:\\jdk17");
+    registry.addModern(kAdoptiumJdk, L"17.0.9.9", kMsi, L"Path", L"C:\\jdk17\\.");
+    files.fullPaths[L"C:\\jdk17\\.\\bin\\server\\jvm.dll"] = L"C:\\jdk17\\bin\\server\\jvm.dll";
+    files.contents[L"C:\\jdk17\\.\\bin\\server\\jvm.dll"] = peHeaderBytes(LauncherTesting::kMachineAmd64);
+    collectModernCandidates(registry, files, config, found, log);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].source, kJavaSoftJdk + L"17");
+    EXPECT_EQ(found[0].version.parts, (std::array<std::uint32_t, 4>{17, 0, 9, 9}));
+    EXPECT_NE(log.lineWith(L"duplicate of " + kJavaSoftJdk + L"17, which takes its version 17.0.9.9"), L"");
+
     // AdoptOpenJDK's two virtual machines of one version are two runtimes.
     registry = FakeRegistry();
     found.clear();
@@ -151,7 +166,7 @@ TEST_F(ModernRuntimes, ThirtyTwoBitRuntimeSkipped) {
     registry.addModern(kAdoptiumJdk, L"17.0.9.9", kMsi, L"Path", L"C:\\x86");
     registry.addModern(kAdoptiumJdk, L"11.0.21.9", kMsi, L"Path", L"C:\\x64");
     EXPECT_EQ(search(), x64 + L"bin\\server\\jvm.dll");
-    EXPECT_NE(log.lineWith(L"is not 64-bit (machine 0x014C)"), L"");
+    EXPECT_NE(log.lineWith(L"is not an x86-64 library (machine 0x014C)"), L"");
 }
 
 TEST_F(ModernRuntimes, JvmSourceAndVmProviderApply) {
@@ -221,5 +236,57 @@ TEST_F(ModernRuntimes, JavaHomeAfterTheRegistry) {
 
     home(L"C:\\jh32", "17.0.9", L"bin\\client\\", LauncherTesting::kMachineI386);
     EXPECT_EQ(search(L"C:\\jh32"), L"");
-    EXPECT_NE(log.lineWith(L"JAVA_HOME C:\\jh32: rejected, C:\\jh32\\bin\\client\\jvm.dll is not 64-bit"), L"");
+    EXPECT_NE(log.lineWith(L"JAVA_HOME C:\\jh32: rejected, C:\\jh32\\bin\\client\\jvm.dll is not an x86-64 library"), L"");
+}
+
+TEST_F(ModernRuntimes, Java8VendorNamesCompareAsOnePointEight) {
+    // Vendors name Java 8 "8.0.392.8"; without a `release` file the name is all there is.
+    std::wstring jdk8 = home(L"C:\\jdk8", "", L"jre\\bin\\server\\");
+    registry.addModern(kAdoptiumJdk, L"8.0.392.8", kMsi, L"Path", L"C:\\jdk8");
+    registry.addModern(L"SOFTWARE\\Azul Systems\\Zulu\\", L"zulu-8", L"", L"InstallationPath", L"C:\\jdk8");
+    home(L"C:\\jdk21", "21.0.1");
+    registry.addModern(kJavaSoftJdk, L"21", L"", L"JavaHome", L"C:\\jdk21");
+    config.maximumVersion = ConfigValues::parseVersionLimit(L"1.8", ConfigValues::kMaximumFill);
+    EXPECT_EQ(search(), jdk8 + L"jre\\bin\\server\\jvm.dll");
+    EXPECT_NE(log.lineWith(L"chosen " + jdk8 + L"jre\\bin\\server\\jvm.dll, version 1.8.0.392"), L"");
+
+    EXPECT_EQ(versionFromSubkeyName(L"zulu-8").parts, (std::array<std::uint32_t, 4>{1, 8, 0, 0}));
+    EXPECT_EQ(versionFromSubkeyName(L"8.0.392.8").count, 4u);
+    EXPECT_EQ(versionFromSubkeyName(L"17.0.9.9").parts, (std::array<std::uint32_t, 4>{17, 0, 9, 9}));
+    EXPECT_EQ(versionFromSubkeyName(L"1.8.0_392").parts, (std::array<std::uint32_t, 4>{1, 8, 0, 392}));
+}
+
+TEST_F(ModernRuntimes, PerUserInstallsAfterTheMachinesOnlyForAnOrdinaryProgram) {
+    std::wstring machine = home(L"C:\\machine", "17.0.9");
+    std::wstring user = home(L"C:\\Users\\u\\jdk21", "21.0.1");
+    registry.addModern(kAdoptiumJdk, L"17.0.9.9", kMsi, L"Path", L"C:\\machine");
+    registry.addModern(kAdoptiumJdk, L"21.0.1.12", kMsi, L"Path", L"C:\\Users\\u\\jdk21", RegistryHive::CurrentUser);
+    // The same machine-wide runtime registered for the user too counts once, as the machine's.
+    registry.addModern(kJavaSoftJdk, L"17", L"", L"JavaHome", L"C:\\machine", RegistryHive::CurrentUser);
+    std::vector<RuntimeCandidate> found;
+    collectModernCandidates(registry, files, config, found, log);
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].library, machine + L"bin\\server\\jvm.dll");
+    EXPECT_EQ(found[1].source, L"HKEY_CURRENT_USER\\" + kAdoptiumJdk + L"21.0.1.12" + kMsi);
+    EXPECT_NE(log.lineWith(L"HKEY_CURRENT_USER\\" + kJavaSoftJdk + L"17: rejected, duplicate of " + kAdoptiumJdk), L"");
+    EXPECT_EQ(search(), user + L"bin\\server\\jvm.dll");
+
+    // A service's current user is its service account: nobody installed a runtime for it.
+    config.serviceMode = true;
+    registry.opened.clear();
+    EXPECT_EQ(search(), machine + L"bin\\server\\jvm.dll");
+    for (const std::wstring& key : registry.opened) EXPECT_EQ(key.rfind(L"HKCU\\", 0), std::wstring::npos) << key;
+}
+
+TEST_F(ModernRuntimes, JavaHomeQuotedOrRelative) {
+    std::wstring h = home(L"C:\\Program Files\\jdk", "17.0.9");
+    EXPECT_EQ(search(L" \"C:\\Program Files\\jdk\" "), h + L"bin\\server\\jvm.dll");
+
+    // A relative folder would depend on the working directory: skipped, and the log says why.
+    home(L"jdk", "17.0.9");
+    EXPECT_EQ(search(L"jdk"), L"");
+    EXPECT_NE(log.lineWith(L"runtime source JAVA_HOME jdk: rejected, not a full path"), L"");
+    EXPECT_EQ(search(L"\\jdk"), L"");  // the root of whichever drive is current
+    EXPECT_EQ(search(L"\"\""), L"");
+    EXPECT_NE(log.lineWith(L"runtime source JAVA_HOME: not set"), L"");
 }

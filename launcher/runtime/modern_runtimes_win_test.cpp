@@ -1,6 +1,6 @@
 // Today's registered runtimes on the real registry of the test prefix (64-bit view, written from this
-// 64-bit process) and real folders: the stand-in jvm.dll as the x86-64 library, a PE32 header of our
-// own as a 32-bit one, and `release` files.
+// 64-bit process; machine-wide and per-user) and real folders: the stand-in jvm.dll as the x86-64
+// library, a PE32 header of our own as a 32-bit one, and `release` files.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -34,7 +34,10 @@ struct TodaysRuntimes : ::testing::Test {
     void SetUp() override { clearRegistry(); }
     void TearDown() override { clearRegistry(); }
     static void clearRegistry() {
-        for (const wchar_t* key : kVendorKeys) RegDeleteTreeW(HKEY_LOCAL_MACHINE, key);
+        for (const wchar_t* key : kVendorKeys) {
+            RegDeleteTreeW(HKEY_LOCAL_MACHINE, key);
+            RegDeleteTreeW(HKEY_CURRENT_USER, key);
+        }
     }
     // <scratch>\<name> with the stand-in library below `libraryFolder` and a `release` file unless empty.
     std::wstring runtime(const std::wstring& name, const char* javaVersion, const wchar_t* libraryFolder = L"bin\\server",
@@ -50,9 +53,10 @@ struct TodaysRuntimes : ::testing::Test {
         if (*javaVersion) std::ofstream(home / L"release") << "IMPLEMENTOR=\"test\"\nJAVA_VERSION=\"" << javaVersion << "\"\n";
         return home.wstring() + L"\\";
     }
-    static void registerValue(const std::wstring& key, const wchar_t* name, const std::wstring& text) {
+    static void registerValue(const std::wstring& key, const wchar_t* name, const std::wstring& text,
+                              HKEY hive = HKEY_LOCAL_MACHINE) {
         HKEY created;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr),
+        ASSERT_EQ(RegCreateKeyExW(hive, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr),
                   ERROR_SUCCESS);
         RegSetValueExW(created, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
@@ -131,7 +135,7 @@ TEST_F(TodaysRuntimes, ThirtyTwoBitSkippedAndJavaHome) {
     const std::wstring x64 = runtime(L"jdk11", "11.0.21");
     registerValue(L"SOFTWARE\\Eclipse Adoptium\\JDK\\17.0.9.9\\hotspot\\MSI", L"Path", x86);
     EXPECT_EQ(search(LaunchConfig()), L"");
-    EXPECT_NE(log.lineWith(L"is not 64-bit (machine 0x014C)"), L"");
+    EXPECT_NE(log.lineWith(L"is not an x86-64 library (machine 0x014C)"), L"");
 
     // JAVA_HOME comes after the registry: a 32-bit one is skipped too, a 64-bit one taken.
     EXPECT_EQ(search(LaunchConfig(), x86), L"");
@@ -140,4 +144,17 @@ TEST_F(TodaysRuntimes, ThirtyTwoBitSkippedAndJavaHome) {
     log.lines.clear();
     EXPECT_EQ(search(LaunchConfig(), L"C:\\nowhere"), x64 + L"bin\\server\\jvm.dll");
     EXPECT_EQ(log.lineWith(L"JAVA_HOME"), L"");
+}
+
+// The per-user keys through the real reader, and the real seam's notion of one file: full paths,
+// case ignored character by character beyond ASCII too.
+TEST_F(TodaysRuntimes, PerUserKeysAndOneFileUnderTwoSpellings) {
+    const std::wstring user = runtime(L"jdk21-user", "21.0.1");
+    registerValue(L"SOFTWARE\\Eclipse Adoptium\\JDK\\21.0.1.12\\hotspot\\MSI", L"Path", user, HKEY_CURRENT_USER);
+    EXPECT_EQ(search(LaunchConfig()), user + L"bin\\server\\jvm.dll");
+    EXPECT_NE(log.lineWith(L"HKEY_CURRENT_USER\\SOFTWARE\\Eclipse Adoptium\\JDK\\21.0.1.12\\hotspot\\MSI: candidate"), L"");
+
+    EXPECT_TRUE(probe.samePath(L"C:\\Java\\jdk\\..\\jdk/bin\\.\\server\\jvm.dll", L"c:\\JAVA\\JDK\\bin\\server\\JVM.dll"));
+    EXPECT_TRUE(probe.samePath(L"C:\\Jos\u00E9\\jvm.dll", L"C:\\JOS\u00C9\\jvm.dll"));
+    EXPECT_FALSE(probe.samePath(L"C:\\Java\\jdk\\jvm.dll", L"C:\\Java\\jdk2\\jvm.dll"));
 }

@@ -3,25 +3,9 @@
 #include <cstdint>
 
 #include "config_values.h"
-#include "launcher_messages.h"
 #include "modern_runtimes.h"
-#include "pe_image.h"
-#include "text_format.h"
 
 namespace {
-
-// Versions compare as signed 32-bit parts, most significant first: <0, 0, >0.
-int compareVersions(const VersionSpec& a, const VersionSpec& b) {
-    for (std::size_t i = 0; i < 4; ++i) {
-        auto x = static_cast<std::int32_t>(a.parts[i]);
-        auto y = static_cast<std::int32_t>(b.parts[i]);
-        if (x != y) return x < y ? -1 : 1;
-    }
-    return 0;
-}
-
-bool allZero(const VersionSpec& v) { return v.parts == std::array<std::uint32_t, 4>{0, 0, 0, 0}; }
-bool allOpen(const VersionSpec& v) { return v.parts == std::array<std::uint32_t, 4>{65535, 65535, 65535, 65535}; }
 
 void logCandidate(LaunchLog& log, const std::wstring& source, const std::wstring& outcome) {
     log.write(L"registry " + source + L": " + outcome);
@@ -61,28 +45,6 @@ bool comesBefore(const RuntimeCandidate& a, const RuntimeCandidate& b, const Lau
 
 }  // namespace
 
-VmLibrary findVmLibrary(FileProbe& probe, const std::wstring& folder, VmType vmType) {
-    struct Probe {
-        const wchar_t* relative;
-        bool server;
-    };
-    static const Probe serverFirst = {L"bin\\server\\jvm.dll", true};
-    static const Probe inOrder[] = {
-        {L"bin\\client\\jvm.dll", false}, {L"bin\\classic\\jvm.dll", false}, {L"bin\\hotspot\\jvm.dll", false},
-        {L"bin\\server\\jvm.dll", true},  {L"bin\\jrockit\\jvm.dll", false},
-    };
-    if (vmType == VmType::Server || vmType == VmType::FavorServer) {
-        std::wstring path = folder + serverFirst.relative;
-        if (probe.exists(path)) return {path, true};
-        if (vmType == VmType::Server) return {};
-    }
-    for (const Probe& p : inOrder) {
-        std::wstring path = folder + p.relative;
-        if (probe.exists(path)) return {path, p.server};
-    }
-    return {};
-}
-
 const wchar_t* registryRootKey(RegistryRoot root) {
     switch (root) {
         case RegistryRoot::JavaSoftJdk: return L"Software\\JavaSoft\\Java Development Kit\\";
@@ -101,36 +63,11 @@ bool isRootSearched(RegistryRoot root, const LaunchConfig& config) {
     return provider && kind;
 }
 
-std::wstring withTrailingBackslash(std::wstring folder) {
-    if (folder.empty() || folder.back() != L'\\') folder += L'\\';
-    return folder;
-}
-
-bool withinVersionLimits(const VersionSpec& version, const LaunchConfig& config) {
-    if (!allZero(config.maximumVersion) && compareVersions(version, config.maximumVersion) > 0) return false;
-    return compareVersions(version, config.minimumVersion) >= 0;
-}
-
-bool hasVersionLimits(const LaunchConfig& config) {
-    bool openMaximum = allZero(config.maximumVersion) || allOpen(config.maximumVersion);
-    return !allZero(config.minimumVersion) || !openMaximum;
-}
-
-std::wstring foreignMachineReason(FileProbe& probe, const std::wstring& library) {
-    auto machine = PeImage::machine(probe.readHead(library, PeImage::kHeaderBytes));
-    if (!machine || *machine == PeImage::kMachineAmd64) return std::wstring();
-    return TextFormat::format(L"not 64-bit (machine 0x%04X)", {static_cast<unsigned>(*machine)});
-}
-
-std::wstring versionForLog(const VersionSpec& version) {
-    return version.count == 0 ? std::wstring(L"none") : formatVersion(version);
-}
-
 void collectRegistryCandidates(RegistryReader& registry, FileProbe& probe, const LaunchConfig& config,
                                RegistryRoot root, std::vector<RuntimeCandidate>& candidates, LaunchLog& log) {
     const std::wstring rootKey = registryRootKey(root);
     std::vector<std::wstring> names;
-    if (!registry.subkeyNames(rootKey, names)) {
+    if (!registry.subkeyNames(RegistryHive::LocalMachine, rootKey, names)) {
         logCandidate(log, rootKey, L"not found");
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
-// Finding a Java runtime's VM library (jvm.dll): probing a folder, the runtimes registered in the
-// registry, and their ordering and choice. Portable over the FileProbe and RegistryReader seams.
+// Finding a Java runtime's VM library (jvm.dll): the sources in turn, the runtimes registered under
+// the four Java 1.x roots, and the ordering and choice of every registered candidate, today's
+// (modern_runtimes.h) included. Portable over the FileProbe and RegistryReader seams.
 #include <string>
 #include <vector>
 
@@ -8,14 +9,7 @@
 #include "launch_config.h"
 #include "launch_log.h"
 #include "runtime_probe.h"
-
-struct VmLibrary {
-    std::wstring path;  // full path of the jvm.dll found; empty when none
-    bool isServer = false;
-};
-
-// The first VM library below `folder` (empty or ending in '\') in the probe order for `vmType`.
-VmLibrary findVmLibrary(FileProbe& probe, const std::wstring& folder, VmType vmType);
+#include "runtime_rules.h"
 
 // The four registry roots under HKEY_LOCAL_MACHINE, in search order.
 enum class RegistryRoot { JavaSoftJdk, JavaSoftJre, JRockitJre, JRockitJdk };
@@ -31,16 +25,6 @@ bool isRootSearched(RegistryRoot root, const LaunchConfig& config);
 void collectRegistryCandidates(RegistryReader& registry, FileProbe& probe, const LaunchConfig& config,
                                RegistryRoot root, std::vector<RuntimeCandidate>& candidates,
                                LaunchLog& log = LaunchLog::none());
-
-// Rules the registered runtimes of every root share.
-bool withinVersionLimits(const VersionSpec& version, const LaunchConfig& config);
-bool hasVersionLimits(const LaunchConfig& config);
-std::wstring withTrailingBackslash(std::wstring folder);
-// Why `library` cannot be loaded by this 64-bit program, or empty: a readable PE header naming
-// another machine. An unreadable header leaves the choice to the loader.
-std::wstring foreignMachineReason(FileProbe& probe, const std::wstring& library);
-// "1.8.0.392" or "none", for the log.
-std::wstring versionForLog(const VersionSpec& version);
 
 // Stable: preferred first (when falling back to the other kind), then server (for FavorServer), then
 // the higher version; otherwise the collected order stays.

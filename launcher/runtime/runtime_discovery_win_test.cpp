@@ -137,11 +137,11 @@ TEST_F(RealRuntimes, JdkAndJreOfBothProviders) {
 
 TEST_F(RealRuntimes, RegistryReaderEdges) {
     std::vector<std::wstring> names;
-    EXPECT_FALSE(registry.subkeyNames(L"Software\\JavaSoft\\Java Runtime Environment\\", names));
+    EXPECT_FALSE(registry.subkeyNames(RegistryHive::LocalMachine, L"Software\\JavaSoft\\Java Runtime Environment\\", names));
     std::wstring empty;
     registerRuntime(kRoots[1], L"1.6", &empty);
     registerRuntime(kRoots[1], L"1.5", nullptr);
-    ASSERT_TRUE(registry.subkeyNames(L"Software\\JavaSoft\\Java Runtime Environment\\", names));
+    ASSERT_TRUE(registry.subkeyNames(RegistryHive::LocalMachine, L"Software\\JavaSoft\\Java Runtime Environment\\", names));
     EXPECT_EQ(names.size(), 2u);
     EXPECT_EQ(registry.javaHome(L"Software\\JavaSoft\\Java Runtime Environment\\1.6"), std::wstring());
     EXPECT_FALSE(registry.javaHome(L"Software\\JavaSoft\\Java Runtime Environment\\1.5"));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "candidate_list.h"
+#include "config_values.h"
 #include "pe_image.h"
 #include "release_file.h"
 
@@ -31,8 +32,19 @@ void checkPe(std::string_view bytes) {
     require(bytes.find(std::string_view("PE\0\0", 4)) != std::string_view::npos);
 }
 
+// Paths as one name whatever their ASCII case; the system's own comparison is not at hand here.
+class CaseBlindPaths : public FileProbe {
+public:
+    bool exists(const std::wstring&) override { return false; }
+    std::string readHead(const std::wstring&, std::size_t) override { return std::string(); }
+    bool samePath(const std::wstring& a, const std::wstring& b) override {
+        return ConfigValues::equalsIgnoringAsciiCase(a, b);
+    }
+};
+
 // Each line a library path; the list keeps the first of each name, whatever the ASCII case.
 void checkMerging(std::string_view bytes) {
+    CaseBlindPaths probe;
     std::vector<RuntimeCandidate> list;
     std::vector<std::wstring> paths;
     while (!bytes.empty() && paths.size() < 64) {
@@ -42,18 +54,18 @@ void checkMerging(std::string_view bytes) {
         bytes = end == std::string_view::npos ? std::string_view() : bytes.substr(end + 1);
     }
     for (const std::wstring& path : paths) {
-        if (findSameLibrary(list, path)) continue;
+        if (findSameLibrary(probe, list, path)) continue;
         RuntimeCandidate candidate;
         candidate.library = path;
         list.push_back(candidate);
     }
     for (std::size_t i = 0; i < list.size(); ++i) {
         for (std::size_t j = i + 1; j < list.size(); ++j) {
-            require(!sameLibraryPath(list[i].library, list[j].library));
-            require(sameLibraryPath(list[i].library, list[j].library) == sameLibraryPath(list[j].library, list[i].library));
+            require(!probe.samePath(list[i].library, list[j].library));
+            require(!probe.samePath(list[j].library, list[i].library));
         }
     }
-    for (const std::wstring& path : paths) require(findSameLibrary(list, path) != nullptr);
+    for (const std::wstring& path : paths) require(findSameLibrary(probe, list, path) != nullptr);
 }
 
 }  // namespace

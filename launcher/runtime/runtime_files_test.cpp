@@ -5,6 +5,7 @@
 #include <string>
 
 #include "candidate_list.h"
+#include "fake_runtime_seams.h"
 #include "pe_header_bytes.h"
 #include "pe_image.h"
 #include "release_file.h"
@@ -61,15 +62,14 @@ TEST(PeImage, NotAnImage) {
     EXPECT_FALSE(PeImage::machine(far));
 }
 
-TEST(CandidateList, OneLibraryWhateverItsCase) {
+TEST(CandidateList, OneLibraryAsTheSystemNamesIt) {
+    LauncherTesting::FakeFiles files;  // the system makes both spellings one full path
+    files.fullPaths[L"C:\\Java\\jdk-17\\.\\bin\\server\\jvm.dll"] = L"C:\\Java\\jdk-17\\bin\\server\\jvm.dll";
     std::vector<RuntimeCandidate> list(2);
-    list[0].library = L"C:\\Program Files\\Java\\jdk-17\\bin\\server\\jvm.dll";
-    list[0].source = L"SOFTWARE\\JavaSoft\\JDK\\17";
+    list[0].library = L"C:\\Java\\jdk-17\\bin\\server\\jvm.dll";
     list[1].library = L"C:\\jre8\\bin\\client\\jvm.dll";
 
-    const RuntimeCandidate* same = findSameLibrary(list, L"c:\\PROGRAM FILES\\java\\JDK-17\\bin\\server\\jvm.dll");
-    ASSERT_NE(same, nullptr);
-    EXPECT_EQ(same->source, L"SOFTWARE\\JavaSoft\\JDK\\17");
-    EXPECT_EQ(findSameLibrary(list, L"C:\\Program Files\\Java\\jdk-17\\bin\\client\\jvm.dll"), nullptr);
-    EXPECT_EQ(findSameLibrary(list, L"C:\\jre8\\bin\\client\\jvm.dl"), nullptr);
+    EXPECT_EQ(findSameLibrary(files, list, L"C:\\Java\\jdk-17\\.\\bin\\server\\jvm.dll"), &list[0]);
+    EXPECT_EQ(findSameLibrary(files, list, L"C:\\Java\\jdk-17\\bin\\client\\jvm.dll"), nullptr);
+    EXPECT_EQ(findSameLibrary(files, list, L"C:\\jre8\\bin\\client\\jvm.dl"), nullptr);
 }

@@ -9,12 +9,22 @@ namespace {
 
 constexpr DWORD kSubkeyNameBuffer = 520;
 
-Win::UniqueHkey openMachineKey(const std::wstring& key) {
+Win::UniqueHkey openKey(RegistryHive hive, const std::wstring& key) {
+    HKEY root = hive == RegistryHive::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
     Win::UniqueHkey opened;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, opened.put()) != ERROR_SUCCESS) {
-        return Win::UniqueHkey();
-    }
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, opened.put()) != ERROR_SUCCESS) return Win::UniqueHkey();
     return opened;
+}
+
+// The full form of `path`; the path itself when it has none.
+std::wstring fullPathOf(const std::wstring& path) {
+    DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::wstring full(needed, L'\0');
+    DWORD length = GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
+    if (length == 0 || length >= needed) return path;
+    full.resize(length);
+    return full;
 }
 
 }  // namespace
@@ -25,8 +35,15 @@ bool Win32FileProbe::exists(const std::wstring& path) {
     return found.valid();
 }
 
-bool Win32RegistryReader::subkeyNames(const std::wstring& key, std::vector<std::wstring>& names) {
-    Win::UniqueHkey root = openMachineKey(key);
+bool Win32FileProbe::samePath(const std::wstring& a, const std::wstring& b) {
+    const std::wstring fullA = fullPathOf(a);
+    const std::wstring fullB = fullPathOf(b);
+    return CompareStringOrdinal(fullA.c_str(), static_cast<int>(fullA.size()), fullB.c_str(),
+                                static_cast<int>(fullB.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool Win32RegistryReader::subkeyNames(RegistryHive hive, const std::wstring& key, std::vector<std::wstring>& names) {
+    Win::UniqueHkey root = openKey(hive, key);
     if (!root) return false;
     wchar_t name[kSubkeyNameBuffer];
     for (DWORD index = 0;; ++index) {
@@ -43,10 +60,13 @@ std::string Win32FileProbe::readHead(const std::wstring& path, std::size_t maxBy
     return readFileHead(path, maxBytes);
 }
 
-std::optional<std::wstring> Win32RegistryReader::javaHome(const std::wstring& key) { return textValue(key, L"JavaHome"); }
+std::optional<std::wstring> Win32RegistryReader::javaHome(const std::wstring& key) {
+    return textValue(RegistryHive::LocalMachine, key, L"JavaHome");
+}
 
-std::optional<std::wstring> Win32RegistryReader::textValue(const std::wstring& key, const std::wstring& name) {
-    Win::UniqueHkey runtime = openMachineKey(key);
+std::optional<std::wstring> Win32RegistryReader::textValue(RegistryHive hive, const std::wstring& key,
+                                                           const std::wstring& name) {
+    Win::UniqueHkey runtime = openKey(hive, key);
     if (!runtime) return std::nullopt;
     DWORD size = 0;
     if (RegQueryValueExW(runtime.get(), name.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) {
