@@ -36,9 +36,11 @@ function(vw_delay_loaded)
         endforeach()
         string(TOUPPER ${lib} dll)
         file(WRITE ${dir}/${lib}.def "LIBRARY ${dll}.dll\n${def}")
-        execute_process(COMMAND ${VW_MINGW_DLLTOOL} --input-def ${dir}/${lib}.def
-                                --output-delaylib ${dir}/lib${lib}_delay.a --dllname ${dll}.dll
-                        RESULT_VARIABLE rc)
+        # Relative names: dlltool makes its symbols' names from the output path, which must not
+        # depend on where the tree is (a release build is the same bytes wherever it is made).
+        execute_process(COMMAND ${VW_MINGW_DLLTOOL} --input-def ${lib}.def
+                                --output-delaylib lib${lib}_delay.a --dllname ${dll}.dll
+                        WORKING_DIRECTORY ${dir} RESULT_VARIABLE rc)
         if(NOT rc EQUAL 0)
             message(FATAL_ERROR "dlltool could not make the delay import library of ${lib}")
         endif()

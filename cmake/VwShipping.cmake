@@ -3,59 +3,44 @@
 #   vw_shipping_program(<target>)
 # Rule of the tree: tests sit beside what they test (x_test.cpp, x_win_test.cpp, x_fuzz.cpp); every
 # other file that is not part of a program (fakes, recorders, servers, test-support headers, benchmarks
-# and floors, showcases, the stand-in runtime) lives in a testing/, bench/ or demo/ folder of its area.
-# For a program that ships, the build fails when any source of the program or of a library it links,
-# any include folder it compiles with, or any file its sources include (followed through quoted
-# #include lines) lies in such a folder. The sources and folders are listed at the end of the
-# configure step; the includes are followed before each link, so a new #include is caught too.
+# and floors, showcases, the stand-in runtime) lives in a testing/, bench/ or demo/ folder of its area,
+# and the top-level engine/ is the reference engine the tests and the demo run. For a program that
+# ships, the build fails when any source of the program or of a library it links (its own and interface
+# sources, also those given as generator expressions), any include folder it compiles with, or any file
+# its sources include (followed through quoted and angle-bracket #include lines) lies in such a folder.
+# Links are followed through any generator expression that names a target, whatever its condition.
+# The check (cmake/VwShippingCheck.cmake) runs before each link, on lists written at generate time, so a
+# new #include is caught too. The program's header is checked by a test (VwProgramHeaderCheck.cmake).
 function(vw_shipping_program target)
-    # The folder list is complete only once every folder is read, so it is written at the end; the
-    # command that follows the includes belongs to the target's own folder.
+    # The library list is complete only once every folder is read, so it is written at the end; the
+    # command that checks it belongs to the target's own folder.
     add_custom_command(TARGET ${target} PRE_LINK
         COMMAND ${CMAKE_COMMAND} -DVW_LIST=${CMAKE_BINARY_DIR}/shipping/${target}.cmake -DVW_ROOT=${CMAKE_SOURCE_DIR}
-                -DVW_TARGET=${target} -P ${CMAKE_SOURCE_DIR}/cmake/VwShippingCheck.cmake
+                -DVW_TARGET=${target} -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/VwShippingCheck.cmake
         VERBATIM)
     cmake_language(EVAL CODE "
-        cmake_language(DEFER DIRECTORY [[${CMAKE_SOURCE_DIR}]] CALL _vw_check_shipping [[${target}]])")
+        cmake_language(DEFER DIRECTORY [[${CMAKE_SOURCE_DIR}]] CALL _vw_list_shipping [[${target}]])")
+    # The built program's header, read on this machine.
+    if(NOT VW_FUZZ)
+        add_test(NAME ${target}_header_test
+                 COMMAND ${CMAKE_COMMAND} -DVW_PROGRAM=$<TARGET_FILE:${target}> -DVW_OBJDUMP=${CMAKE_OBJDUMP}
+                         -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/VwProgramHeaderCheck.cmake)
+        set_tests_properties(${target}_header_test PROPERTIES TIMEOUT 60)
+    endif()
 endfunction()
 
-function(_vw_shipping_closure target sources_var includes_var seen_var)
+# The targets <target> builds with: itself and every target its links name, transitively.
+function(_vw_shipping_closure target seen_var)
     set(seen ${${seen_var}})
     if(NOT TARGET ${target} OR ${target} IN_LIST seen)
         return()
     endif()
     list(APPEND seen ${target})
     get_target_property(type ${target} TYPE)
-    get_target_property(dir ${target} SOURCE_DIR)
     get_target_property(imported ${target} IMPORTED)
-    set(sources ${${sources_var}})
-    set(includes ${${includes_var}})
-    if(NOT imported)
-        if(NOT type STREQUAL "INTERFACE_LIBRARY")
-            get_target_property(own ${target} SOURCES)
-            foreach(source IN LISTS own)
-                if(source MATCHES "\\$<")
-                    continue()
-                endif()
-                cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY ${dir} NORMALIZE)
-                list(APPEND sources ${source})
-            endforeach()
-            get_target_property(own_includes ${target} INCLUDE_DIRECTORIES)
-            if(own_includes)
-                list(APPEND includes ${own_includes})
-            endif()
-        endif()
-        get_target_property(interface_includes ${target} INTERFACE_INCLUDE_DIRECTORIES)
-        if(interface_includes)
-            list(APPEND includes ${interface_includes})
-        endif()
-    endif()
     set(links "")
     foreach(property IN ITEMS LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
-        if(imported AND property STREQUAL "LINK_LIBRARIES")
-            continue()
-        endif()
-        if(type STREQUAL "INTERFACE_LIBRARY" AND property STREQUAL "LINK_LIBRARIES")
+        if(property STREQUAL "LINK_LIBRARIES" AND (imported OR type STREQUAL "INTERFACE_LIBRARY"))
             continue()
         endif()
         get_target_property(more ${target} ${property})
@@ -63,35 +48,43 @@ function(_vw_shipping_closure target sources_var includes_var seen_var)
             list(APPEND links ${more})
         endif()
     endforeach()
-    set(${sources_var} ${sources} PARENT_SCOPE)
-    set(${includes_var} ${includes} PARENT_SCOPE)
-    set(${seen_var} ${seen} PARENT_SCOPE)
     foreach(link IN LISTS links)
-        string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" link "${link}")
-        if(TARGET ${link})
-            _vw_shipping_closure(${link} sources includes seen)
+        # A generator expression may hide a link behind any condition: every target it names counts.
+        set(names ${link})
+        if(link MATCHES "\\$<")
+            string(REGEX MATCHALL "[A-Za-z0-9_.+-]+(::[A-Za-z0-9_.+-]+)*" names "${link}")
         endif()
+        foreach(name IN LISTS names)
+            if(TARGET ${name})
+                _vw_shipping_closure(${name} seen)
+            endif()
+        endforeach()
     endforeach()
-    set(${sources_var} ${sources} PARENT_SCOPE)
-    set(${includes_var} ${includes} PARENT_SCOPE)
     set(${seen_var} ${seen} PARENT_SCOPE)
 endfunction()
 
-function(_vw_check_shipping target)
-    set(sources "")
-    set(includes "")
+# Writes, at generate time (so generator expressions are resolved), the sources and include folders
+# of every target the program builds with, for VwShippingCheck.cmake.
+function(_vw_list_shipping target)
     set(seen "")
-    _vw_shipping_closure(${target} sources includes seen)
-    list(REMOVE_DUPLICATES sources)
-    list(REMOVE_DUPLICATES includes)
-    list(FILTER includes EXCLUDE REGEX "\\$<")
-    foreach(path IN LISTS sources includes)
-        file(RELATIVE_PATH inside ${CMAKE_SOURCE_DIR} ${path})
-        if("/${inside}" MATCHES "/(testing|bench|demo)(/|$)" AND NOT inside MATCHES "^\\.\\.")
-            message(FATAL_ERROR "${target} ships, but builds with ${inside}, which does not ship "
-                                "(testing/, bench/ and demo/ folders are for tests, benchmarks and demos)")
+    _vw_shipping_closure(${target} seen)
+    set(content "")
+    set(includes "")
+    foreach(t IN LISTS seen)
+        get_target_property(imported ${t} IMPORTED)
+        if(imported)
+            continue()
+        endif()
+        get_target_property(type ${t} TYPE)
+        get_target_property(dir ${t} SOURCE_DIR)
+        string(APPEND content "vw_sources([[${dir}]] [[$<TARGET_PROPERTY:${t},SOURCES>]])\n"
+                              "vw_sources([[${dir}]] [[$<TARGET_PROPERTY:${t},INTERFACE_SOURCES>]])\n")
+        if(type STREQUAL "INTERFACE_LIBRARY")
+            list(APPEND includes "$<TARGET_PROPERTY:${t},INTERFACE_INCLUDE_DIRECTORIES>")
+        else()
+            list(APPEND includes "$<TARGET_PROPERTY:${t},INCLUDE_DIRECTORIES>")
         endif()
     endforeach()
-    file(WRITE ${CMAKE_BINARY_DIR}/shipping/${target}.cmake
-         "set(VW_SOURCES [[${sources}]])\nset(VW_INCLUDES [[${includes}]])\n")
+    file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/shipping/${target}.cmake
+         CONTENT "${content}set(VW_INCLUDES [[${includes}]])\n")
 endfunction()

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # How this machine runs i386 (32-bit x86) programs, found by trying one, not from uname:
 #   native    the kernel executes them itself
-#   emulated  through a registered user-mode emulator (qemu-i386 via binfmt_misc)
+#   emulated  through a user-mode emulator: an enabled binfmt_misc entry for i386 programs, of any name
 #   none      not at all
 # Prints that word. VW_HOST_I386=native|emulated|none forces the answer (to test a path on a
-# machine of the other kind).
+# machine of the other kind); any other value is an error (exit 2).
 #   host-i386.sh              the answer
 #   host-i386.sh --describe   one line for people, saying which and why
 #   host-i386.sh --register   as root: where i386 cannot run, install qemu-user-static and register
@@ -12,30 +12,35 @@
 #                             saying what it did; then the answer
 set -uo pipefail
 
-binfmt=/proc/sys/fs/binfmt_misc
-i386_loader=/lib/ld-linux.so.2   # from libc6:i386, which wine32 brings
+# VW_HOST_I386_ROOT: only for this script's test, a made-up root holding proc/ and lib/.
+binfmt=${VW_HOST_I386_ROOT:-}/proc/sys/fs/binfmt_misc
+i386_loader=${VW_HOST_I386_ROOT:-}/lib/ld-linux.so.2   # from libc6:i386, which wine32 brings
 
 runs_i386() { "$i386_loader" --help >/dev/null 2>&1; }
 
-# An enabled binfmt_misc entry for i386 ELF programs (machine 3 at offset 18), whatever its name.
-emulator_entry() {
+# Every binfmt_misc entry for i386 ELF programs (machine 3 at offset 18), whatever its name and state.
+i386_entries() {
     local entry
     for entry in "$binfmt"/*; do
         case "$entry" in */register | */status) continue ;; esac
         [ -f "$entry" ] || continue
-        grep -qx enabled "$entry" 2>/dev/null || continue
-        grep -Eq '^magic 7f454c4601[0-9a-f]{26}0300' "$entry" 2>/dev/null && { echo "$entry"; return 0; }
+        grep -Eq '^magic 7f454c4601[0-9a-f]{26}0300' "$entry" 2>/dev/null && echo "$entry"
     done
+}
+
+# The first enabled one.
+emulator_entry() {
+    local entry
+    while read -r entry; do
+        grep -qx enabled "$entry" 2>/dev/null && { echo "$entry"; return 0; }
+    done < <(i386_entries)
     return 1
 }
 
 probe() {
-    case "${VW_HOST_I386:-}" in
-    native | emulated | none) echo "$VW_HOST_I386"; return ;;
-    "") ;;
-    *) echo "host-i386: VW_HOST_I386 must be native, emulated or none, not '$VW_HOST_I386'" >&2 ;;
-    esac
-    if ! runs_i386; then
+    if [ -n "${VW_HOST_I386:-}" ]; then
+        echo "$VW_HOST_I386"
+    elif ! runs_i386; then
         echo none
     elif emulator_entry >/dev/null; then
         echo emulated
@@ -61,8 +66,15 @@ describe() {
 register() {
     [ -n "${VW_HOST_I386:-}" ] && return 0
     [ "$(probe)" = none ] || return 0
-    if [ -e "$binfmt/qemu-i386" ]; then
-        echo "host-i386: $binfmt/qemu-i386 exists but is disabled; left as it is"
+    local entry
+    entry=$(i386_entries | head -1)
+    if [ -n "$entry" ]; then
+        if grep -qx disabled "$entry"; then
+            echo "host-i386: $entry exists but is disabled; left as it is"
+        else
+            echo "host-i386: $entry is registered for i386 programs, yet they do not run" \
+                 "(interpreter: $(sed -n 's/^interpreter //p' "$entry")); left as it is"
+        fi
         return 0
     fi
     if ! command -v qemu-i386-static >/dev/null; then
@@ -85,6 +97,10 @@ register() {
     fi
 }
 
+case "${VW_HOST_I386:-}" in
+"" | native | emulated | none) ;;
+*) echo "host-i386: VW_HOST_I386 must be native, emulated or none, not '$VW_HOST_I386'" >&2; exit 2 ;;
+esac
 case "${1:-}" in
 "") probe ;;
 --describe) describe ;;

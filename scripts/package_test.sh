@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Makes the release archive with scripts/package.sh (or takes the one given) and checks what it holds:
+# Makes the release archive with scripts/package.sh twice, the second time in other trees, and requires
+# the same bytes (or takes the archive given, and its symbols beside it); then checks what it holds:
 # exactly the five files, their checksums, each program's machine, version resource and manifest
-# (read with our own PE reader, vw_pe_report, built natively), and the sample INI.
+# (read with our own PE reader, vw_pe_report, built natively), its header (cmake/VwProgramHeaderCheck.cmake),
+# that it is stripped and names the debug file that the symbols archive holds for it, and the sample INI.
 #   scripts/package_test.sh [archive.zip]
 set -euo pipefail
 given=""
@@ -10,39 +12,91 @@ cd "$(dirname "$0")/.."
 repo=$(pwd)
 failures=0
 fail() { echo "package_test: FAIL: $*" >&2; failures=$((failures + 1)); }
+# Both builds get the same date, as package.sh would choose it.
+SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || date +%s)}
+export SOURCE_DATE_EPOCH
 
 if [ -n "$given" ]; then
     archive=$given
 else
     archive=$(scripts/package.sh | sed -n 's/^package: \(.*\.zip\)$/\1/p' | tail -1)
+    again=$(scripts/package.sh "$repo/build/package-again" | sed -n 's/^package: \(.*\.zip\)$/\1/p' | tail -1)
+    for zip in "$archive" "${archive%.zip}-symbols.zip"; do
+        other="$(dirname "$again")/$(basename "$zip")"
+        cmp -s "$zip" "$other" || fail "two builds of one commit differ: $zip and $other"
+    done
 fi
 [ -f "$archive" ] || { echo "package_test: no archive" >&2; exit 1; }
-version=$(sed -n 's/^project(Vaultwick VERSION \([0-9][0-9.]*\).*/\1/p' CMakeLists.txt)
-name="vaultwick-native-$version-windows"
-[ "$(basename "$archive")" = "$name.zip" ] || fail "archive is called $(basename "$archive"), not $name.zip"
+symbols_archive="${archive%.zip}-symbols.zip"
+[ -f "$symbols_archive" ] || { echo "package_test: no symbols archive beside $archive" >&2; exit 1; }
 
 tools="$repo/build/package-check"
 cmake -S "$repo" -B "$tools" -DVW_PARTS=none -DCMAKE_BUILD_TYPE=Release >"$tools.configure.log" 2>&1 \
     || { cat "$tools.configure.log" >&2; exit 1; }
 cmake --build "$tools" --target vw_pe_report -j2 >"$tools.build.log" 2>&1 || { cat "$tools.build.log" >&2; exit 1; }
 report="$tools/common/testing/vw_pe_report"
+# The version as CMake has it (common/resources).
+# shellcheck source=/dev/null
+. "$tools/vw_version.sh"
+version=$VW_VERSION
+year=$(date -u -d "@$SOURCE_DATE_EPOCH" +%Y)
+name="vaultwick-native-$version-windows"
+[ "$(basename "$archive")" = "$name.zip" ] || fail "archive is called $(basename "$archive"), not $name.zip"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-(cd "$work" && cmake -E tar xf "$archive")
-listed=$(cd "$work" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
+mkdir "$work/symbols"
+(cd "$work" && cmake -E tar xf "$archive") && (cd "$work/symbols" && cmake -E tar xf "$symbols_archive")
+listed=$(cd "$work" && find . -path ./symbols -prune -o -type f -print | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
 expected="$name/README-service.md $name/SHA256SUMS $name/VaultwickService.exe $name/VaultwickService.ini $name/VaultwickTray.exe "
 [ "$listed" = "$expected" ] || fail "archive holds: $listed"
+listed=$(cd "$work/symbols" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
+[ "$listed" = "$name/VaultwickService.exe.debug $name/VaultwickTray.exe.debug " ] || fail "symbols archive holds: $listed"
 (cd "$work/$name" && sha256sum --quiet -c SHA256SUMS) || fail "checksums do not match"
+# Every entry dated SOURCE_DATE_EPOCH (UTC), with no extra fields.
+python3 -c '
+import sys, time, zipfile
+want = time.gmtime(max(int(sys.argv[1]), 315532800))[:6]
+want = want[:5] + (want[5] // 2 * 2,)  # a zip keeps seconds in steps of two
+for path in sys.argv[2:]:
+    for entry in zipfile.ZipFile(path).infolist():
+        if entry.date_time != want or entry.extra:
+            sys.exit("%s: %s is dated %s with %d bytes of extra fields" % (path, entry.filename, entry.date_time, len(entry.extra)))
+' "$SOURCE_DATE_EPOCH" "$archive" "$symbols_archive" || fail "the archives' dates or fields vary"
+
+# check_stripped EXE TOOL_PREFIX: no symbols or debug sections, and a debug link to the debug file
+# of the symbols archive, with that file's checksum.
+check_stripped() {
+    local exe="$work/$name/$1" debug="$work/symbols/$name/$1.debug"
+    "$2-objdump" -h "$exe" | grep -q ' \.debug_' && fail "$1 carries debug sections"
+    "$2-objdump" -t "$exe" | grep -q '^no symbols$' || fail "$1 carries a symbol table"
+    "$2-objdump" -h "$debug" | grep -q ' \.debug_info ' || fail "$1.debug holds no debug information"
+    "$2-objdump" -s -j .gnu_debuglink "$exe" >"$work/link" 2>/dev/null || { fail "$1 has no debug link"; return; }
+    python3 -c '
+import struct, sys, zlib
+# objdump -s: " address" then 35 columns of up to four hex words (the bytes in file order), then text.
+rows = [line[1:].split(" ", 1)[1][:35] for line in open(sys.argv[1]) if line.startswith(" ")]
+link = bytes.fromhex("".join(rows).replace(" ", ""))
+name = link.split(b"\0", 1)[0].decode()
+crc = struct.unpack("<I", link[-4:])[0]
+if name != sys.argv[3] or crc != zlib.crc32(open(sys.argv[2], "rb").read()):
+    sys.exit("links to %s with checksum %08x" % (name, crc))
+' "$work/link" "$debug" "$1.debug" || fail "$1 does not link to its debug file"
+    cmake -DVW_PROGRAM="$exe" -DVW_OBJDUMP="$2-objdump" -P cmake/VwProgramHeaderCheck.cmake >/dev/null 2>"$work/header" ||
+        fail "$(tr '\n' ' ' <"$work/header")"
+}
+check_stripped VaultwickTray.exe i686-w64-mingw32
+check_stripped VaultwickService.exe x86_64-w64-mingw32
 
 # check_program EXE MACHINE DESCRIPTION DPI_LINE
 check_program() {
     local exe="$work/$name/$1" out
     out=$("$report" "$exe") || { fail "$1 is not a readable program"; return; }
     local want
-    for want in "machine: $2" "version: file $version.0 product $version.0" "version CompanyName: Vaultwick" \
+    for want in "machine: $2" "version: file $VW_VERSION_FOUR product $VW_VERSION_FOUR" "version CompanyName: Vaultwick" \
                 "version ProductName: Vaultwick" "version FileDescription: $3" "version OriginalFilename: $1" \
-                "version FileVersion: $version" 'level="asInvoker"' 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' \
+                "version FileVersion: $version" "version LegalCopyright: Copyright (C) $year Vaultwick" \
+                'level="asInvoker"' 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' \
                 '{35138b9a-5d96-4fbd-8e2d-a2440225f93a}' '{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}' "$4"; do
         grep -qF -- "$want" <<<"$out" || fail "$1: no \"$want\" in its resources"
     done
@@ -63,4 +117,5 @@ if [ "$failures" -ne 0 ]; then
     echo "package_test: $failures failure(s) in $archive" >&2
     exit 1
 fi
-echo "package_test: $archive holds both programs with their versions and manifests"
+[ -n "$given" ] || echo "package_test: two builds gave the same bytes"
+echo "package_test: $archive holds both programs, stripped, with their versions and manifests"

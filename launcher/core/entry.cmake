@@ -29,10 +29,9 @@ if(WIN32)
         ${CMAKE_CURRENT_LIST_DIR}/service_dispatch_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/launch_log_file_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/launch_log_setup_win.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/event_log_win.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/program_version_win.cpp)
+        ${CMAKE_CURRENT_LIST_DIR}/event_log_win.cpp)
     target_link_libraries(vw_launcher_core PUBLIC vw_launcher_entry vw_launcher_host vw_launcher_config
-                          vw_launcher_discovery vw_launcher_ui advapi32 version)
+                          vw_launcher_discovery vw_launcher_ui vw_version advapi32)
 
     add_executable(VaultwickService ${CMAKE_CURRENT_LIST_DIR}/entry_win.cpp)
     target_link_libraries(VaultwickService PRIVATE vw_launcher_core vw_launcher_resources vw_launcher_program_resources
@@ -64,7 +63,8 @@ if(WIN32)
     # that channel on, and its output must hold the event's text.
     add_test(NAME launcher_event_log_win_test
              COMMAND launcher_launch_log_win_test --gtest_filter=LaunchLogTest.NoRuntimeInServiceModeGoesToTheDefaultLog)
-    set_tests_properties(launcher_event_log_win_test PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED WINE
+    vw_wine_timeout(event_log_timeout 120)
+    set_tests_properties(launcher_event_log_win_test PROPERTIES TIMEOUT ${event_log_timeout} FIXTURES_REQUIRED WINE
         ENVIRONMENT "VW_WINEDEBUG=-all,err+eventlog"
         PASS_REGULAR_EXPRESSION "err:eventlog:ReportEventW L\"The Java Runtime Environment \\(JRE\\) was not found"
         FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")

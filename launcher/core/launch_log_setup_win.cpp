@@ -1,7 +1,7 @@
 #include "launch_log_setup_win.h"
 
 #include "log_file_rules.h"
-#include "program_version_win.h"
+#include "vw_version.h"
 
 #include <windows.h>
 
@@ -28,7 +28,8 @@ void openLaunchLog(LaunchLogFile& log, ConfigFile& file, LaunchConfig& config) {
         return;
     }
     log.open(path);
-    log.write(L"start: VaultwickService " + (program ? programVersion(*program) : std::wstring(L"unknown")) +
+    // The version compiled in: reading the exe's own version resource would load VERSION.dll at every start.
+    log.write(std::wstring(L"start: VaultwickService " VW_VERSION_FOUR) +
               (config.serviceMode ? L", service mode" : L", ordinary mode") + L", process " +
               std::to_wstring(GetCurrentProcessId()) + L", configuration " + configurationFiles(file, config));
 }

@@ -1,0 +1,32 @@
+# Checks the PE header of a shipping program, on the build machine (no Windows code runs, so it runs
+# in every Windows tree, also where its other tests cannot): no link time stamp, Windows 7 (6.1) as the
+# subsystem version, and no import of VERSION.dll, which only loading the program would pay for.
+#   cmake -DVW_PROGRAM=<exe> -DVW_OBJDUMP=<objdump of the target> -P VwProgramHeaderCheck.cmake
+cmake_minimum_required(VERSION 3.25)
+# objdump prints the time stamp in local time: a stamp of 0 reads as 1970 only in UTC.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${VW_OBJDUMP} -p ${VW_PROGRAM}
+                OUTPUT_VARIABLE header RESULT_VARIABLE failed)
+if(failed)
+    message(FATAL_ERROR "${VW_OBJDUMP} cannot read ${VW_PROGRAM}")
+endif()
+get_filename_component(name ${VW_PROGRAM} NAME)
+set(faults "")
+if(NOT header MATCHES "\nTime/Date[ \t]+Thu Jan  1 00:00:00 1970\n")
+    string(REGEX MATCH "Time/Date[^\n]*" stamp "${header}")
+    list(APPEND faults "it carries a link time stamp (${stamp})")
+endif()
+string(REGEX MATCH "MajorSubsystemVersion[ \t]+([0-9]+)" ignored "${header}")
+set(major ${CMAKE_MATCH_1})
+string(REGEX MATCH "MinorSubsystemVersion[ \t]+([0-9]+)" ignored "${header}")
+if(NOT "${major}.${CMAKE_MATCH_1}" STREQUAL "6.1")
+    list(APPEND faults "its subsystem version is ${major}.${CMAKE_MATCH_1}, not 6.1")
+endif()
+string(TOLOWER "${header}" lower)
+if(lower MATCHES "dll name: version\\.dll")
+    list(APPEND faults "it imports VERSION.dll")
+endif()
+if(faults)
+    list(JOIN faults "; " faults)
+    message(FATAL_ERROR "${name}: ${faults}")
+endif()
+message(STATUS "${name}: no time stamp, subsystem version 6.1, no VERSION.dll")

@@ -1,0 +1,2 @@
+#pragma once
+// Fixture: a header of the reference engine, which does not ship.

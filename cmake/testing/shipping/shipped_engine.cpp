@@ -1,0 +1,2 @@
+// Fixture: reaches the reference engine.
+#include "engine/engine_part.h"
