@@ -27,8 +27,8 @@ void openLaunchLog(LaunchLogFile& log, ConfigFile& file, LaunchConfig& config) {
         log.discard();
         return;
     }
-    log.open(path);
-    log.write(L"start: VaultwickService " + (program ? programVersion(*program) : std::wstring(L"unknown")) +
-              (config.serviceMode ? L", service mode" : L", ordinary mode") + L", process " +
-              std::to_wstring(GetCurrentProcessId()) + L", configuration " + configurationFiles(file, config));
+    // The start line first: lines held from before the log opened belong to this run.
+    log.open(path, L"start: VaultwickService " + (program ? programVersion(*program) : std::wstring(L"unknown")) +
+                       (config.serviceMode ? L", service mode" : L", ordinary mode") + L", process " +
+                       std::to_wstring(GetCurrentProcessId()) + L", configuration " + configurationFiles(file, config));
 }

@@ -2,9 +2,12 @@
 // the way its vendor's installer does, the log of a run, of a start without runtime, of a service
 // stop, rotation, and a 32-bit library named in the error line.
 #include "launcher_sandbox_win.h"
+#include "log_file_rules.h"
 #include "pe_header_bytes.h"
 
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -82,6 +85,40 @@ protected:
         return events;
     }
 
+    // The SIDs (as text) that the file's DACL lets in, as read back.
+    static std::vector<std::string> allowedSids(const std::wstring& path) {
+        PACL dacl = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        std::vector<std::string> sids;
+        EXPECT_EQ(GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                        &dacl, nullptr, &descriptor),
+                  static_cast<DWORD>(ERROR_SUCCESS));
+        EXPECT_NE(dacl, nullptr) << "no DACL lets everyone in";
+        for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+            ACCESS_ALLOWED_ACE* ace = nullptr;
+            if (!GetAce(dacl, i, reinterpret_cast<void**>(&ace)) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+            wchar_t* text = nullptr;
+            if (ConvertSidToStringSidW(&ace->SidStart, &text)) sids.push_back(narrow(text));
+            LocalFree(text);
+        }
+        LocalFree(descriptor);
+        return sids;
+    }
+
+    static std::string currentUserSid() {
+        Win::UniqueHandle token;
+        OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put());
+        BYTE buffer[256];
+        DWORD size = 0;
+        std::string sid;
+        wchar_t* text = nullptr;
+        if (GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &size) &&
+            ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text))
+            sid = narrow(text);
+        LocalFree(text);
+        return sid;
+    }
+
     static bool anyStartsWith(const std::vector<std::string>& events, const std::string& prefix) {
         for (const std::string& e : events)
             if (e.rfind(prefix, 0) == 0) return true;
@@ -108,6 +145,15 @@ TEST_F(LaunchLogTest, VendorRegisteredJdkStartsWithoutAnyRuntimeKeyAndTheLogSays
     EXPECT_THAT(events, Contains("virtual machine created; calling main of vwtest/Record"));
     EXPECT_THAT(events, Contains("main returned"));
     EXPECT_EQ(events.back(), "exit code 0");
+
+    // The log holds every VM option: only SYSTEM, Administrators and the account that made it may open
+    // it. Wine keeps a file's DACL only as Unix permission bits and reads back SYSTEM and the owner,
+    // plus Everyone when others may read, so Everyone's absence is what can be seen here.
+    const std::string user = currentUserSid();
+    ASSERT_FALSE(user.empty());
+    const std::vector<std::string> sids = allowedSids(folder + L"launch.log");
+    EXPECT_THAT(sids, Contains(user));
+    for (const std::string& sid : sids) EXPECT_TRUE(sid == "S-1-5-18" || sid == "S-1-5-32-544" || sid == user) << sid;
 }
 
 TEST_F(LaunchLogTest, NoRuntimeInServiceModeGoesToTheDefaultLog) {
@@ -135,10 +181,19 @@ TEST_F(LaunchLogTest, NoLogWithoutTheKeyAndALogThatCannotOpenStopsNothing) {
     ASSERT_EQ(run().exitCode, 0u);
     EXPECT_EQ(GetFileAttributesW((folder + L"VaultwickService.log").c_str()), INVALID_FILE_ATTRIBUTES);
 
-    writeIniWithoutRuntime("Log File=no such folder\\launch.log\r\n", "vwtest.Record");
+    // A log whose folder is a file cannot be opened: the run goes on.
+    writeIniWithoutRuntime("Log File=VaultwickService.ini\\launch.log\r\n", "vwtest.Record");
     const Outcome outcome = run();
     EXPECT_EQ(outcome.exitCode, 0u);
     EXPECT_THAT(outcome.output, Not(HasSubstr("Error")));
+
+    // Missing folders on the way to the log are made, all of them.
+    DeleteFileW((folder + L"new\\deeper\\launch.log").c_str());
+    writeIniWithoutRuntime("Log File=new\\deeper\\launch.log\r\n", "vwtest.Record");
+    ASSERT_EQ(run().exitCode, 0u);
+    const std::vector<std::string> events = logEvents(L"new\\deeper\\launch.log");
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back(), "exit code 0");
 }
 
 TEST_F(LaunchLogTest, MissingMainClassIsLoggedBeforeTheLogCouldOpen) {
@@ -147,9 +202,16 @@ TEST_F(LaunchLogTest, MissingMainClassIsLoggedBeforeTheLogCouldOpen) {
     const Outcome outcome = run();
     SetEnvironmentVariableW(L"VW_LOG_FOLDER", nullptr);
     EXPECT_EQ(outcome.exitCode, kFailure);
+    // The start line comes first, so that lines held before the log opened read as this run's.
+    const std::string log = slurp(folder + L"launch.log");
     const std::vector<std::string> events = logEvents(L"launch.log");
-    EXPECT_THAT(events, Contains("Error: Main class was not specified in INI file."));
+    ASSERT_GE(events.size(), 3u);
+    EXPECT_THAT(events.front(), HasSubstr("start: VaultwickService"));
+    EXPECT_EQ(events[1], "Error: Main class was not specified in INI file.");
     EXPECT_EQ(events.back(), "exit code -1");
+    // A held line keeps the time it happened, which cannot be after the start line's.
+    const std::vector<std::string> lines = linesOf(log, "");
+    EXPECT_LE(lines[1].substr(0, 23), lines[0].substr(0, 23));
 }
 
 TEST_F(LaunchLogTest, LogOverOneMebibyteIsRotated) {
@@ -167,6 +229,46 @@ TEST_F(LaunchLogTest, LogOverOneMebibyteIsRotated) {
     const std::vector<std::string> events = logEvents(L"launch.log");
     ASSERT_FALSE(events.empty());
     EXPECT_THAT(events.front(), HasSubstr("start: VaultwickService"));
+}
+
+// Where the log cannot be moved aside (here its old copy is a folder, which can be neither replaced nor
+// deleted), it is emptied with a line that says so, rather than left to grow.
+TEST_F(LaunchLogTest, LogThatCannotBeMovedAsideIsEmptied) {
+    installVendorJdk();
+    writeIniWithoutRuntime("Log File=launch.log\r\n", "vwtest.Record");
+    writeFile(folder + L"launch.log", "old run\n" + std::string(1024 * 1024, 'x'));
+    CreateDirectoryW((folder + L"launch.log.1").c_str(), nullptr);
+    const Outcome outcome = run();
+    RemoveDirectoryW((folder + L"launch.log.1").c_str());
+    ASSERT_EQ(outcome.exitCode, 0u);
+    EXPECT_LT(slurp(folder + L"launch.log").size(), 64u * 1024) << "the log still grows";
+    const std::vector<std::string> events = logEvents(L"launch.log");
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_THAT(events[0], HasSubstr("start: VaultwickService"));
+    EXPECT_THAT(events[1], HasSubstr("log rotation: moving the log to "));
+    EXPECT_THAT(events[1], HasSubstr("; the log was emptied instead"));
+}
+
+// Two starts at once must not both rotate: while another process holds the log's rotation lock, the
+// launcher waits. The test spells the path differently from the INI; the lock is the same.
+TEST_F(LaunchLogTest, RotationWaitsForTheLockOfTheSameFileHowEverSpelt) {
+    installVendorJdk();
+    writeIniWithoutRuntime("Log File=.\\Launch.LOG\r\n", "vwtest.Record");
+    writeFile(folder + L"launch.log", "old run\n" + std::string(1024 * 1024, 'x'));
+    std::wstring spelling = folder + L"launch.log";
+    CharUpperW(spelling.data());
+    Win::UniqueHandle lock(CreateMutexW(nullptr, TRUE, LogFileRules::rotationLockName(spelling).c_str()));
+    ASSERT_TRUE(lock) << GetLastError();
+
+    Launched launched = start();
+    ASSERT_TRUE(launched.started());
+    Sleep(2000);  // time for the launcher to reach the log; it must still be waiting then
+    EXPECT_TRUE(launched.running());
+    EXPECT_EQ(GetFileAttributesW((folder + L"launch.log.1").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "rotated while another process held the lock";
+    ReleaseMutex(lock.get());
+    EXPECT_EQ(launched.finish().exitCode, 0u);
+    EXPECT_EQ(slurp(folder + L"launch.log.1").rfind("old run\n", 0), 0u);
 }
 
 TEST_F(LaunchLogTest, ThirtyTwoBitLibraryInJrePathIsNamedInTheErrorLine) {
