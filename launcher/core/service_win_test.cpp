@@ -14,6 +14,7 @@
 
 using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::SizeIs;
 
@@ -42,6 +43,7 @@ protected:
     }
 
     void TearDown() override {
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, eventSourceKey().c_str());
         if (!service) return;
         SERVICE_STATUS status{};
         if (query().dwCurrentState != SERVICE_STOPPED) ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
@@ -99,6 +101,12 @@ protected:
         EXPECT_TRUE(ControlService(service.get(), code, &status)) << "control " << code << ": " << GetLastError();
         return status;
     }
+
+    std::wstring eventSourceKey() const {
+        return L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\" + name;
+    }
+
+    void expectEventSourceRegistered();
 
     bool recordHas(const std::string& text) {
         return waitUntil([&] { return recordText().find(text) != std::string::npos; });
@@ -193,6 +201,45 @@ TEST_F(ServiceTest, FailedRunReportsAServiceSpecificError) {
     const SERVICE_STATUS_PROCESS stopped = query();
     EXPECT_EQ(stopped.dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
     EXPECT_EQ(stopped.dwServiceSpecificExitCode, 1u);
+
+    expectEventSourceRegistered();
+}
+
+// A start-up that fails before the dispatcher runs (no main class) never hears its installed name from
+// the service manager; it finds it by its process id, and its event goes there all the same.
+TEST_F(ServiceTest, StartUpFailureIsReportedUnderTheInstalledName) {
+    std::ofstream((folder + L"VaultwickService.ini").c_str(), std::ios::binary)
+        << "[Application]\r\nApplication Type=service\r\n";
+    const std::wstring binary = L"\"" + exe + L"\"";
+    service.reset(CreateServiceW(manager.get(), name.c_str(), name.c_str(), SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+                                 SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, binary.c_str(), nullptr, nullptr, nullptr,
+                                 nullptr, nullptr));
+    ASSERT_TRUE(service) << GetLastError();
+    DeleteFileW((folder + L"VaultwickService.log").c_str());
+    StartServiceW(service.get(), 0, nullptr);  // fails: the program ends before it contacts the manager
+    expectEventSourceRegistered();
+    EXPECT_THAT(slurp(folder + L"VaultwickService.log"), HasSubstr("event source " + narrow(name) + " registered"));
+}
+
+// The failure goes to the event log under the name the service was installed under, registered with
+// the program as its message file so that a viewer can show the text.
+void ServiceTest::expectEventSourceRegistered() {
+    Win::UniqueHkey key;
+    EXPECT_TRUE(waitUntil([&] {
+        return RegOpenKeyExW(HKEY_LOCAL_MACHINE, eventSourceKey().c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+    }, 20000)) << "no event source " << narrow(name);
+    wchar_t file[MAX_PATH] = {};
+    DWORD size = sizeof file, type = 0;
+    EXPECT_EQ(RegQueryValueExW(key.get(), L"EventMessageFile", nullptr, &type, reinterpret_cast<BYTE*>(file), &size),
+              ERROR_SUCCESS);
+    EXPECT_TRUE(type == REG_EXPAND_SZ || type == REG_SZ) << type;
+    EXPECT_EQ(narrow(file), narrow(exe));
+    DWORD types = 0;
+    size = sizeof types;
+    EXPECT_EQ(RegQueryValueExW(key.get(), L"TypesSupported", nullptr, &type, reinterpret_cast<BYTE*>(&types), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(types, 7u);
 }
 
 // The one slow case: Wine's dispatcher gives up on a console program only after about 10 s.
