@@ -2,6 +2,7 @@
 
 #include "log_file_rules.h"
 #include "owner_only_security_win.h"
+#include "text_format.h"
 
 #include <windows.h>
 
@@ -48,8 +49,11 @@ constexpr DWORD kRotationLockWaitMs = 10000;
 class RotationLock {
 public:
     explicit RotationLock(const std::wstring& path)
-        : mutex_(CreateMutexW(nullptr, FALSE, logRotationLockName(path).c_str())) {
-        if (!mutex_) return;
+        : name_(logRotationLockName(path)), mutex_(CreateMutexW(nullptr, FALSE, name_.c_str())) {
+        if (!mutex_) {
+            error_ = GetLastError();
+            return;
+        }
         const DWORD waited = WaitForSingleObject(mutex_.get(), kRotationLockWaitMs);
         held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;  // abandoned: its holder ended
     }
@@ -60,8 +64,17 @@ public:
     RotationLock& operator=(const RotationLock&) = delete;
     bool held() const { return held_; }
 
+    // Why rotation was skipped, for the log.
+    std::wstring skipped() const {
+        if (error_) return TextFormat::format(L"log rotation skipped: its lock %s could not be made (errno = %lu)", {name_, error_});
+        return TextFormat::format(L"log rotation skipped: another process held its lock %s for %lu s",
+                                  {name_, static_cast<unsigned long>(kRotationLockWaitMs / 1000)});
+    }
+
 private:
+    std::wstring name_;
     Win::UniqueHandle mutex_;
+    unsigned long error_ = 0;
     bool held_ = false;
 };
 
@@ -109,7 +122,7 @@ void LaunchLogFile::open(const std::wstring& path, const std::wstring& firstLine
     std::wstring note;
     {
         RotationLock rotation(full);
-        note = rotation.held() ? rotateIfLarge(full) : L"log rotation skipped: another process held its lock";
+        note = rotation.held() ? rotateIfLarge(full) : rotation.skipped();
         OwnerOnlySecurity security;
         // Appending writes land whole at the end, and others may read the log while it grows.
         file_.reset(CreateFileW(full.c_str(), FILE_APPEND_DATA,

@@ -3,6 +3,7 @@
 // stop, rotation, and a 32-bit library named in the error line.
 #include "launcher_sandbox_win.h"
 #include "log_file_rules.h"
+#include "owner_only_security_win.h"
 #include "pe_header_bytes.h"
 
 #include <windows.h>
@@ -85,22 +86,29 @@ protected:
         return events;
     }
 
-    // The SIDs (as text) that the file's DACL lets in, as read back.
-    static std::vector<std::string> allowedSids(const std::wstring& path) {
+    // The SIDs (as text) that a DACL lets in, each with the access it grants.
+    static std::vector<std::pair<std::string, DWORD>> allowedSids(const ACL* dacl) {
+        std::vector<std::pair<std::string, DWORD>> sids;
+        for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+            ACCESS_ALLOWED_ACE* ace = nullptr;
+            if (!GetAce(const_cast<ACL*>(dacl), i, reinterpret_cast<void**>(&ace))) continue;
+            EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+            wchar_t* text = nullptr;
+            if (ConvertSidToStringSidW(&ace->SidStart, &text)) sids.emplace_back(narrow(text), ace->Mask);
+            LocalFree(text);
+        }
+        return sids;
+    }
+
+    // The same for a file's DACL, as read back.
+    static std::vector<std::pair<std::string, DWORD>> allowedSids(const std::wstring& path) {
         PACL dacl = nullptr;
         PSECURITY_DESCRIPTOR descriptor = nullptr;
-        std::vector<std::string> sids;
         EXPECT_EQ(GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
                                         &dacl, nullptr, &descriptor),
                   static_cast<DWORD>(ERROR_SUCCESS));
         EXPECT_NE(dacl, nullptr) << "no DACL lets everyone in";
-        for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
-            ACCESS_ALLOWED_ACE* ace = nullptr;
-            if (!GetAce(dacl, i, reinterpret_cast<void**>(&ace)) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
-            wchar_t* text = nullptr;
-            if (ConvertSidToStringSidW(&ace->SidStart, &text)) sids.push_back(narrow(text));
-            LocalFree(text);
-        }
+        auto sids = allowedSids(dacl);
         LocalFree(descriptor);
         return sids;
     }
@@ -151,9 +159,31 @@ TEST_F(LaunchLogTest, VendorRegisteredJdkStartsWithoutAnyRuntimeKeyAndTheLogSays
     // plus Everyone when others may read, so Everyone's absence is what can be seen here.
     const std::string user = currentUserSid();
     ASSERT_FALSE(user.empty());
-    const std::vector<std::string> sids = allowedSids(folder + L"launch.log");
-    EXPECT_THAT(sids, Contains(user));
-    for (const std::string& sid : sids) EXPECT_TRUE(sid == "S-1-5-18" || sid == "S-1-5-32-544" || sid == user) << sid;
+    bool userIn = false;
+    for (const auto& [sid, access] : allowedSids(folder + L"launch.log")) {
+        EXPECT_TRUE(sid == "S-1-5-18" || sid == "S-1-5-32-544" || sid == user) << sid;
+        userIn = userIn || sid == user;
+    }
+    EXPECT_TRUE(userIn);
+}
+
+// What the log file is created with, as handed to CreateFileW: since Wine keeps only what permission
+// bits can say, the protection and the Administrators entry are checked on the descriptor itself.
+TEST_F(LaunchLogTest, LogSecurityIsAProtectedDaclOfSystemAdministratorsAndThisAccount) {
+    OwnerOnlySecurity security;
+    ASSERT_NE(security.attributes(), nullptr);
+    const PSECURITY_DESCRIPTOR descriptor = security.attributes()->lpSecurityDescriptor;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
+    EXPECT_TRUE(control & SE_DACL_PROTECTED) << "the folder's rights would be inherited";
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted));
+    ASSERT_TRUE(present && dacl) << "no DACL lets everyone in";
+    using Entries = std::vector<std::pair<std::string, DWORD>>;
+    EXPECT_EQ(allowedSids(dacl), (Entries{{"S-1-5-18", FILE_ALL_ACCESS}, {"S-1-5-32-544", FILE_ALL_ACCESS},
+                                          {currentUserSid(), FILE_ALL_ACCESS}}));
 }
 
 TEST_F(LaunchLogTest, NoRuntimeInServiceModeGoesToTheDefaultLog) {
