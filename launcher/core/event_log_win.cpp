@@ -35,7 +35,8 @@ std::wstring registerEventSource(const std::wstring& source, const std::wstring&
     }
     if (result != ERROR_SUCCESS) {
         if (key) RegDeleteKeyW(HKEY_LOCAL_MACHINE, keyPath.c_str());  // half a registration helps no one
-        return TextFormat::format(L"event source %s could not be registered (errno = %ld)", {source, static_cast<long>(result)});
+        return TextFormat::format(L"event source %s could not be registered (errno = %ld)",
+                                  {source, static_cast<long>(result)});
     }
     return L"event source " + source + L" registered, message file " + messageFile;
 }

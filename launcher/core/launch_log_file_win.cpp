@@ -36,8 +36,9 @@ public:
         return DeleteFileW(path.c_str()) ? 0 : GetLastError();
     }
     unsigned long truncate(const std::wstring& path) override {
-        Win::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                               nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        Win::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                               TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         return file ? 0 : GetLastError();
     }
 };
@@ -66,7 +67,10 @@ public:
 
     // Why rotation was skipped, for the log.
     std::wstring skipped() const {
-        if (error_) return TextFormat::format(L"log rotation skipped: its lock %s could not be made (errno = %lu)", {name_, error_});
+        if (error_) {
+            return TextFormat::format(L"log rotation skipped: its lock %s could not be made (errno = %lu)",
+                                      {name_, error_});
+        }
         return TextFormat::format(L"log rotation skipped: another process held its lock %s for %lu s",
                                   {name_, static_cast<unsigned long>(kRotationLockWaitMs / 1000)});
     }

@@ -99,7 +99,8 @@ std::wstring rotationLockName(const std::wstring& path) {
                 hash *= 1099511628211ull;
             }
         }
-        return prefix + TextFormat::format(L"#%08x%08x", {static_cast<unsigned>(hash >> 32), static_cast<unsigned>(hash)});
+        return prefix +
+               TextFormat::format(L"#%08x%08x", {static_cast<unsigned>(hash >> 32), static_cast<unsigned>(hash)});
     }
     std::wstring name = prefix + path;
     for (std::size_t i = prefix.size(); i < name.size(); ++i)
