@@ -14,7 +14,6 @@
 
 using ::testing::Contains;
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::SizeIs;
 
@@ -40,6 +39,8 @@ protected:
         ASSERT_TRUE(copied);
         manager.reset(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
         ASSERT_TRUE(manager) << GetLastError();
+        // Names repeat between Wine sessions, and a failed run may register its source after TearDown.
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, eventSourceKey().c_str());
     }
 
     void TearDown() override {
@@ -218,28 +219,31 @@ TEST_F(ServiceTest, StartUpFailureIsReportedUnderTheInstalledName) {
     DeleteFileW((folder + L"VaultwickService.log").c_str());
     StartServiceW(service.get(), 0, nullptr);  // fails: the program ends before it contacts the manager
     expectEventSourceRegistered();
-    EXPECT_THAT(slurp(folder + L"VaultwickService.log"), HasSubstr("event source " + narrow(name) + " registered"));
+    const std::string registered = "event source " + narrow(name) + " registered";
+    EXPECT_TRUE(waitUntil([&] { return slurp(folder + L"VaultwickService.log").find(registered) != std::string::npos; }))
+        << slurp(folder + L"VaultwickService.log");
 }
 
 // The failure goes to the event log under the name the service was installed under, registered with
 // the program as its message file so that a viewer can show the text.
 void ServiceTest::expectEventSourceRegistered() {
+    // The values are written one by one after the key is made: wait for the last one.
     Win::UniqueHkey key;
+    DWORD types = 0, type = 0, size = 0;
     EXPECT_TRUE(waitUntil([&] {
-        return RegOpenKeyExW(HKEY_LOCAL_MACHINE, eventSourceKey().c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+        size = sizeof types;
+        return RegOpenKeyExW(HKEY_LOCAL_MACHINE, eventSourceKey().c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS &&
+               RegQueryValueExW(key.get(), L"TypesSupported", nullptr, &type, reinterpret_cast<BYTE*>(&types),
+                                &size) == ERROR_SUCCESS;
     }, 20000)) << "no event source " << narrow(name);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(types, 7u);
     wchar_t file[MAX_PATH] = {};
-    DWORD size = sizeof file, type = 0;
+    size = sizeof file;
     EXPECT_EQ(RegQueryValueExW(key.get(), L"EventMessageFile", nullptr, &type, reinterpret_cast<BYTE*>(file), &size),
               ERROR_SUCCESS);
     EXPECT_TRUE(type == REG_EXPAND_SZ || type == REG_SZ) << type;
     EXPECT_EQ(narrow(file), narrow(exe));
-    DWORD types = 0;
-    size = sizeof types;
-    EXPECT_EQ(RegQueryValueExW(key.get(), L"TypesSupported", nullptr, &type, reinterpret_cast<BYTE*>(&types), &size),
-              ERROR_SUCCESS);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(types, 7u);
 }
 
 // The one slow case: Wine's dispatcher gives up on a console program only after about 10 s.
