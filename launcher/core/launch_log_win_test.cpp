@@ -45,6 +45,7 @@ protected:
         SetEnvironmentVariableW(L"JAVA_HOME", nullptr);  // the children inherit this process's environment
         for (const wchar_t* name : {L"launch.log", L"launch.log.1", L"VaultwickService.log"})
             DeleteFileW((folder + name).c_str());
+        RemoveDirectoryW((folder + L"launch.log.1").c_str());  // left by a test that stopped half-way
     }
     void TearDown() override { clearRegistry(); }
     static void clearRegistry() {
