@@ -79,6 +79,7 @@ VW_HANDLE_KIND(UniqueServiceHandle, SC_HANDLE, nullptr, ::CloseServiceHandle)
 VW_HANDLE_KIND(UniqueFindHandle, HANDLE, INVALID_HANDLE_VALUE, ::FindClose)
 VW_HANDLE_KIND(UniqueHcursor, HCURSOR, nullptr, ::DestroyCursor)
 VW_HANDLE_KIND(UniqueEventSource, HANDLE, nullptr, ::DeregisterEventSource)
+VW_HANDLE_KIND(UniqueLocalMemory, HLOCAL, nullptr, ::LocalFree)
 
 #undef VW_HANDLE_KIND
 

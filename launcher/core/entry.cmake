@@ -28,6 +28,7 @@ if(WIN32)
         ${CMAKE_CURRENT_LIST_DIR}/service_record_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/service_dispatch_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/launch_log_file_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/owner_only_security_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/launch_log_setup_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/event_log_win.cpp)
     target_link_libraries(vw_launcher_core PUBLIC vw_launcher_entry vw_launcher_host vw_launcher_config
@@ -56,7 +57,7 @@ if(WIN32)
             VW_STANDIN_JVM_NODEFAULTS="Z:$<TARGET_FILE:vw_standin_jvm_nodefaults>")
     endforeach()
     target_link_libraries(launcher_service_win_test PRIVATE advapi32)
-    target_link_libraries(launcher_launch_log_win_test PRIVATE advapi32)
+    target_link_libraries(launcher_launch_log_win_test PRIVATE vw_launcher_core advapi32)
     target_include_directories(launcher_launch_log_win_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../runtime/testing)
     # Wine keeps no event log; the event it accepts shows only on its "eventlog" debug channel, on the
     # Unix standard error the launcher inherits. So the service start-up failure runs once more with

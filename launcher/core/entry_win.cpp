@@ -14,13 +14,22 @@
 
 namespace {
 
-// A service that failed to start says so in the event log too, under its service name.
+// A service that failed to start says so in the event log too, under the name it was installed
+// under, registered with this program as its message file when it is not registered yet.
 void reportFailedServiceStart(Launcher& launcher) {
     const std::wstring text = launcher.failedStartText();
     std::wstring programPath;
     unsigned long error = 0;
     if (text.empty() || !currentProgramPath(programPath, error)) return;
-    const bool reported = reportServiceStartFailure(fileNameOf(programPath), text);
+    std::wstring source = launcher.installedServiceName();
+    if (source.empty()) source = installedNameOfThisProcess();  // the start-up failed before the dispatcher
+    if (source.empty()) {
+        source = fileNameOf(programPath);  // not started by the service manager: no installed name
+    } else {
+        const std::wstring registration = registerEventSource(source, programPath);
+        if (!registration.empty()) launcher.log().write(registration);
+    }
+    const bool reported = reportServiceStartFailure(source, text);
     launcher.log().write(reported ? L"start-up failure reported to the event log"
                                   : L"start-up failure could not be reported to the event log");
 }

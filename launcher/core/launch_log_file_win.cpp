@@ -1,6 +1,8 @@
 #include "launch_log_file_win.h"
 
 #include "log_file_rules.h"
+#include "owner_only_security_win.h"
+#include "text_format.h"
 
 #include <windows.h>
 
@@ -24,25 +26,117 @@ std::wstring stampedLine(const std::wstring& text) {
     return LogFileRules::logLine(time, GetCurrentThreadId(), text);
 }
 
-void rotateIfLarge(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return;
-    const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    if (LogFileRules::needsRotation(size)) {
-        MoveFileExW(path.c_str(), LogFileRules::rotatedPath(path).c_str(), MOVEFILE_REPLACE_EXISTING);
+class Win32RotationFiles : public LogFileRules::RotationFiles {
+public:
+    unsigned long replace(const std::wstring& from, const std::wstring& to) override {
+        return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : GetLastError();
     }
+    unsigned long remove(const std::wstring& path) override {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        return DeleteFileW(path.c_str()) ? 0 : GetLastError();
+    }
+    unsigned long truncate(const std::wstring& path) override {
+        Win::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                               TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file ? 0 : GetLastError();
+    }
+};
+
+// Long enough for another process to move its log aside and open the new one.
+constexpr DWORD kRotationLockWaitMs = 10000;
+
+// Held while one process looks at the log's size, rotates it and opens the new one.
+class RotationLock {
+public:
+    explicit RotationLock(const std::wstring& path)
+        : name_(logRotationLockName(path)), mutex_(CreateMutexW(nullptr, FALSE, name_.c_str())) {
+        if (!mutex_) {
+            error_ = GetLastError();
+            return;
+        }
+        const DWORD waited = WaitForSingleObject(mutex_.get(), kRotationLockWaitMs);
+        held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;  // abandoned: its holder ended
+    }
+    ~RotationLock() {
+        if (held_) ReleaseMutex(mutex_.get());
+    }
+    RotationLock(const RotationLock&) = delete;
+    RotationLock& operator=(const RotationLock&) = delete;
+    bool held() const { return held_; }
+
+    // Why rotation was skipped, for the log.
+    std::wstring skipped() const {
+        if (error_) {
+            return TextFormat::format(L"log rotation skipped: its lock %s could not be made (errno = %lu)",
+                                      {name_, error_});
+        }
+        return TextFormat::format(L"log rotation skipped: another process held its lock %s for %lu s",
+                                  {name_, static_cast<unsigned long>(kRotationLockWaitMs / 1000)});
+    }
+
+private:
+    std::wstring name_;
+    Win::UniqueHandle mutex_;
+    unsigned long error_ = 0;
+    bool held_ = false;
+};
+
+std::wstring fullPathOf(const std::wstring& path) {
+    DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::wstring full(size, L'\0');
+    size = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    full.resize(size < full.size() ? size : 0);
+    return full.empty() ? path : full;
+}
+
+// Rotates when the log is over the limit; returns what went wrong, or an empty text.
+std::wstring rotateIfLarge(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::wstring();
+    const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    if (!LogFileRules::needsRotation(size)) return std::wstring();
+    Win32RotationFiles files;
+    return LogFileRules::rotate(path, files);
 }
 
 }  // namespace
 
-void LaunchLogFile::open(const std::wstring& path) {
+std::wstring logRotationLockName(const std::wstring& path) {
+    std::wstring full = fullPathOf(path);
+    // File names compare without case, by the invariant upper-case table.
+    const int size = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, full.c_str(), static_cast<int>(full.size()),
+                                   nullptr, 0, nullptr, nullptr, 0);
+    if (size > 0) {
+        std::wstring upper(static_cast<std::size_t>(size), L'\0');
+        if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, full.c_str(), static_cast<int>(full.size()),
+                          upper.data(), size, nullptr, nullptr, 0) == size)
+            full = upper;
+    }
+    return LogFileRules::rotationLockName(full);
+}
+
+void LaunchLogFile::open(const std::wstring& path, const std::wstring& firstLine) {
     std::lock_guard<std::mutex> hold(lock_);
     if (decided_) return;
     decided_ = true;
-    rotateIfLarge(path);
-    // Appending writes land whole at the end, and others may read the log while it grows.
-    file_.reset(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::wstring full = fullPathOf(path);
+    for (const std::wstring& folder : LogFileRules::foldersOf(full)) CreateDirectoryW(folder.c_str(), nullptr);
+    std::wstring note;
+    {
+        RotationLock rotation(full);
+        note = rotation.held() ? rotateIfLarge(full) : rotation.skipped();
+        OwnerOnlySecurity security;
+        // Appending writes land whole at the end, and others may read the log while it grows.
+        file_.reset(CreateFileW(full.c_str(), FILE_APPEND_DATA,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, security.attributes(),
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file_ && GetLastError() != ERROR_ALREADY_EXISTS && !security.attributes())
+            note += (note.empty() ? L"" : L"; ") + std::wstring(L"log created with its folder's access rights");
+    }
+    writeLocked(stampedLine(firstLine));
+    if (!note.empty()) writeLocked(stampedLine(note));
     for (const std::wstring& line : held_) writeLocked(line);
     held_.clear();
 }

@@ -11,8 +11,10 @@
 
 class LaunchLogFile : public LaunchLog {
 public:
-    // Renames a file over the size limit to `<path>.1`, then appends to `path`; the held lines follow.
-    void open(const std::wstring& path);
+    // Makes the missing folders of `path`, rotates a file over the size limit (one process at a time),
+    // then appends to `path`, creating it readable by SYSTEM, Administrators and this account only.
+    // `firstLine` comes first, then what rotation had to say, then the held lines with their times.
+    void open(const std::wstring& path, const std::wstring& firstLine);
     // No log for this run: the held lines are dropped and later ones too.
     void discard();
     void write(const std::wstring& text) override;
@@ -25,3 +27,7 @@ private:
     bool decided_ = false;
     std::vector<std::wstring> held_;
 };
+
+// The name of the lock that one process at a time holds to rotate the log at `path`: the same for
+// every spelling of one file (relative parts, '/' for '\', letter case).
+std::wstring logRotationLockName(const std::wstring& path);

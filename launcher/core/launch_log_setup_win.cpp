@@ -27,9 +27,9 @@ void openLaunchLog(LaunchLogFile& log, ConfigFile& file, LaunchConfig& config) {
         log.discard();
         return;
     }
-    log.open(path);
-    // The version compiled in: reading the exe's own version resource would load VERSION.dll at every start.
-    log.write(std::wstring(L"start: VaultwickService " VW_VERSION_FOUR) +
-              (config.serviceMode ? L", service mode" : L", ordinary mode") + L", process " +
-              std::to_wstring(GetCurrentProcessId()) + L", configuration " + configurationFiles(file, config));
+    // The start line first: lines held from before the log opened belong to this run. The version
+    // compiled in: reading the exe's own version resource would load VERSION.dll at every start.
+    log.open(path, std::wstring(L"start: VaultwickService " VW_VERSION_FOUR) +
+                       (config.serviceMode ? L", service mode" : L", ordinary mode") + L", process " +
+                       std::to_wstring(GetCurrentProcessId()) + L", configuration " + configurationFiles(file, config));
 }

@@ -2,9 +2,13 @@
 // the way its vendor's installer does, the log of a run, of a start without runtime, of a service
 // stop, rotation, and a 32-bit library named in the error line.
 #include "launcher_sandbox_win.h"
+#include "log_file_rules.h"
+#include "owner_only_security_win.h"
 #include "pe_header_bytes.h"
 
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -41,6 +45,7 @@ protected:
         SetEnvironmentVariableW(L"JAVA_HOME", nullptr);  // the children inherit this process's environment
         for (const wchar_t* name : {L"launch.log", L"launch.log.1", L"VaultwickService.log"})
             DeleteFileW((folder + name).c_str());
+        RemoveDirectoryW((folder + L"launch.log.1").c_str());  // left by a test that stopped half-way
     }
     void TearDown() override { clearRegistry(); }
     static void clearRegistry() {
@@ -82,6 +87,47 @@ protected:
         return events;
     }
 
+    // The SIDs (as text) that a DACL lets in, each with the access it grants.
+    static std::vector<std::pair<std::string, DWORD>> allowedSids(const ACL* dacl) {
+        std::vector<std::pair<std::string, DWORD>> sids;
+        for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+            ACCESS_ALLOWED_ACE* ace = nullptr;
+            if (!GetAce(const_cast<ACL*>(dacl), i, reinterpret_cast<void**>(&ace))) continue;
+            EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+            wchar_t* text = nullptr;
+            if (ConvertSidToStringSidW(&ace->SidStart, &text)) sids.emplace_back(narrow(text), ace->Mask);
+            LocalFree(text);
+        }
+        return sids;
+    }
+
+    // The same for a file's DACL, as read back.
+    static std::vector<std::pair<std::string, DWORD>> allowedSids(const std::wstring& path) {
+        PACL dacl = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        EXPECT_EQ(GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                        &dacl, nullptr, &descriptor),
+                  static_cast<DWORD>(ERROR_SUCCESS));
+        EXPECT_NE(dacl, nullptr) << "no DACL lets everyone in";
+        auto sids = allowedSids(dacl);
+        LocalFree(descriptor);
+        return sids;
+    }
+
+    static std::string currentUserSid() {
+        Win::UniqueHandle token;
+        OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put());
+        BYTE buffer[256];
+        DWORD size = 0;
+        std::string sid;
+        wchar_t* text = nullptr;
+        if (GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &size) &&
+            ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text))
+            sid = narrow(text);
+        LocalFree(text);
+        return sid;
+    }
+
     static bool anyStartsWith(const std::vector<std::string>& events, const std::string& prefix) {
         for (const std::string& e : events)
             if (e.rfind(prefix, 0) == 0) return true;
@@ -108,6 +154,37 @@ TEST_F(LaunchLogTest, VendorRegisteredJdkStartsWithoutAnyRuntimeKeyAndTheLogSays
     EXPECT_THAT(events, Contains("virtual machine created; calling main of vwtest/Record"));
     EXPECT_THAT(events, Contains("main returned"));
     EXPECT_EQ(events.back(), "exit code 0");
+
+    // The log holds every VM option: only SYSTEM, Administrators and the account that made it may open
+    // it. Wine keeps a file's DACL only as Unix permission bits and reads back SYSTEM and the owner,
+    // plus Everyone when others may read, so Everyone's absence is what can be seen here.
+    const std::string user = currentUserSid();
+    ASSERT_FALSE(user.empty());
+    bool userIn = false;
+    for (const auto& [sid, access] : allowedSids(folder + L"launch.log")) {
+        EXPECT_TRUE(sid == "S-1-5-18" || sid == "S-1-5-32-544" || sid == user) << sid;
+        userIn = userIn || sid == user;
+    }
+    EXPECT_TRUE(userIn);
+}
+
+// What the log file is created with, as handed to CreateFileW: since Wine keeps only what permission
+// bits can say, the protection and the Administrators entry are checked on the descriptor itself.
+TEST_F(LaunchLogTest, LogSecurityIsAProtectedDaclOfSystemAdministratorsAndThisAccount) {
+    OwnerOnlySecurity security;
+    ASSERT_NE(security.attributes(), nullptr);
+    const PSECURITY_DESCRIPTOR descriptor = security.attributes()->lpSecurityDescriptor;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
+    EXPECT_TRUE(control & SE_DACL_PROTECTED) << "the folder's rights would be inherited";
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted));
+    ASSERT_TRUE(present && dacl) << "no DACL lets everyone in";
+    using Entries = std::vector<std::pair<std::string, DWORD>>;
+    EXPECT_EQ(allowedSids(dacl), (Entries{{"S-1-5-18", FILE_ALL_ACCESS}, {"S-1-5-32-544", FILE_ALL_ACCESS},
+                                          {currentUserSid(), FILE_ALL_ACCESS}}));
 }
 
 TEST_F(LaunchLogTest, NoRuntimeInServiceModeGoesToTheDefaultLog) {
@@ -135,10 +212,19 @@ TEST_F(LaunchLogTest, NoLogWithoutTheKeyAndALogThatCannotOpenStopsNothing) {
     ASSERT_EQ(run().exitCode, 0u);
     EXPECT_EQ(GetFileAttributesW((folder + L"VaultwickService.log").c_str()), INVALID_FILE_ATTRIBUTES);
 
-    writeIniWithoutRuntime("Log File=no such folder\\launch.log\r\n", "vwtest.Record");
+    // A log whose folder is a file cannot be opened: the run goes on.
+    writeIniWithoutRuntime("Log File=VaultwickService.ini\\launch.log\r\n", "vwtest.Record");
     const Outcome outcome = run();
     EXPECT_EQ(outcome.exitCode, 0u);
     EXPECT_THAT(outcome.output, Not(HasSubstr("Error")));
+
+    // Missing folders on the way to the log are made, all of them.
+    DeleteFileW((folder + L"new\\deeper\\launch.log").c_str());
+    writeIniWithoutRuntime("Log File=new\\deeper\\launch.log\r\n", "vwtest.Record");
+    ASSERT_EQ(run().exitCode, 0u);
+    const std::vector<std::string> events = logEvents(L"new\\deeper\\launch.log");
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back(), "exit code 0");
 }
 
 TEST_F(LaunchLogTest, MissingMainClassIsLoggedBeforeTheLogCouldOpen) {
@@ -147,9 +233,16 @@ TEST_F(LaunchLogTest, MissingMainClassIsLoggedBeforeTheLogCouldOpen) {
     const Outcome outcome = run();
     SetEnvironmentVariableW(L"VW_LOG_FOLDER", nullptr);
     EXPECT_EQ(outcome.exitCode, kFailure);
+    // The start line comes first, so that lines held before the log opened read as this run's.
+    const std::string log = slurp(folder + L"launch.log");
     const std::vector<std::string> events = logEvents(L"launch.log");
-    EXPECT_THAT(events, Contains("Error: Main class was not specified in INI file."));
+    ASSERT_GE(events.size(), 3u);
+    EXPECT_THAT(events.front(), HasSubstr("start: VaultwickService"));
+    EXPECT_EQ(events[1], "Error: Main class was not specified in INI file.");
     EXPECT_EQ(events.back(), "exit code -1");
+    // A held line keeps the time it happened, which cannot be after the start line's.
+    const std::vector<std::string> lines = linesOf(log, "");
+    EXPECT_LE(lines[1].substr(0, 23), lines[0].substr(0, 23));
 }
 
 TEST_F(LaunchLogTest, LogOverOneMebibyteIsRotated) {
@@ -167,6 +260,46 @@ TEST_F(LaunchLogTest, LogOverOneMebibyteIsRotated) {
     const std::vector<std::string> events = logEvents(L"launch.log");
     ASSERT_FALSE(events.empty());
     EXPECT_THAT(events.front(), HasSubstr("start: VaultwickService"));
+}
+
+// Where the log cannot be moved aside (here its old copy is a folder, which can be neither replaced nor
+// deleted), it is emptied with a line that says so, rather than left to grow.
+TEST_F(LaunchLogTest, LogThatCannotBeMovedAsideIsEmptied) {
+    installVendorJdk();
+    writeIniWithoutRuntime("Log File=launch.log\r\n", "vwtest.Record");
+    writeFile(folder + L"launch.log", "old run\n" + std::string(1024 * 1024, 'x'));
+    CreateDirectoryW((folder + L"launch.log.1").c_str(), nullptr);
+    const Outcome outcome = run();
+    RemoveDirectoryW((folder + L"launch.log.1").c_str());
+    ASSERT_EQ(outcome.exitCode, 0u);
+    EXPECT_LT(slurp(folder + L"launch.log").size(), 64u * 1024) << "the log still grows";
+    const std::vector<std::string> events = logEvents(L"launch.log");
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_THAT(events[0], HasSubstr("start: VaultwickService"));
+    EXPECT_THAT(events[1], HasSubstr("log rotation: moving the log to "));
+    EXPECT_THAT(events[1], HasSubstr("; the log was emptied instead"));
+}
+
+// Two starts at once must not both rotate: while another process holds the log's rotation lock, the
+// launcher waits. The test spells the path differently from the INI; the lock is the same.
+TEST_F(LaunchLogTest, RotationWaitsForTheLockOfTheSameFileHowEverSpelt) {
+    installVendorJdk();
+    writeIniWithoutRuntime("Log File=.\\Launch.LOG\r\n", "vwtest.Record");
+    writeFile(folder + L"launch.log", "old run\n" + std::string(1024 * 1024, 'x'));
+    std::wstring spelling = folder + L"launch.log";
+    CharUpperW(spelling.data());
+    Win::UniqueHandle lock(CreateMutexW(nullptr, TRUE, LogFileRules::rotationLockName(spelling).c_str()));
+    ASSERT_TRUE(lock) << GetLastError();
+
+    Launched launched = start();
+    ASSERT_TRUE(launched.started());
+    Sleep(2000);  // time for the launcher to reach the log; it must still be waiting then
+    EXPECT_TRUE(launched.running());
+    EXPECT_EQ(GetFileAttributesW((folder + L"launch.log.1").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "rotated while another process held the lock";
+    ReleaseMutex(lock.get());
+    EXPECT_EQ(launched.finish().exitCode, 0u);
+    EXPECT_EQ(slurp(folder + L"launch.log.1").rfind("old run\n", 0), 0u);
 }
 
 TEST_F(LaunchLogTest, ThirtyTwoBitLibraryInJrePathIsNamedInTheErrorLine) {

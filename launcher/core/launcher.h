@@ -46,6 +46,9 @@ public:
     LaunchLog& log();
     // A service whose Java main was never called after an error line: the lines printed, else empty.
     std::wstring failedStartText();
+    // The name the service was installed under, as its service main function received it.
+    void setInstalledServiceName(const std::wstring& name) { installedServiceName_ = name; }
+    const std::wstring& installedServiceName() const { return installedServiceName_; }
     JavaVM* javaVm() const { return host_.javaVm(); }
     const LaunchConfig& config() const { return config_; }
 
@@ -72,6 +75,7 @@ private:
     ConfigFile file_;
     LaunchConfig config_;
     std::vector<std::wstring> programArguments_;
+    std::wstring installedServiceName_;
     std::wstring vmLibraryPath_;
     VmHost host_;
     JavaStopGate stopGate_;

@@ -1,6 +1,10 @@
 // VaultwickService.exe as built: machine, version resource, manifest and icon, read from the file.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <string>
+
 #include "launcher_resource_ids.h"
 #include "program_resource_checks.h"
 
@@ -42,6 +46,22 @@ TEST_F(LauncherProgramResources, DialogsAndTextsInNineLanguages) {
         EXPECT_EQ(languages, (std::vector<std::uint16_t>{1028, 1031, 1033, 1036, 1041, 1043, 1053, 2052, 3082}))
             << "dialog " << id;
     }
+}
+
+// The event log shows an event's text through the source's message file, this program: its message 1
+// must be the inserted text alone.
+TEST_F(LauncherProgramResources, MessageOneIsTheInsertedTextAlone) {
+    std::wstring path;
+    for (const char* c = VW_SERVICE_EXE; *c; ++c) path += static_cast<wchar_t>(*c == '/' ? '\\' : *c);
+    HMODULE program = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program, nullptr) << GetLastError();
+    DWORD_PTR inserts[] = {reinterpret_cast<DWORD_PTR>(L"Error: no runtime\nsecond line")};
+    wchar_t text[256] = {};
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, program, 1, 0,
+                                        text, 256, reinterpret_cast<va_list*>(inserts));
+    EXPECT_NE(length, 0u) << GetLastError();
+    EXPECT_EQ(std::wstring(text), L"Error: no runtime\nsecond line");
+    FreeLibrary(program);
 }
 
 TEST_F(LauncherProgramResources, ReaderRefusesACutOffCopyOrReadsItWhole) {

@@ -33,6 +33,81 @@ bool needsRotation(std::uint64_t size) { return size > kRotationBytes; }
 
 std::wstring rotatedPath(const std::wstring& path) { return path + L".1"; }
 
+namespace {
+
+bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// Where the folders below the root begin: after `\\server\share`, after a drive's colon, else 0.
+std::size_t rootLength(const std::wstring& path) {
+    std::size_t start = 0;
+    bool unc = false;
+    if (path.compare(0, 4, L"\\\\?\\") == 0) {
+        start = 4;
+        if (path.compare(4, 4, L"UNC\\") == 0) {
+            start = 8;
+            unc = true;
+        }
+    } else if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
+        start = 2;
+        unc = true;
+    }
+    if (unc) {
+        std::size_t end = start;
+        for (int part = 0; part < 2 && end < path.size(); ++part) {  // server, then share
+            while (end < path.size() && !isSeparator(path[end])) ++end;
+            if (part == 0 && end < path.size()) ++end;
+        }
+        return end;
+    }
+    return path.size() >= start + 2 && path[start + 1] == L':' ? start + 2 : start;
+}
+
+}  // namespace
+
+std::vector<std::wstring> foldersOf(const std::wstring& path) {
+    std::vector<std::wstring> folders;
+    for (std::size_t i = rootLength(path) + 1; i < path.size(); ++i) {
+        if (isSeparator(path[i]) && !isSeparator(path[i - 1]))
+            folders.push_back(path.substr(0, i));
+    }
+    return folders;
+}
+
+std::wstring rotate(const std::wstring& path, RotationFiles& files) {
+    const std::wstring target = rotatedPath(path);
+    const unsigned long moved = files.replace(path, target);
+    if (moved == 0) return std::wstring();
+    std::wstring line = TextFormat::format(L"log rotation: moving the log to %s failed (errno = %lu)", {target, moved});
+    const unsigned long removed = files.remove(target);
+    const unsigned long movedAgain = files.replace(path, target);
+    if (movedAgain == 0) return line + L"; moved after deleting the old " + target;
+    line += TextFormat::format(L", also after deleting the old one (errno = %lu, %lu)", {removed, movedAgain});
+    const unsigned long emptied = files.truncate(path);
+    if (emptied == 0) return line + L"; the log was emptied instead";
+    return line + TextFormat::format(L"; emptying it failed too (errno = %lu), so it goes on growing", {emptied});
+}
+
+std::wstring rotationLockName(const std::wstring& path) {
+    static const std::wstring prefix = L"Global\\VaultwickServiceLog:";
+    constexpr std::size_t kLongestName = 259;  // MAX_PATH with its terminator
+    if (prefix.size() + path.size() > kLongestName) {
+        std::uint64_t hash = 14695981039346656037ull;  // FNV-1a over UTF-16 units: the same on every platform
+        for (wchar_t c : path) {
+            const unsigned unit = static_cast<unsigned>(c) & 0xFFFFu;
+            for (unsigned byte : {unit & 0xFFu, unit >> 8}) {
+                hash ^= byte;
+                hash *= 1099511628211ull;
+            }
+        }
+        return prefix +
+               TextFormat::format(L"#%08x%08x", {static_cast<unsigned>(hash >> 32), static_cast<unsigned>(hash)});
+    }
+    std::wstring name = prefix + path;
+    for (std::size_t i = prefix.size(); i < name.size(); ++i)
+        if (name[i] == L'\\') name[i] = L'/';
+    return name;
+}
+
 std::wstring logLine(const LocalTime& t, unsigned long threadId, const std::wstring& text) {
     std::wstring flat;
     flat.reserve(text.size());

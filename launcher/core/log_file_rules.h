@@ -2,6 +2,7 @@
 // Where the launcher log goes and how its lines look. Pure functions; launch_log_file_win.h writes.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace LogFileRules {
 
@@ -15,6 +16,31 @@ std::wstring logFilePath(const std::wstring& setting, const std::wstring& progra
 
 bool needsRotation(std::uint64_t size);
 std::wstring rotatedPath(const std::wstring& path);
+
+// The folders to create, outermost first, so that the log's folder exists: every folder of the
+// path below its root (the drive, `\\server\share`, or `\\?\C:`). Creating one that exists is
+// harmless, so all of them are listed.
+std::vector<std::wstring> foldersOf(const std::wstring& path);
+
+// The file operations rotation needs; each returns 0 or the system's error number.
+class RotationFiles {
+public:
+    virtual ~RotationFiles() = default;
+    virtual unsigned long replace(const std::wstring& from, const std::wstring& to) = 0;  // over an existing `to`
+    virtual unsigned long remove(const std::wstring& path) = 0;                          // read-only ones too
+    virtual unsigned long truncate(const std::wstring& path) = 0;
+};
+
+// Moves the log to `rotatedPath(path)`. When that fails: deletes the old rotated file and tries once
+// more, and failing that empties the log, so that it cannot grow without bound. Returns the one log
+// line that says what went wrong, or an empty text when the plain move worked.
+std::wstring rotate(const std::wstring& path, RotationFiles& files);
+
+// The name of the named mutex that lets one process at a time rotate the log at `path`: processes
+// of every session share it. `path` must already be one spelling per file (full, one case); a
+// mutex name cannot hold a backslash and is at most MAX_PATH long, so backslashes become '/' and a path
+// too long for that is replaced by its hash.
+std::wstring rotationLockName(const std::wstring& path);
 
 struct LocalTime {
     unsigned year, month, day, hour, minute, second, millisecond;

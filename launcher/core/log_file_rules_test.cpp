@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <vector>
 
 using namespace LogFileRules;
 
@@ -23,6 +25,109 @@ TEST(LogFileRules, RotationPastOneMebibyte) {
     EXPECT_FALSE(needsRotation(1024 * 1024));
     EXPECT_TRUE(needsRotation(1024 * 1024 + 1));
     EXPECT_EQ(rotatedPath(L"C:\\Apps\\VaultwickService.log"), L"C:\\Apps\\VaultwickService.log.1");
+}
+
+// Files kept by name; each operation on a path fails with the errors listed for it, in turn, then works.
+class FakeFiles : public RotationFiles {
+public:
+    using Errors = std::map<std::wstring, std::vector<unsigned long>>;
+    std::map<std::wstring, std::string> files;
+    Errors replaceFails, removeFails, truncateFails;
+    std::vector<std::wstring> calls;
+
+    unsigned long replace(const std::wstring& from, const std::wstring& to) override {
+        calls.push_back(L"replace " + to);
+        if (unsigned long e = next(replaceFails, to)) return e;
+        files[to] = files[from];
+        files.erase(from);
+        return 0;
+    }
+    unsigned long remove(const std::wstring& path) override {
+        calls.push_back(L"remove " + path);
+        if (unsigned long e = next(removeFails, path)) return e;
+        files.erase(path);
+        return 0;
+    }
+    unsigned long truncate(const std::wstring& path) override {
+        calls.push_back(L"truncate " + path);
+        if (unsigned long e = next(truncateFails, path)) return e;
+        files[path].clear();
+        return 0;
+    }
+
+private:
+    static unsigned long next(Errors& errors, const std::wstring& path) {
+        std::vector<unsigned long>& list = errors[path];
+        if (list.empty()) return 0;
+        unsigned long error = list.front();
+        list.erase(list.begin());
+        return error;
+    }
+};
+
+TEST(LogFileRules, RotationFallsBackToDeletingTheOldFileThenToEmptyingTheLog) {
+    using Files = std::map<std::wstring, std::string>;
+    const std::wstring log = L"C:\\Apps\\x.log", old = L"C:\\Apps\\x.log.1";
+    {
+        FakeFiles fs;
+        fs.files = {{log, "big"}, {old, "older"}};
+        EXPECT_EQ(rotate(log, fs), L"");
+        EXPECT_EQ(fs.files, (Files{{old, "big"}}));
+    }
+    {  // The old file could not be replaced (read-only, say): deleted, then the move works.
+        FakeFiles fs;
+        fs.files = {{log, "big"}, {old, "older"}};
+        fs.replaceFails[old] = {5};
+        EXPECT_EQ(rotate(log, fs), L"log rotation: moving the log to C:\\Apps\\x.log.1 failed (errno = 5); "
+                                   L"moved after deleting the old C:\\Apps\\x.log.1");
+        EXPECT_EQ(fs.files, (Files{{old, "big"}}));
+    }
+    {  // Neither move works: the log is emptied rather than left to grow; the old file stays.
+        FakeFiles fs;
+        fs.files = {{log, "big"}, {old, "older"}};
+        fs.replaceFails[old] = {32, 32};
+        fs.removeFails[old] = {5};
+        EXPECT_EQ(rotate(log, fs), L"log rotation: moving the log to C:\\Apps\\x.log.1 failed (errno = 32), also "
+                                   L"after deleting the old one (errno = 5, 32); the log was emptied instead");
+        EXPECT_EQ(fs.files, (Files{{log, ""}, {old, "older"}}));
+    }
+    {  // Nothing works: said so, nothing lost.
+        FakeFiles fs;
+        fs.files = {{log, "big"}, {old, "older"}};
+        fs.replaceFails[old] = {183, 183};
+        fs.truncateFails[log] = {32};
+        EXPECT_EQ(rotate(log, fs), L"log rotation: moving the log to C:\\Apps\\x.log.1 failed (errno = 183), also "
+                                   L"after deleting the old one (errno = 0, 183); emptying it failed too (errno = 32), "
+                                   L"so it goes on growing");
+        EXPECT_EQ(fs.calls, (std::vector<std::wstring>{L"replace " + old, L"remove " + old, L"replace " + old,
+                                                       L"truncate " + log}));
+        EXPECT_EQ(fs.files[log], "big");
+    }
+}
+
+TEST(LogFileRules, EveryFolderBelowTheRootIsCreatedOutermostFirst) {
+    using Folders = std::vector<std::wstring>;
+    EXPECT_EQ(foldersOf(L"C:\\ProgramData\\Vaultwick\\logs\\launch.log"),
+              (Folders{L"C:\\ProgramData", L"C:\\ProgramData\\Vaultwick", L"C:\\ProgramData\\Vaultwick\\logs"}));
+    EXPECT_EQ(foldersOf(L"C:\\launch.log"), Folders{});
+    EXPECT_EQ(foldersOf(L"\\\\server\\share\\logs\\launch.log"), Folders{L"\\\\server\\share\\logs"});
+    EXPECT_EQ(foldersOf(L"\\\\?\\C:\\a\\launch.log"), Folders{L"\\\\?\\C:\\a"});
+    EXPECT_EQ(foldersOf(L"\\\\?\\UNC\\server\\share\\a\\launch.log"), Folders{L"\\\\?\\UNC\\server\\share\\a"});
+    EXPECT_EQ(foldersOf(L"C:/a//b/launch.log"), (Folders{L"C:/a", L"C:/a//b"}));
+}
+
+TEST(LogFileRules, RotationLockNameHasNoBackslashAndFitsWhateverThePath) {
+    const std::wstring name = rotationLockName(L"C:\\APPS\\VAULTWICKSERVICE.LOG");
+    EXPECT_EQ(name, L"Global\\VaultwickServiceLog:C:/APPS/VAULTWICKSERVICE.LOG");
+    EXPECT_EQ(name.find(L'\\', 7), std::wstring::npos);
+    EXPECT_NE(rotationLockName(L"C:\\APPS\\A.LOG"), rotationLockName(L"C:\\APPS\\B.LOG"));
+
+    const std::wstring deep = L"C:\\" + std::wstring(300, L'A') + L"\\X.LOG";
+    const std::wstring hashed = rotationLockName(deep);
+    EXPECT_LE(hashed.size(), 259u);
+    EXPECT_EQ(hashed, rotationLockName(deep));
+    EXPECT_NE(hashed, rotationLockName(deep + L"2"));
+    EXPECT_EQ(hashed.find(L'\\', 7), std::wstring::npos);
 }
 
 TEST(LogFileRules, OneLinePerEventWithTimeAndThread) {

@@ -69,6 +69,7 @@ void ServiceRecord::runService(DWORD argc, LPWSTR* argv) {
         if (!reportLocked()) return;
     }
     // The manager passes the name the service was installed under first; ours is the program's.
+    if (argc > 0) launcher_.setInstalledServiceName(argv[0]);
     if (preShutdown) setPreShutdownTimeout(argc > 0 ? argv[0] : serviceName_);
     // All of them, the first (the service name) included.
     launcher_.appendProgramArguments(std::vector<std::wstring>(argv, argv + argc));

@@ -41,9 +41,12 @@ protected:
         ASSERT_TRUE(copied);
         manager.reset(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
         ASSERT_TRUE(manager) << GetLastError();
+        // Names repeat between Wine sessions, and a failed run may register its source after TearDown.
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, eventSourceKey().c_str());
     }
 
     void TearDown() override {
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, eventSourceKey().c_str());
         if (!service) return;
         SERVICE_STATUS status{};
         if (query().dwCurrentState != SERVICE_STOPPED) ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
@@ -110,6 +113,12 @@ protected:
                               (folder + sub + L"\\bin\\server\\jvm.dll").c_str(), FALSE));
         std::ofstream((folder + sub + L"\\bin\\java.dll").c_str()) << "runtime file";
     }
+
+    std::wstring eventSourceKey() const {
+        return L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\" + name;
+    }
+
+    void expectEventSourceRegistered();
 
     bool recordHas(const std::string& text) {
         return waitUntil([&] { return recordText().find(text) != std::string::npos; });
@@ -204,6 +213,48 @@ TEST_F(ServiceTest, FailedRunReportsAServiceSpecificError) {
     const SERVICE_STATUS_PROCESS stopped = query();
     EXPECT_EQ(stopped.dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
     EXPECT_EQ(stopped.dwServiceSpecificExitCode, 1u);
+
+    expectEventSourceRegistered();
+}
+
+// A start-up that fails before the dispatcher runs (no main class) never hears its installed name from
+// the service manager; it finds it by its process id, and its event goes there all the same.
+TEST_F(ServiceTest, StartUpFailureIsReportedUnderTheInstalledName) {
+    std::ofstream((folder + L"VaultwickService.ini").c_str(), std::ios::binary)
+        << "[Application]\r\nApplication Type=service\r\n";
+    const std::wstring binary = L"\"" + exe + L"\"";
+    service.reset(CreateServiceW(manager.get(), name.c_str(), name.c_str(), SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+                                 SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, binary.c_str(), nullptr, nullptr, nullptr,
+                                 nullptr, nullptr));
+    ASSERT_TRUE(service) << GetLastError();
+    DeleteFileW((folder + L"VaultwickService.log").c_str());
+    StartServiceW(service.get(), 0, nullptr);  // fails: the program ends before it contacts the manager
+    expectEventSourceRegistered();
+    const std::string registered = "event source " + narrow(name) + " registered";
+    EXPECT_TRUE(waitUntil([&] { return slurp(folder + L"VaultwickService.log").find(registered) != std::string::npos; }))
+        << slurp(folder + L"VaultwickService.log");
+}
+
+// The failure goes to the event log under the name the service was installed under, registered with
+// the program as its message file so that a viewer can show the text.
+void ServiceTest::expectEventSourceRegistered() {
+    // The values are written one by one after the key is made: wait for the last one.
+    Win::UniqueHkey key;
+    DWORD types = 0, type = 0, size = 0;
+    EXPECT_TRUE(waitUntil([&] {
+        size = sizeof types;
+        return RegOpenKeyExW(HKEY_LOCAL_MACHINE, eventSourceKey().c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS &&
+               RegQueryValueExW(key.get(), L"TypesSupported", nullptr, &type, reinterpret_cast<BYTE*>(&types),
+                                &size) == ERROR_SUCCESS;
+    }, 20000)) << "no event source " << narrow(name);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(types, 7u);
+    wchar_t file[MAX_PATH] = {};
+    size = sizeof file;
+    EXPECT_EQ(RegQueryValueExW(key.get(), L"EventMessageFile", nullptr, &type, reinterpret_cast<BYTE*>(file), &size),
+              ERROR_SUCCESS);
+    EXPECT_TRUE(type == REG_EXPAND_SZ || type == REG_SZ) << type;
+    EXPECT_EQ(narrow(file), narrow(exe));
 }
 
 // The one slow case: Wine's dispatcher gives up on a console program only after about 10 s.
