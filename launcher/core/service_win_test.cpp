@@ -100,6 +100,25 @@ protected:
         return status;
     }
 
+    Win::UniqueHandle openServiceProcess() {
+        Win::UniqueHandle process(
+            OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, query().dwProcessId));
+        EXPECT_TRUE(process) << GetLastError();
+        return process;
+    }
+
+    // The exit code of the service's process once it has ended; one that goes on is ended here and fails.
+    DWORD endOf(const Win::UniqueHandle& process) {
+        if (WaitForSingleObject(process.get(), 30000) != WAIT_OBJECT_0) {
+            ADD_FAILURE() << "the service's process went on";
+            TerminateProcess(process.get(), 99);
+            return 99;
+        }
+        DWORD exitCode = 0;
+        GetExitCodeProcess(process.get(), &exitCode);
+        return exitCode;
+    }
+
     bool recordHas(const std::string& text) {
         return waitUntil([&] { return recordText().find(text) != std::string::npos; });
     }
@@ -111,9 +130,11 @@ protected:
 
 TEST_F(ServiceTest, RunsUntilStoppedReportingProgressWhileStopIsPending) {
     // stop() alone does not end this main: the service stays stop-pending until the test lets main return.
-    writeServiceIni("vwtest.Blocks", "-Dstandin.stopsNeeded=2 " + stopEventOption());
+    // The runtime's detach code blocks at process exit: a stopped service must end without running it.
+    writeServiceIni("vwtest.Blocks", "-Dstandin.stopsNeeded=2 -Dstandin.blockDetach=yes " + stopEventOption());
     installAndStart({L"x", L"y"});
     ASSERT_TRUE(recordHas("\nmain count="));
+    const Win::UniqueHandle process = openServiceProcess();
     EXPECT_THAT(linesOf(recordText(), "arg "),
                 ElementsAre("from-binpath", narrow(name), "x", "y", "c1", "c 2"))
         << "command line, the service start arguments (the service name first), then Cmd";
@@ -153,6 +174,7 @@ TEST_F(ServiceTest, RunsUntilStoppedReportingProgressWhileStopIsPending) {
     EXPECT_EQ(count(recordText(), "stop"), 1u);
     EXPECT_THAT(linesOf(recordText(), "main "), Contains("returns"));
     EXPECT_TRUE(recordHas("destroy attached=0")) << "every stop thread detached";
+    EXPECT_EQ(endOf(process), 0u);
 }
 
 TEST_F(ServiceTest, StopBeforeMainEndsTheServiceWithoutCallingMain) {
@@ -242,24 +264,23 @@ TEST_F(ServiceTest, TheGuidesSampleIniStartsTheService) {
 }
 
 // "Stop Timeout" through the service manager: main ignores the stop; once the limit has passed, STOPPED
-// carries a service-specific code of its own and the process has ended with -1 without destroying the VM.
+// carries a service-specific code of its own and the process has ended with -1 without destroying the VM
+// and without the runtime's detach code (which blocks here).
 TEST_F(ServiceTest, StopTimeoutEndsAServiceWhoseMainDoesNotReturn) {
     writeIni("Application Type=service\r\nStop Timeout=1\r\n",
-             "Main Class=vwtest.NoStop\r\nVirtual Machine Parameters=" + recordOption() + " " + stopEventOption() + "\r\n",
+             "Main Class=vwtest.NoStop\r\nVirtual Machine Parameters=" + recordOption() + " -Dstandin.blockDetach=yes " +
+                 stopEventOption() + "\r\n",
              "a.jar");
     installAndStart({});
     ASSERT_TRUE(recordHas("\nmain count="));
-    Win::UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, query().dwProcessId));
-    ASSERT_TRUE(process) << GetLastError();
+    const Win::UniqueHandle process = openServiceProcess();
+    ASSERT_TRUE(process);
     EXPECT_EQ(control(SERVICE_CONTROL_STOP).dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
     ASSERT_TRUE(waitForState(SERVICE_STOPPED));
     const SERVICE_STATUS_PROCESS stopped = query();
     EXPECT_EQ(stopped.dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
     EXPECT_EQ(stopped.dwServiceSpecificExitCode, 2u);
-    ASSERT_EQ(WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0) << "the process went on";
-    DWORD exitCode = 0;
-    GetExitCodeProcess(process.get(), &exitCode);
-    EXPECT_EQ(exitCode, kFailure);
+    EXPECT_EQ(endOf(process), kFailure);
     EXPECT_THAT(linesOf(recordText(), "destroy "), IsEmpty()) << "the VM was waited for";
 }
 

@@ -33,19 +33,40 @@ void describePending(JNIEnv* env) {
     if (env->ExceptionOccurred()) env->ExceptionDescribe();
 }
 
+// The Java name of an object's class ("java.lang.IllegalStateException"); empty when it cannot be had.
+std::wstring classNameOf(JNIEnv* env, jobject object) {
+    LocalRef<jclass> cls(env, env->GetObjectClass(object));
+    LocalRef<jclass> classClass(env, cls ? env->GetObjectClass(cls.get()) : nullptr);
+    jmethodID getName = classClass ? env->GetMethodID(classClass.get(), "getName", "()Ljava/lang/String;") : nullptr;
+    LocalRef<jstring> name(env, getName ? static_cast<jstring>(env->CallObjectMethod(cls.get(), getName)) : nullptr);
+    if (env->ExceptionCheck()) env->ExceptionClear();
+    return name ? fromJavaString(env, name.get()) : std::wstring();
+}
+
 }  // namespace
 
-bool callJavaStop(JavaVM* vm, const std::wstring& mainClass) {
+JavaStopOutcome callJavaStop(JavaVM* vm, const std::wstring& mainClass) {
     AttachedThread thread(vm);
     JNIEnv* env = thread.env();
-    if (!env) return false;
-    {
-        LocalRef<jclass> cls(env, findMainClass(env, mainClass));
-        jmethodID stop = cls ? env->GetStaticMethodID(cls.get(), "stop", "()V") : nullptr;
-        if (stop) env->CallStaticVoidMethodA(cls.get(), stop, nullptr);
+    JavaStopOutcome outcome;
+    if (!env) return outcome;
+    LocalRef<jclass> cls(env, findMainClass(env, mainClass));
+    jmethodID stop = cls ? env->GetStaticMethodID(cls.get(), "stop", "()V") : nullptr;
+    if (!stop) {
+        outcome.kind = cls ? JavaStopOutcome::Kind::MethodNotFound : JavaStopOutcome::Kind::ClassNotFound;
         describePending(env);
+        return outcome;
     }
-    return true;
+    env->CallStaticVoidMethodA(cls.get(), stop, nullptr);
+    LocalRef<jthrowable> thrown(env, env->ExceptionOccurred());
+    if (!thrown) {
+        outcome.kind = JavaStopOutcome::Kind::Returned;
+        return outcome;
+    }
+    env->ExceptionDescribe();  // prints and clears it; the object itself is still ours to name
+    outcome.kind = JavaStopOutcome::Kind::Threw;
+    outcome.exceptionClass = classNameOf(env, thrown.get());
+    return outcome;
 }
 
 void callSecondaryMain(JavaVM* vm, const std::wstring& mainClass, const std::vector<std::wstring>& arguments,
