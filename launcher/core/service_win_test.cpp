@@ -284,6 +284,36 @@ TEST_F(ServiceTest, StopTimeoutEndsAServiceWhoseMainDoesNotReturn) {
     EXPECT_THAT(linesOf(recordText(), "destroy "), IsEmpty()) << "the VM was waited for";
 }
 
+// "Stop Timeout" covers the time after STOPPED too: main returns at the stop, but stop() itself hangs,
+// which holds up the clean-up. Once the limit has passed: one error line in the log, and the process
+// ended with -1 (its runtime's detach code, which blocks here, never ran).
+TEST_F(ServiceTest, StopTimeoutEndsAProcessThatHangsAfterStopped) {
+    const std::wstring returnName = L"vw-service-stop-return-" + name;
+    Win::UniqueHandle stopMayReturn(CreateEventW(nullptr, TRUE, FALSE, returnName.c_str()));
+    writeIni("Application Type=service\r\nStop Timeout=2\r\n",
+             "Main Class=vwtest.Blocks\r\nVirtual Machine Parameters=" + recordOption() +
+                 " -Dstandin.blockDetach=yes -Dstandin.stopReturnEvent=" + narrow(returnName) + " " + stopEventOption() +
+                 "\r\n",
+             "a.jar");
+    installAndStart({});
+    ASSERT_TRUE(recordHas("\nmain count="));
+    const Win::UniqueHandle process = openServiceProcess();
+    ASSERT_TRUE(process);
+    EXPECT_EQ(control(SERVICE_CONTROL_STOP).dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
+    ASSERT_TRUE(waitForState(SERVICE_STOPPED));
+    EXPECT_EQ(endOf(process), kFailure);
+    SetEvent(stopMayReturn.get());
+    const std::string record = recordText();
+    EXPECT_THAT(linesOf(record, "main "), Contains("returns"));
+    EXPECT_EQ(record.find("stop returns"), std::string::npos) << "stop() returned, so nothing hung";
+    const std::string log = slurp(folder + L"VaultwickService.log");
+    std::size_t lines = 0;
+    for (std::size_t at = log.find("did not stop within 2 seconds"); at != std::string::npos;
+         at = log.find("did not stop within 2 seconds", at + 1))
+        ++lines;
+    EXPECT_EQ(lines, 1u) << log;
+}
+
 // "Shutdown Timeout" through the service manager: pre-shutdown is accepted beside stop and shutdown,
 // the service's pre-shutdown time-out is set, and a stop still goes through the extended handler.
 TEST_F(ServiceTest, ShutdownTimeoutAcceptsPreShutdownAndSetsTheServicesTimeout) {
