@@ -195,6 +195,8 @@ protected:
         return writeBlockingService("vwtest.Blocks", application, "-Dstandin.stopReturnEvent=" + narrow(returnName));
     }
 
+    std::string launchLog() { return slurp(folder + L"VaultwickService.log"); }
+
     bool stopCallsReach(std::size_t calls) {
         return waitUntil([&] { return stopThreads().size() >= calls; });
     }
@@ -353,7 +355,9 @@ TEST_F(ServiceRecordTest, CleanUpWaitsForAStopCallOnItsWayBeforeDestroyingTheVm)
         ServiceRecord record(launcher, L"VwRecordTest", port);
         startServiceMain(record);
         ASSERT_TRUE(mainRuns());
-        port.handler()(SERVICE_CONTROL_STOP);  // its stop thread is now in AttachCurrentThread
+        port.handler()(SERVICE_CONTROL_STOP);
+        // Past the gate (it logs this just before it attaches), its thread now waits in AttachCurrentThread.
+        ASSERT_TRUE(waitUntil([&] { return launchLog().find("calling stop()") != std::string::npos; }));
         SetEvent(mainMayReturn.get());
         serviceMain.join();
     }
@@ -366,7 +370,7 @@ TEST_F(ServiceRecordTest, CleanUpWaitsForAStopCallOnItsWayBeforeDestroyingTheVm)
     ASSERT_NE(stop, std::string::npos) << record;
     ASSERT_NE(destroy, std::string::npos) << record;
     EXPECT_LT(stop, destroy) << "the VM was destroyed before the stop call";
-    EXPECT_NE(slurp(folder + L"VaultwickService.log").find("stop() returned after"), std::string::npos)
+    EXPECT_NE(launchLog().find("stop() returned after"), std::string::npos)
         << "the stop call's log line came after the clean-up";
 }
 
