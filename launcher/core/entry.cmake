@@ -27,6 +27,7 @@ if(WIN32)
         ${CMAKE_CURRENT_LIST_DIR}/single_instance_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/service_record_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/service_dispatch_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/stop_limit_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/launch_log_file_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/owner_only_security_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/launch_log_setup_win.cpp

@@ -6,6 +6,7 @@
 #include "jre_not_found_dialog_win.h"
 #include "launcher.h"
 #include "launcher_text_win.h"
+#include "process_end_win.h"
 #include "process_environment.h"
 #include "runtime_probe_win.h"
 #include "service_dispatch_win.h"
@@ -54,5 +55,7 @@ int main() {
     launcher.cleanUp();
     reportFailedServiceStart(launcher);
     launcher.log().write(L"exit code " + std::to_wstring(code));
+    // A service's process ends here, still inside its "Stop Timeout", and without the DLLs' detach code.
+    if (launcher.serviceMode()) endThisProcess(static_cast<UINT>(code));
     return code;
 }

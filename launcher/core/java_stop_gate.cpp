@@ -7,10 +7,20 @@ bool JavaStopGate::admitMain() {
     return true;
 }
 
-bool JavaStopGate::beginStop() {
+void JavaStopGate::requestStop() {
     std::lock_guard<std::mutex> hold(lock_);
     stopRequested_ = true;
+    ++underWay_;
+}
+
+bool JavaStopGate::beginStop() {
+    std::lock_guard<std::mutex> hold(lock_);
     return mainAdmitted_ && !closed_;
+}
+
+void JavaStopGate::endStop() {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (underWay_ > 0 && --underWay_ == 0) ended_.notify_all();
 }
 
 bool JavaStopGate::stopRequested() {
@@ -21,4 +31,10 @@ bool JavaStopGate::stopRequested() {
 void JavaStopGate::close() {
     std::lock_guard<std::mutex> hold(lock_);
     closed_ = true;
+}
+
+void JavaStopGate::drain() {
+    std::unique_lock<std::mutex> hold(lock_);
+    closed_ = true;
+    ended_.wait(hold, [this] { return underWay_ == 0; });
 }

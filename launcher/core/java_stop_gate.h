@@ -1,27 +1,40 @@
 #pragma once
-// Orders service stop requests against the start of the Java main method. A request that comes
-// before main is remembered and main is then never called; once main has been admitted, a request
-// goes to Java's stop(). The check and the admission happen under one lock, so they cannot race,
-// and no request reaches Java before the VM exists (it is admitted only after creation) or after
-// the run step has ended (close()).
+// Orders service stop requests against the start of the Java main method and the end of the VM. A
+// request that comes before main is remembered and main is then never called; once main has been
+// admitted, a request goes to Java's stop(). The check and the admission happen under one lock, so
+// they cannot race, and no request reaches Java before the VM exists (it is admitted only after
+// creation) or after the run step has ended (close()).
+//
+// A request counts as under way from the moment it is taken (requestStop(), on the thread that takes
+// it, before any stop thread exists) until its thread is done with it (endStop()). drain() waits for
+// every request under way, so the VM can be destroyed, and the launcher with it, behind the last one.
+#include <condition_variable>
 #include <mutex>
 
 class JavaStopGate {
 public:
     // On the VM thread, just before main: false when a stop request came first.
     bool admitMain();
-    // On a stop thread: true when stop() is to be called now. Otherwise the request is remembered
-    // (before main) or dropped (after close).
+    // A stop request has been taken; it is under way until endStop().
+    void requestStop();
+    // On the request's stop thread: true when stop() is to be called now. Otherwise the request was
+    // remembered (before main) or comes too late (after close). endStop() follows either way.
     bool beginStop();
+    // The request's thread is done with the VM and with the launcher.
+    void endStop();
     // A request has come in (whether or not it reached Java).
     bool stopRequested();
-    // After the run step: later requests stay out of Java. Calls already under way go on; the VM's
-    // destruction waits for them, the service's STOPPED report does not.
+    // After the run step: later requests stay out of Java. Calls already under way go on; the
+    // service's STOPPED report does not wait for them.
     void close();
+    // close(), then wait until no request is under way.
+    void drain();
 
 private:
     std::mutex lock_;
+    std::condition_variable ended_;
     bool mainAdmitted_ = false;
     bool stopRequested_ = false;
     bool closed_ = false;
+    int underWay_ = 0;
 };

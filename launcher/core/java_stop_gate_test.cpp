@@ -9,22 +9,38 @@
 
 namespace {
 
+// drain() closes the gate as its first step, on its own thread: give that thread time to get there.
+bool waitForBeginStopToRefuse(JavaStopGate& gate) {
+    for (int i = 0; i < 1000 && gate.beginStop(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return gate.beginStop();
+}
+
 TEST(JavaStopGate, StopBeforeMainIsRememberedAndKeepsMainFromRunning) {
     JavaStopGate gate;
     EXPECT_FALSE(gate.stopRequested());
+    gate.requestStop();
     EXPECT_FALSE(gate.beginStop()) << "no VM to call into yet";
+    gate.endStop();
     EXPECT_TRUE(gate.stopRequested());
     EXPECT_FALSE(gate.admitMain());
+    gate.requestStop();
     EXPECT_FALSE(gate.beginStop()) << "main never ran, so stop() is never called";
+    gate.endStop();
 }
 
 TEST(JavaStopGate, EveryStopAfterMainReachesJava) {
     JavaStopGate gate;
     ASSERT_TRUE(gate.admitMain());
+    gate.requestStop();
     ASSERT_TRUE(gate.beginStop());
+    gate.requestStop();
     ASSERT_TRUE(gate.beginStop()) << "a repeated request calls stop() again";
+    gate.endStop();
+    gate.endStop();
     gate.close();
+    gate.requestStop();
     EXPECT_FALSE(gate.beginStop()) << "after the run step nothing reaches Java";
+    gate.endStop();
 }
 
 // Admission and a stop request racing: either main runs and the stop reaches it, or neither.
@@ -34,7 +50,10 @@ TEST(JavaStopGate, AdmissionAndStopNeverBothMissEachOther) {
         std::atomic<bool> go{false};
         auto stop = std::async(std::launch::async, [&] {
             while (!go) {}
-            return gate.beginStop();
+            gate.requestStop();
+            const bool reached = gate.beginStop();
+            gate.endStop();
+            return reached;
         });
         go = true;
         const bool admitted = gate.admitMain();
@@ -47,12 +66,40 @@ TEST(JavaStopGate, AdmissionAndStopNeverBothMissEachOther) {
 TEST(JavaStopGate, CloseDoesNotWaitForAStopCallUnderWay) {
     JavaStopGate gate;
     ASSERT_TRUE(gate.admitMain());
+    gate.requestStop();
     ASSERT_TRUE(gate.beginStop());
     auto closing = std::async(std::launch::async, [&] { gate.close(); });
     const bool closed = closing.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
     closing.wait();
     EXPECT_TRUE(closed) << "close waited for the stop() call";
     EXPECT_FALSE(gate.beginStop()) << "after close nothing reaches Java";
+    gate.endStop();
+}
+
+// Before the VM is destroyed: every request taken so far, in Java or not yet there, has ended; a request
+// whose thread comes only after that point stays out of Java.
+TEST(JavaStopGate, DrainWaitsForEveryRequestUnderWayAndLetsNoneIntoJavaAfterwards) {
+    JavaStopGate gate;
+    ASSERT_TRUE(gate.admitMain());
+    gate.requestStop();  // in Java
+    ASSERT_TRUE(gate.beginStop());
+    gate.requestStop();  // taken, its thread not started yet
+    auto draining = std::async(std::launch::async, [&] { gate.drain(); });
+    EXPECT_EQ(draining.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout)
+        << "drained with two requests under way";
+    // The late thread comes: it must stay out of Java (the VM is about to go) and end its request.
+    EXPECT_FALSE(waitForBeginStopToRefuse(gate)) << "a late request reached Java while the VM was going";
+    gate.endStop();
+    EXPECT_EQ(draining.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout)
+        << "drained while stop() still ran";
+    gate.endStop();
+    EXPECT_EQ(draining.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "drain never ended";
+    draining.wait();
+    gate.requestStop();
+    EXPECT_FALSE(gate.beginStop()) << "after the drain nothing reaches Java";
+    gate.endStop();
+    JavaStopGate quiet;
+    quiet.drain();  // nothing under way: returns at once
 }
 
 }  // namespace

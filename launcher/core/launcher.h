@@ -16,6 +16,7 @@
 
 class LaunchLogFile;
 class SingleInstance;
+class StopLimit;
 
 class Launcher {
 public:
@@ -29,14 +30,19 @@ public:
     // Environment, VM library, options, then the virtual-machine thread: 0 when main ran (or a
     // service stop came before it), else -1. A later single-instance start waits for the first one.
     int run();
-    // Destroys the VM (waiting for the last non-daemon Java thread), then the single-instance objects.
+    // Waits for the service stop requests under way, destroys the VM (waiting for the last non-daemon
+    // Java thread), then the single-instance objects.
     void cleanUp();
 
-    // The service stop thread's work: stop() once main runs; before that the request is remembered
-    // and main is never called.
+    // A service stop request: stop() on a thread of its own once main runs; before that the request is
+    // remembered and main is never called. False when no thread could be started for it.
+    bool startJavaStop();
+    // That thread's work; the request is over when it returns.
     void requestJavaStop();
     // After the run step in service mode: no later request reaches Java.
     void closeJavaStops() { stopGate_.close(); }
+    // "Stop Timeout", from the first stop request to the end of the process.
+    StopLimit& stopLimit() { return *stopLimit_; }
 
     bool serviceMode() const { return config_.serviceMode; }
     // Service start arguments go between the command line's and those of "Cmd".
@@ -80,4 +86,5 @@ private:
     VmHost host_;
     JavaStopGate stopGate_;
     std::unique_ptr<SingleInstance> singleInstance_;
+    std::unique_ptr<StopLimit> stopLimit_;  // last, so it goes first: its action uses the members above
 };

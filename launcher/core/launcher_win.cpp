@@ -7,6 +7,8 @@
 #include "launch_log_setup_win.h"
 #include "process_environment.h"
 #include "single_instance_win.h"
+#include "stop_limit_win.h"
+#include "unique_handle_win.h"
 #include "vm_options.h"
 
 #include <windows.h>
@@ -27,6 +29,28 @@ std::wstring millisecondsSince(std::chrono::steady_clock::time_point start) {
     return std::to_wstring(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
 }
 
+// What the log says of one stop request that reached the VM.
+std::wstring stopOutcomeText(const JavaStopOutcome& outcome, const std::wstring& mainClass, const std::wstring& ms) {
+    switch (outcome.kind) {
+    case JavaStopOutcome::Kind::NotAttached:
+        return L"stop() not called: this thread could not attach to the virtual machine";
+    case JavaStopOutcome::Kind::ClassNotFound:
+        return L"stop() not called: class " + mainClass + L" not found";
+    case JavaStopOutcome::Kind::MethodNotFound:
+        return L"stop() not called: " + mainClass + L" has no static stop()";
+    case JavaStopOutcome::Kind::Returned:
+        return L"stop() returned after " + ms + L" ms";
+    case JavaStopOutcome::Kind::Threw:
+        return L"stop() threw " + outcome.exceptionClass + L" after " + ms + L" ms";
+    }
+    return std::wstring();
+}
+
+DWORD WINAPI javaStopThread(void* launcher) {
+    static_cast<Launcher*>(launcher)->requestJavaStop();
+    return 1;
+}
+
 }  // namespace
 
 Launcher::Launcher(ErrorLines& errors, ConfigPlatform& platform, FileProbe& probe, RegistryReader& registry,
@@ -37,7 +61,8 @@ Launcher::Launcher(ErrorLines& errors, ConfigPlatform& platform, FileProbe& prob
       singleInstance_(std::make_unique<SingleInstance>(
           [this](const std::vector<std::wstring>& arguments, const std::function<void(int)>& reply) {
               forwardToSecondaryMain(arguments, reply);
-          })) {}
+          })),
+      stopLimit_(std::make_unique<StopLimit>()) {}
 
 Launcher::~Launcher() = default;
 
@@ -167,12 +192,23 @@ void Launcher::forwardToSecondaryMain(const std::vector<std::wstring>& arguments
     callSecondaryMain(host_.javaVm(), config_.mainClass, arguments, reply);
 }
 
+bool Launcher::startJavaStop() {
+    stopGate_.requestStop();  // from here the clean-up waits for this request
+    Win::UniqueHandle thread(CreateThread(nullptr, 0, javaStopThread, this, 0, nullptr));
+    if (!thread) stopGate_.endStop();
+    return static_cast<bool>(thread);
+}
+
 void Launcher::requestJavaStop() {
-    if (!stopGate_.beginStop()) return;
-    const auto started = std::chrono::steady_clock::now();
-    log_->write(L"calling stop()");
-    callJavaStop(host_.javaVm(), config_.mainClass);
-    log_->write(L"stop() returned after " + millisecondsSince(started) + L" ms");
+    if (stopGate_.beginStop()) {
+        const auto started = std::chrono::steady_clock::now();
+        log_->write(L"calling stop()");
+        const JavaStopOutcome outcome = callJavaStop(host_.javaVm(), config_.mainClass);
+        log_->write(stopOutcomeText(outcome, config_.mainClass, millisecondsSince(started)));
+    } else {
+        log_->write(L"stop request not passed to Java: main is not running");
+    }
+    stopGate_.endStop();  // the last touch of this object: the clean-up may go on from here
 }
 
 int Launcher::run() {
@@ -186,6 +222,7 @@ int Launcher::run() {
 }
 
 void Launcher::cleanUp() {
+    stopGate_.drain();  // no stop request may reach the VM, or this object, once it goes
     host_.destroyVm();
     singleInstance_->shutDown();
 }

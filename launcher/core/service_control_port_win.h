@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "process_end_win.h"
 #include "unique_handle_win.h"
 
 class ServiceControlPort {
@@ -44,7 +45,7 @@ public:
         SERVICE_PRESHUTDOWN_INFO info{milliseconds};
         return ChangeServiceConfig2W(service.get(), SERVICE_CONFIG_PRESHUTDOWN_INFO, &info) ? 0 : GetLastError();
     }
-    void endProcess(UINT exitCode) override { ExitProcess(exitCode); }
+    void endProcess(UINT exitCode) override { endThisProcess(exitCode); }
 
 private:
     SERVICE_STATUS_HANDLE statusHandle_ = nullptr;  // not closed: the manager owns it

@@ -1,12 +1,19 @@
 #include "service_record_win.h"
 
 #include "launcher.h"
+#include "process_end_win.h"
+#include "stop_limit_win.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
 
 ServiceRecord* gRecord = nullptr;  // the record alive in this process
+
+void printStopTimedOut(Launcher& launcher) {
+    launcher.errors().print(LauncherText::StopTimedOut, {launcher.config().stopTimeoutSeconds});
+}
 
 }  // namespace
 
@@ -19,6 +26,11 @@ ServiceRecord::ServiceRecord(Launcher& launcher, std::wstring serviceName, Servi
 
 ServiceRecord::~ServiceRecord() {
     WaitForSingleObject(serviceMainLeft_.get(), INFINITE);
+    // After the record, with STOPPED reported, the limit's end is one error line and the end of the process.
+    launcher_.stopLimit().setAction([&launcher = launcher_] {
+        printStopTimedOut(launcher);
+        endThisProcess(static_cast<UINT>(-1));
+    });
     // The progress thread reads the record: it must have ended before the record goes.
     SetEvent(runEnded_.get());
     if (progressThread_) WaitForSingleObject(progressThread_.get(), INFINITE);
@@ -48,7 +60,9 @@ void WINAPI ServiceRecord::controlHandler(DWORD code) { gRecord->control(code); 
 
 DWORD WINAPI ServiceRecord::controlHandlerEx(DWORD code, DWORD, void*, void* record) {
     static_cast<ServiceRecord*>(record)->control(code);
-    return NO_ERROR;
+    // Interrogate is answered by the report; any other control that asks for no stop is not ours.
+    const bool handled = ServiceStatus::isStopRequest(code) || code == SERVICE_CONTROL_INTERROGATE;
+    return handled ? NO_ERROR : ERROR_CALL_NOT_IMPLEMENTED;
 }
 
 void ServiceRecord::serviceMain(DWORD argc, LPWSTR* argv) {
@@ -85,7 +99,7 @@ void ServiceRecord::runService(DWORD argc, LPWSTR* argv) {
     }
     if (progress) WaitForSingleObject(progress, INFINITE);
     std::lock_guard<std::mutex> hold(lock_);
-    if (status_.currentState == ServiceStatus::kStopped) return;  // a stop that took too long
+    if (status_.currentState == ServiceStatus::kStopped) return;  // "Stop Timeout" came first
     ServiceStatus::setStopped(status_, succeeded);
     reportLocked();
 }
@@ -97,25 +111,20 @@ void ServiceRecord::setPreShutdownTimeout(const std::wstring& installedName) {
 
 void ServiceRecord::control(DWORD code) {
     launcher_.log().write(L"service control " + std::to_wstring(code) + L" received");
-    std::lock_guard<std::mutex> hold(lock_);
-    if (!ServiceStatus::isStopRequest(code)) {
-        reportLocked();  // interrogate and the rest: the current status again
-        return;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (!ServiceStatus::isStopRequest(code)) {
+            reportLocked();  // interrogate and the rest: the current status again
+            return;
+        }
+        if (status_.currentState == ServiceStatus::kStopped) return;
+        ServiceStatus::setStopPending(status_);
+        if (!reportLocked()) return;
+        // The launcher, not the record, runs it: a stop thread may outlive the dispatcher.
+        launcher_.startJavaStop();
+        if (!progressThread_) progressThread_.reset(CreateThread(nullptr, 0, progressThreadMain, this, 0, nullptr));
     }
-    if (status_.currentState == ServiceStatus::kStopped) return;
-    ServiceStatus::setStopPending(status_);
-    if (!reportLocked()) return;
-    // The launcher, not the record: a stop thread may outlive the dispatcher.
-    Win::UniqueHandle stopThread(CreateThread(nullptr, 0, stopThreadMain, &launcher_, 0, nullptr));
-    if (!progressThread_) {
-        firstStopRequestTick_ = GetTickCount64();
-        progressThread_.reset(CreateThread(nullptr, 0, progressThreadMain, this, 0, nullptr));
-    }
-}
-
-DWORD WINAPI ServiceRecord::stopThreadMain(void* launcher) {
-    static_cast<Launcher*>(launcher)->requestJavaStop();
-    return 1;
+    startStopLimit();  // outside the lock, which the limit's action takes
 }
 
 DWORD WINAPI ServiceRecord::progressThreadMain(void* record) {
@@ -124,31 +133,31 @@ DWORD WINAPI ServiceRecord::progressThreadMain(void* record) {
 }
 
 // A controller takes a stop-pending service whose check point stays put past the wait hint for hung.
-// With "Stop Timeout", the reports end when main has not returned in time.
 void ServiceRecord::reportStopProgress() {
-    const ULONGLONG limitMs = launcher_.config().stopTimeoutSeconds * 1000ULL;
-    for (;;) {
-        DWORD waitMs = ServiceStatus::kProgressIntervalMs;
-        if (limitMs) {
-            if (WaitForSingleObject(runEnded_.get(), 0) != WAIT_TIMEOUT) return;  // main made it in time
-            const ULONGLONG elapsed = GetTickCount64() - firstStopRequestTick_;
-            if (elapsed >= limitMs) return endStopThatTookTooLong();
-            if (limitMs - elapsed < waitMs) waitMs = static_cast<DWORD>(limitMs - elapsed);
-        }
-        if (WaitForSingleObject(runEnded_.get(), waitMs) != WAIT_TIMEOUT) return;
+    while (WaitForSingleObject(runEnded_.get(), ServiceStatus::kProgressIntervalMs) == WAIT_TIMEOUT) {
         std::lock_guard<std::mutex> hold(lock_);
         if (ServiceStatus::advanceStopProgress(status_)) reportLocked();
     }
 }
 
-// The administrator's limit has passed: say so, report STOPPED with a code of its own, and end the
-// process without waiting for the virtual machine (whose destruction would wait for Java's threads).
+// "Stop Timeout" counts from the first request (later ones leave it running) to the end of the process.
+void ServiceRecord::startStopLimit() {
+    const unsigned long long ms = launcher_.config().stopTimeoutSeconds * 1000ULL;
+    launcher_.stopLimit().start(static_cast<unsigned long>(std::min<unsigned long long>(ms, INFINITE - 1)),
+                                [this] { endStopThatTookTooLong(); });
+}
+
+// The administrator's limit has passed: say so; report STOPPED with a code of its own unless STOPPED
+// has gone out already (the hold-up came after main returned); end the process without waiting for
+// the virtual machine, whose destruction would wait for Java's threads.
 void ServiceRecord::endStopThatTookTooLong() {
-    launcher_.errors().print(LauncherText::StopTimedOut, {launcher_.config().stopTimeoutSeconds});
+    printStopTimedOut(launcher_);
     {
         std::lock_guard<std::mutex> hold(lock_);
-        ServiceStatus::setStoppedAfterTimeout(status_);
-        reportLocked();
+        if (status_.currentState != ServiceStatus::kStopped) {
+            ServiceStatus::setStoppedAfterTimeout(status_);
+            reportLocked();
+        }
     }
     port_.endProcess(static_cast<UINT>(-1));
 }

@@ -16,7 +16,8 @@ public:
     // One record at a time per process: the static callbacks reach it through a process-wide pointer.
     ServiceRecord(Launcher& launcher, std::wstring serviceName, ServiceControlPort& port);
     // Waits until the service main function has left: the dispatcher may return as soon as STOPPED
-    // is reported, while that function is still finishing its report.
+    // is reported, while that function is still finishing its report. A "Stop Timeout" under way goes
+    // on counting without the record.
     ~ServiceRecord();
     ServiceRecord(const ServiceRecord&) = delete;
     ServiceRecord& operator=(const ServiceRecord&) = delete;
@@ -35,12 +36,12 @@ private:
     static void WINAPI serviceMainEntry(DWORD argc, LPWSTR* argv);
     static void WINAPI controlHandler(DWORD code);
     static DWORD WINAPI controlHandlerEx(DWORD code, DWORD eventType, void* eventData, void* record);
-    static DWORD WINAPI stopThreadMain(void* launcher);
     static DWORD WINAPI progressThreadMain(void* record);
     bool reportLocked();
     void runService(DWORD argc, LPWSTR* argv);
     void setPreShutdownTimeout(const std::wstring& installedName);
     void reportStopProgress();
+    void startStopLimit();
     void endStopThatTookTooLong();
 
     Launcher& launcher_;
@@ -50,6 +51,5 @@ private:
     ServiceControlPort& port_;
     Win::UniqueHandle runEnded_;
     Win::UniqueHandle progressThread_;  // re-reports stop-pending until the run step has returned
-    ULONGLONG firstStopRequestTick_ = 0;
     Win::UniqueHandle serviceMainLeft_;  // set as the service main function's very last step
 };

@@ -84,8 +84,8 @@ public:
         std::lock_guard<std::mutex> hold(lock_);
         return name_;
     }
-    // The extended handler as the manager calls it.
-    void controlEx(DWORD code) {
+    // The extended handler as the manager calls it, and its answer.
+    DWORD controlEx(DWORD code) {
         LPHANDLER_FUNCTION_EX handler;
         void* context;
         {
@@ -93,8 +93,8 @@ public:
             handler = handlerEx_;
             context = context_;
         }
-        ASSERT_NE(handler, nullptr);
-        EXPECT_EQ(handler(code, 0, nullptr, context), static_cast<DWORD>(NO_ERROR));
+        EXPECT_NE(handler, nullptr);
+        return handler ? handler(code, 0, nullptr, context) : ERROR_INVALID_FUNCTION;
     }
     bool registeredEx() {
         std::lock_guard<std::mutex> hold(lock_);
@@ -188,6 +188,15 @@ protected:
         return event;
     }
 
+    // Like writeBlockingService, with a stop() that lets main return and then waits for `stopMayReturn`.
+    Win::UniqueHandle writeServiceWhoseStopWaits(const std::string& application = "") {
+        const std::wstring returnName = L"vw-record-stop-return-" + std::to_wstring(GetCurrentProcessId());
+        stopMayReturn.reset(CreateEventW(nullptr, TRUE, FALSE, returnName.c_str()));
+        return writeBlockingService("vwtest.Blocks", application, "-Dstandin.stopReturnEvent=" + narrow(returnName));
+    }
+
+    std::string launchLog() { return slurp(folder + L"VaultwickService.log"); }
+
     bool stopCallsReach(std::size_t calls) {
         return waitUntil([&] { return stopThreads().size() >= calls; });
     }
@@ -209,6 +218,7 @@ protected:
     Launcher launcher;
     RecordingPort port;
     std::thread serviceMain;
+    Win::UniqueHandle stopMayReturn;
 };
 
 TEST_F(ServiceRecordTest, EveryStopOrShutdownCallsStopOnANewThreadWhileInterrogateRepeatsTheStatus) {
@@ -315,10 +325,7 @@ TEST_F(ServiceRecordTest, TheRecordOutlivesTheServiceMainThreadThatReportedStopp
 // STOPPED follows the run step; a stop() call that still runs after main has returned does not hold it.
 TEST_F(ServiceRecordTest, StoppedIsReportedWhenMainReturnsWhileAStopCallStillRuns) {
     ASSERT_TRUE(copied);
-    const std::wstring returnName = L"vw-record-stop-return-" + std::to_wstring(GetCurrentProcessId());
-    Win::UniqueHandle stopMayReturn(CreateEventW(nullptr, TRUE, FALSE, returnName.c_str()));
-    Win::UniqueHandle mainMayReturn =
-        writeBlockingService("vwtest.Blocks", "", "-Dstandin.stopReturnEvent=" + narrow(returnName));
+    Win::UniqueHandle mainMayReturn = writeServiceWhoseStopWaits();
     ASSERT_TRUE(launcher.startUp());
     ServiceRecord record(launcher, L"VwRecordTest", port);
     startServiceMain(record);
@@ -335,6 +342,64 @@ TEST_F(ServiceRecordTest, StoppedIsReportedWhenMainReturnsWhileAStopCallStillRun
     EXPECT_EQ(port.reports().back().status.dwWin32ExitCode, 0u);
     ASSERT_TRUE(waitUntil([&] { return !linesOf(recordText(), "stop returns").empty(); }));
     launcher.cleanUp();
+}
+
+// A stop request whose thread has not reached Java yet when main returns on its own (its attach takes
+// 1.5 s here): the clean-up waits for that call before it destroys the VM, so the call neither attaches
+// to a destroyed VM nor writes its log line after the clean-up has returned.
+TEST_F(ServiceRecordTest, CleanUpWaitsForAStopCallOnItsWayBeforeDestroyingTheVm) {
+    ASSERT_TRUE(copied);
+    Win::UniqueHandle mainMayReturn = writeBlockingService("vwtest.Blocks", "", "-Dstandin.attachDelayMs=1500");
+    ASSERT_TRUE(launcher.startUp());
+    {
+        ServiceRecord record(launcher, L"VwRecordTest", port);
+        startServiceMain(record);
+        ASSERT_TRUE(mainRuns());
+        port.handler()(SERVICE_CONTROL_STOP);
+        // Past the gate (it logs this just before it attaches), its thread now waits in AttachCurrentThread.
+        ASSERT_TRUE(waitUntil([&] { return launchLog().find("calling stop()") != std::string::npos; }));
+        SetEvent(mainMayReturn.get());
+        serviceMain.join();
+    }
+    EXPECT_TRUE(lastReportIs(SERVICE_STOPPED));
+    launcher.cleanUp();
+    const std::string record = recordText();
+    EXPECT_THAT(linesOf(record, "attach "), ::testing::IsEmpty()) << "a stop call attached to a destroyed VM";
+    const std::size_t stop = record.find("\nstop\n");
+    const std::size_t destroy = record.find("\ndestroy attached=0");
+    ASSERT_NE(stop, std::string::npos) << record;
+    ASSERT_NE(destroy, std::string::npos) << record;
+    EXPECT_LT(stop, destroy) << "the VM was destroyed before the stop call";
+    EXPECT_NE(launchLog().find("stop() returned after"), std::string::npos)
+        << "the stop call's log line came after the clean-up";
+}
+
+// "Stop Timeout" covers the whole stop: main returned in time and STOPPED went out clean, but a stop()
+// that hangs keeps the clean-up, and so the process, alive. Once the limit has passed since the request:
+// one error line, the process ended, and no second status report.
+TEST_F(ServiceRecordTest, StopTimeoutAlsoEndsAProcessThatHangsAfterStopped) {
+    ASSERT_TRUE(copied);
+    Win::UniqueHandle mainMayReturn = writeServiceWhoseStopWaits("Stop Timeout=2\r\n");
+    ASSERT_TRUE(launcher.startUp());
+    ServiceRecord record(launcher, L"VwRecordTest", port);
+    startServiceMain(record);
+    ASSERT_TRUE(mainRuns());
+    port.handler()(SERVICE_CONTROL_STOP);  // stop() lets main return, then hangs
+    serviceMain.join();
+    ASSERT_TRUE(lastReportIs(SERVICE_STOPPED));
+    EXPECT_EQ(port.reports().back().status.dwWin32ExitCode, 0u);
+    std::thread cleanUp([&] { launcher.cleanUp(); });
+    const bool ended = waitUntil([&] { return !port.endedWith().empty(); }, 20000);
+    SetEvent(stopMayReturn.get());
+    cleanUp.join();
+    ASSERT_TRUE(ended) << "a hanging stop() kept the process alive after STOPPED";
+    EXPECT_THAT(port.endedWith(), ::testing::ElementsAre(static_cast<UINT>(-1)));
+    EXPECT_THAT(errors.lines, ::testing::ElementsAre(
+                                  L"Error: The Java program did not stop within 2 seconds; the service process is ended. \n"));
+    std::size_t stoppedReports = 0;
+    for (const Report& r : port.reports())
+        if (r.status.dwCurrentState == SERVICE_STOPPED) ++stoppedReports;
+    EXPECT_EQ(stoppedReports, 1u) << "a second status report after STOPPED";
 }
 
 // The early returns of the service main function: a refused registration or first report starts no
@@ -446,7 +511,10 @@ TEST_F(ServiceRecordTest, ShutdownTimeoutAcceptsPreShutdownAndSetsItsTimeout) {
     EXPECT_THAT(errors.lines, ::testing::ElementsAre(L"Error: Windows exception: failed to set the service's "
                                                      L"pre-shutdown time-out (errno = 5).\n \n"));
 
-    port.controlEx(SERVICE_CONTROL_PRESHUTDOWN);
+    // What it does not handle it says so of, so the manager does not take it as done; interrogate it answers.
+    EXPECT_EQ(port.controlEx(SERVICE_CONTROL_PARAMCHANGE), static_cast<DWORD>(ERROR_CALL_NOT_IMPLEMENTED));
+    EXPECT_EQ(port.controlEx(SERVICE_CONTROL_INTERROGATE), static_cast<DWORD>(NO_ERROR));
+    EXPECT_EQ(port.controlEx(SERVICE_CONTROL_PRESHUTDOWN), static_cast<DWORD>(NO_ERROR));
     ASSERT_TRUE(stopCallsReach(1)) << "pre-shutdown did not call stop()";
     serviceMain.join();
     EXPECT_TRUE(lastReportIs(SERVICE_STOPPED));

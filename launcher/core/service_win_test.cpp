@@ -120,6 +120,25 @@ protected:
 
     void expectEventSourceRegistered();
 
+    Win::UniqueHandle openServiceProcess() {
+        Win::UniqueHandle process(
+            OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, query().dwProcessId));
+        EXPECT_TRUE(process) << GetLastError();
+        return process;
+    }
+
+    // The exit code of the service's process once it has ended; one that goes on is ended here and fails.
+    DWORD endOf(const Win::UniqueHandle& process) {
+        if (WaitForSingleObject(process.get(), 30000) != WAIT_OBJECT_0) {
+            ADD_FAILURE() << "the service's process went on";
+            TerminateProcess(process.get(), 99);
+            return 99;
+        }
+        DWORD exitCode = 0;
+        GetExitCodeProcess(process.get(), &exitCode);
+        return exitCode;
+    }
+
     bool recordHas(const std::string& text) {
         return waitUntil([&] { return recordText().find(text) != std::string::npos; });
     }
@@ -131,9 +150,11 @@ protected:
 
 TEST_F(ServiceTest, RunsUntilStoppedReportingProgressWhileStopIsPending) {
     // stop() alone does not end this main: the service stays stop-pending until the test lets main return.
-    writeServiceIni("vwtest.Blocks", "-Dstandin.stopsNeeded=2 " + stopEventOption());
+    // The runtime's detach code blocks at process exit: a stopped service must end without running it.
+    writeServiceIni("vwtest.Blocks", "-Dstandin.stopsNeeded=2 -Dstandin.blockDetach=yes " + stopEventOption());
     installAndStart({L"x", L"y"});
     ASSERT_TRUE(recordHas("\nmain count="));
+    const Win::UniqueHandle process = openServiceProcess();
     EXPECT_THAT(linesOf(recordText(), "arg "),
                 ElementsAre("from-binpath", narrow(name), "x", "y", "c1", "c 2"))
         << "command line, the service start arguments (the service name first), then Cmd";
@@ -173,6 +194,7 @@ TEST_F(ServiceTest, RunsUntilStoppedReportingProgressWhileStopIsPending) {
     EXPECT_EQ(count(recordText(), "stop"), 1u);
     EXPECT_THAT(linesOf(recordText(), "main "), Contains("returns"));
     EXPECT_TRUE(recordHas("destroy attached=0")) << "every stop thread detached";
+    EXPECT_EQ(endOf(process), 0u);
 }
 
 TEST_F(ServiceTest, StopBeforeMainEndsTheServiceWithoutCallingMain) {
@@ -405,25 +427,54 @@ TEST_F(ServiceTest, EveryExampleKeyReadsAsDocumented) {
 }
 
 // "Stop Timeout" through the service manager: main ignores the stop; once the limit has passed, STOPPED
-// carries a service-specific code of its own and the process has ended with -1 without destroying the VM.
+// carries a service-specific code of its own and the process has ended with -1 without destroying the VM
+// and without the runtime's detach code (which blocks here).
 TEST_F(ServiceTest, StopTimeoutEndsAServiceWhoseMainDoesNotReturn) {
     writeIni("Application Type=service\r\nStop Timeout=1\r\n",
-             "Main Class=vwtest.NoStop\r\nVirtual Machine Parameters=" + recordOption() + " " + stopEventOption() + "\r\n",
+             "Main Class=vwtest.NoStop\r\nVirtual Machine Parameters=" + recordOption() + " -Dstandin.blockDetach=yes " +
+                 stopEventOption() + "\r\n",
              "a.jar");
     installAndStart({});
     ASSERT_TRUE(recordHas("\nmain count="));
-    Win::UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, query().dwProcessId));
-    ASSERT_TRUE(process) << GetLastError();
+    const Win::UniqueHandle process = openServiceProcess();
+    ASSERT_TRUE(process);
     EXPECT_EQ(control(SERVICE_CONTROL_STOP).dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
     ASSERT_TRUE(waitForState(SERVICE_STOPPED));
     const SERVICE_STATUS_PROCESS stopped = query();
     EXPECT_EQ(stopped.dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
     EXPECT_EQ(stopped.dwServiceSpecificExitCode, 2u);
-    ASSERT_EQ(WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0) << "the process went on";
-    DWORD exitCode = 0;
-    GetExitCodeProcess(process.get(), &exitCode);
-    EXPECT_EQ(exitCode, kFailure);
+    EXPECT_EQ(endOf(process), kFailure);
     EXPECT_THAT(linesOf(recordText(), "destroy "), IsEmpty()) << "the VM was waited for";
+}
+
+// "Stop Timeout" covers the time after STOPPED too: main returns at the stop, but stop() itself hangs,
+// which holds up the clean-up. Once the limit has passed: one error line in the log, and the process
+// ended with -1 (its runtime's detach code, which blocks here, never ran).
+TEST_F(ServiceTest, StopTimeoutEndsAProcessThatHangsAfterStopped) {
+    const std::wstring returnName = L"vw-service-stop-return-" + name;
+    Win::UniqueHandle stopMayReturn(CreateEventW(nullptr, TRUE, FALSE, returnName.c_str()));
+    writeIni("Application Type=service\r\nStop Timeout=2\r\n",
+             "Main Class=vwtest.Blocks\r\nVirtual Machine Parameters=" + recordOption() +
+                 " -Dstandin.blockDetach=yes -Dstandin.stopReturnEvent=" + narrow(returnName) + " " + stopEventOption() +
+                 "\r\n",
+             "a.jar");
+    installAndStart({});
+    ASSERT_TRUE(recordHas("\nmain count="));
+    const Win::UniqueHandle process = openServiceProcess();
+    ASSERT_TRUE(process);
+    EXPECT_EQ(control(SERVICE_CONTROL_STOP).dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
+    ASSERT_TRUE(waitForState(SERVICE_STOPPED));
+    EXPECT_EQ(endOf(process), kFailure);
+    SetEvent(stopMayReturn.get());
+    const std::string record = recordText();
+    EXPECT_THAT(linesOf(record, "main "), Contains("returns"));
+    EXPECT_EQ(record.find("stop returns"), std::string::npos) << "stop() returned, so nothing hung";
+    const std::string log = slurp(folder + L"VaultwickService.log");
+    std::size_t lines = 0;
+    for (std::size_t at = log.find("did not stop within 2 seconds"); at != std::string::npos;
+         at = log.find("did not stop within 2 seconds", at + 1))
+        ++lines;
+    EXPECT_EQ(lines, 1u) << log;
 }
 
 // "Shutdown Timeout" through the service manager: pre-shutdown is accepted beside stop and shutdown,

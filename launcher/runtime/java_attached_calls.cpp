@@ -35,17 +35,28 @@ void describePending(JNIEnv* env) {
 
 }  // namespace
 
-bool callJavaStop(JavaVM* vm, const std::wstring& mainClass) {
+JavaStopOutcome callJavaStop(JavaVM* vm, const std::wstring& mainClass) {
     AttachedThread thread(vm);
     JNIEnv* env = thread.env();
-    if (!env) return false;
-    {
-        LocalRef<jclass> cls(env, findMainClass(env, mainClass));
-        jmethodID stop = cls ? env->GetStaticMethodID(cls.get(), "stop", "()V") : nullptr;
-        if (stop) env->CallStaticVoidMethodA(cls.get(), stop, nullptr);
+    JavaStopOutcome outcome;
+    if (!env) return outcome;
+    LocalRef<jclass> cls(env, findMainClass(env, mainClass));
+    jmethodID stop = cls ? env->GetStaticMethodID(cls.get(), "stop", "()V") : nullptr;
+    if (!stop) {
+        outcome.kind = cls ? JavaStopOutcome::Kind::MethodNotFound : JavaStopOutcome::Kind::ClassNotFound;
         describePending(env);
+        return outcome;
     }
-    return true;
+    env->CallStaticVoidMethodA(cls.get(), stop, nullptr);
+    LocalRef<jthrowable> thrown(env, env->ExceptionOccurred());
+    if (!thrown) {
+        outcome.kind = JavaStopOutcome::Kind::Returned;
+        return outcome;
+    }
+    env->ExceptionDescribe();  // prints and clears it; the object itself is still ours to name
+    outcome.kind = JavaStopOutcome::Kind::Threw;
+    outcome.exceptionClass = classNameOf(env, thrown.get());
+    return outcome;
 }
 
 void callSecondaryMain(JavaVM* vm, const std::wstring& mainClass, const std::vector<std::wstring>& arguments,

@@ -9,9 +9,16 @@
 #include <string>
 #include <vector>
 
+// What became of a stop() call, for the launcher log.
+struct JavaStopOutcome {
+    enum class Kind { NotAttached, ClassNotFound, MethodNotFound, Returned, Threw };
+    Kind kind = Kind::NotAttached;
+    std::wstring exceptionClass;  // Threw: the class of what stop() threw, as Java names it
+};
+
 // Calls the main class's static stop()V. A missing class or method leaves the lookup's error, which
-// is printed. Returns false when the thread could not attach.
-bool callJavaStop(JavaVM* vm, const std::wstring& mainClass);
+// is printed, as is anything stop() throws.
+JavaStopOutcome callJavaStop(JavaVM* vm, const std::wstring& mainClass);
 
 // Calls the main class's static secondaryMain with `arguments`, the void form "([Ljava/lang/String;)V"
 // when it exists, else the int form. `reply` gets 0 before a void call, or the int form's result

@@ -154,9 +154,9 @@ TEST(JavaAttachedCalls, SecondaryMainBesideARunningMainThenStopEndsIt) {
     for (int i = 1; i <= 4; ++i) EXPECT_EQ(replies[static_cast<std::size_t>(i - 1)].get().value, i);
     EXPECT_EQ(main.wait_for(std::chrono::seconds(0)), std::future_status::timeout) << "main ended early";
 
-    bool stopCalled = false;
-    EXPECT_TRUE(runOnOwnThreadAndStayDetached([&] { stopCalled = callJavaStop(vm(), kEngine); }));
-    EXPECT_TRUE(stopCalled);
+    JavaStopOutcome stop;
+    EXPECT_TRUE(runOnOwnThreadAndStayDetached([&] { stop = callJavaStop(vm(), kEngine); }));
+    EXPECT_EQ(stop.kind, JavaStopOutcome::Kind::Returned);
     ASSERT_EQ(main.wait_for(std::chrono::seconds(60)), std::future_status::ready) << "stop() did not end main";
     EXPECT_TRUE(main.get());
     EXPECT_THAT(slurp(gOut), HasSubstr("engine: stopped"));
@@ -222,12 +222,24 @@ TEST(JavaAttachedCalls, NonAsciiTextReachesJavaAsTheSameCharacters) {
     std::remove(outputOnDisk.c_str());
 }
 
-TEST(JavaAttachedCalls, StopOnAClassWithoutStopPrintsTheLookupError) {
-    bool attached = false;
-    EXPECT_TRUE(runOnOwnThreadAndStayDetached([&] { attached = callJavaStop(vm(), L"vwtest/Echo"); }));
-    EXPECT_TRUE(attached);
+// The outcome the launcher logs: nothing ran when the class or the method is missing (the lookup's error
+// is printed), and a stop() that threw is told apart from one that returned.
+TEST(JavaAttachedCalls, StopTellsWhetherItRanAndHowItEnded) {
+    JavaStopOutcome noMethod, noClass, threw;
+    EXPECT_TRUE(runOnOwnThreadAndStayDetached([&] { noMethod = callJavaStop(vm(), L"vwtest/Echo"); }));
+    EXPECT_EQ(noMethod.kind, JavaStopOutcome::Kind::MethodNotFound);
     EXPECT_THAT(slurp(gErr), HasSubstr("java.lang.NoSuchMethodError: static Lvwtest/Echo;.stop()V"));
-    EXPECT_FALSE(callJavaStop(nullptr, kEngine)) << "without a VM nothing is called";
+
+    EXPECT_TRUE(runOnOwnThreadAndStayDetached([&] { noClass = callJavaStop(vm(), L"vwtest/MissingForStop"); }));
+    EXPECT_EQ(noClass.kind, JavaStopOutcome::Kind::ClassNotFound);
+    EXPECT_THAT(slurp(gErr), HasSubstr("java.lang.NoClassDefFoundError: vwtest/MissingForStop"));
+
+    EXPECT_TRUE(runOnOwnThreadAndStayDetached([&] { threw = callJavaStop(vm(), L"vwtest/ThrowingSecondary"); }));
+    EXPECT_EQ(threw.kind, JavaStopOutcome::Kind::Threw);
+    EXPECT_EQ(threw.exceptionClass, L"java.lang.UnsupportedOperationException");
+    EXPECT_THAT(slurp(gErr), HasSubstr("java.lang.UnsupportedOperationException: stop refused"));
+
+    EXPECT_EQ(callJavaStop(nullptr, kEngine).kind, JavaStopOutcome::Kind::NotAttached) << "without a VM nothing is called";
 }
 
 }  // namespace

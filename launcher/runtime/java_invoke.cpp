@@ -43,16 +43,6 @@ bool trySetStream(JNIEnv* env, JavaStream stream, const std::wstring& path) {
     return !env->ExceptionCheck();
 }
 
-// Class.getName of the object's class; empty when it cannot be read.
-std::wstring classNameOf(JNIEnv* env, jobject object) {
-    LocalRef<jclass> cls(env, env->GetObjectClass(object));
-    LocalRef<jclass> classClass(env, cls ? env->FindClass("java/lang/Class") : nullptr);
-    jmethodID getName = classClass ? env->GetMethodID(classClass.get(), "getName", "()Ljava/lang/String;") : nullptr;
-    LocalRef<jstring> name(env, getName ? static_cast<jstring>(env->CallObjectMethod(cls.get(), getName)) : nullptr);
-    if (describePending(env)) return {};
-    return fromJavaString(env, name.get());
-}
-
 }  // namespace
 
 bool redirectStream(JNIEnv* env, JavaStream stream, const std::wstring& path) {

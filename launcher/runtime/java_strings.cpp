@@ -49,3 +49,15 @@ std::wstring fromJavaString(JNIEnv* env, jstring text) {
     env->ReleaseStringChars(text, units);
     return wide;
 }
+
+std::wstring classNameOf(JNIEnv* env, jobject object) {
+    LocalRef<jclass> cls(env, env->GetObjectClass(object));
+    LocalRef<jclass> classClass(env, cls ? env->FindClass("java/lang/Class") : nullptr);
+    jmethodID getName = classClass ? env->GetMethodID(classClass.get(), "getName", "()Ljava/lang/String;") : nullptr;
+    LocalRef<jstring> name(env, getName ? static_cast<jstring>(env->CallObjectMethod(cls.get(), getName)) : nullptr);
+    if (env->ExceptionCheck()) {
+        env->ExceptionClear();
+        return {};
+    }
+    return fromJavaString(env, name.get());
+}

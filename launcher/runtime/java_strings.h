@@ -18,3 +18,7 @@ std::string toJniClassName(JNIEnv* env, const std::wstring& name);
 
 // A Java string's text, from its UTF-16 units (empty for null).
 std::wstring fromJavaString(JNIEnv* env, jstring text);
+
+// The Java name of an object's class ("java.lang.IllegalStateException"); empty when it cannot be
+// read, and then nothing is left pending.
+std::wstring classNameOf(JNIEnv* env, jobject object);

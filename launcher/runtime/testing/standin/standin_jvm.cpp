@@ -21,8 +21,14 @@
 // -Dstandin.result=<n> makes creation return n; -Dstandin.createDelayMs=<n> makes it take n ms;
 // -Dstandin.stopEvent=<name> names the event main waits on, so a test can end it from outside;
 // -Dstandin.stopsNeeded=<n> makes main wait for n stop() calls; -Dstandin.stopReturnEvent=<name> keeps
-// each stop() from returning (after it has let main go) until that event is set. Options that are neither -D nor -X
-// fail creation, as a real VM does with ignoreUnrecognized false.
+// each stop() from returning (after it has let main go) until that event is set;
+// -Dstandin.attachDelayMs=<n> makes AttachCurrentThread take n ms (an attach that ends after
+// DestroyJavaVM is recorded as "attach after destroy" and fails); -Dstandin.blockDetach=yes makes the
+// library's detach at process exit block for ever, as a runtime's can. Options that are neither -D nor
+// -X fail creation, as a real VM does with ignoreUnrecognized false.
+//
+// DestroyJavaVM waits, as a real VM does, until no other thread is attached (here for at most 30 s, so a
+// test fails rather than hangs; what is left is recorded).
 //
 // Objects live until the process ends (DeleteLocalRef only forgets them): this is a test runtime.
 #include "jdk11_init_args.h"
@@ -34,6 +40,8 @@
 
 #include <jni.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -51,7 +59,11 @@ JNIInvokeInterface_ gInvoke{};
 JNIEnv_ gEnv{};
 JavaVM_ gVm{};
 std::mutex gLock;
+std::condition_variable gDetached;  // signalled whenever a thread detaches
 std::set<DWORD> gAttached;
+bool gDestroyed = false;
+DWORD gAttachDelayMs = 0;
+bool gBlockDetach = false;
 HANDLE gStopEvent = nullptr;
 HANDLE gStopReturnEvent = nullptr;  // when named, stop() returns only once it is set
 int gStopsNeeded = 1;
@@ -81,6 +93,9 @@ jint JNICALL createJavaVm(JavaVM** vm, void** penv, void* argsPointer) {
             gStopEvent = CreateEventW(nullptr, TRUE, FALSE, fromUtf8(option.substr(20)).c_str());
         if (option.rfind("-Dstandin.stopReturnEvent=", 0) == 0)
             gStopReturnEvent = CreateEventW(nullptr, TRUE, FALSE, fromUtf8(option.substr(26)).c_str());
+        if (option.rfind("-Dstandin.attachDelayMs=", 0) == 0)
+            gAttachDelayMs = static_cast<DWORD>(std::atoi(option.c_str() + 24));
+        if (option == "-Dstandin.blockDetach=yes") gBlockDetach = true;
         if (option.rfind("-D", 0) != 0 && option.rfind("-X", 0) != 0 && result == JNI_OK) result = JNI_ERR;
     }
     record("create version=" + hex(args->version) + " ignoreUnrecognized=" +
@@ -106,17 +121,23 @@ jint JNICALL createJavaVm(JavaVM** vm, void** penv, void* argsPointer) {
 jint JNICALL destroyJavaVm(JavaVM*) {
     std::size_t stillAttached;
     {
-        std::lock_guard<std::mutex> hold(gLock);
+        std::unique_lock<std::mutex> hold(gLock);
         gAttached.erase(GetCurrentThreadId());
+        gDetached.wait_for(hold, std::chrono::seconds(30), [] { return gAttached.empty(); });
         stillAttached = gAttached.size();
+        gDestroyed = true;
     }
-    // A real VM would wait for ever for a thread that never detached; record it instead of hanging.
     record("destroy attached=" + std::to_string(stillAttached));
     return JNI_OK;
 }
 
 jint JNICALL attachCurrentThread(JavaVM*, void** penv, void*) {
+    if (gAttachDelayMs) Sleep(gAttachDelayMs);
     std::lock_guard<std::mutex> hold(gLock);
+    if (gDestroyed) {
+        record("attach after destroy");
+        return JNI_ERR;
+    }
     gAttached.insert(GetCurrentThreadId());
     *penv = env();
     return JNI_OK;
@@ -124,7 +145,9 @@ jint JNICALL attachCurrentThread(JavaVM*, void** penv, void*) {
 
 jint JNICALL detachCurrentThread(JavaVM*) {
     std::lock_guard<std::mutex> hold(gLock);
-    return gAttached.erase(GetCurrentThreadId()) ? JNI_OK : JNI_EDETACHED;
+    if (!gAttached.erase(GetCurrentThreadId())) return JNI_EDETACHED;
+    gDetached.notify_all();
+    return JNI_OK;
 }
 
 jint JNICALL getEnv(JavaVM*, void** penv, jint) {
@@ -424,6 +447,12 @@ const Tables gTables;
 }  // namespace
 
 extern "C" {
+
+// At ExitProcess (reserved != null) a runtime's detach code may wait on threads that are already gone.
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void* reserved) {
+    if (reason == DLL_PROCESS_DETACH && reserved && gBlockDetach) Sleep(INFINITE);
+    return TRUE;
+}
 
 JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** penv, void* args) { return createJavaVm(vm, penv, args); }
 
