@@ -223,6 +223,7 @@ int Launcher::run() {
 
 void Launcher::cleanUp() {
     stopGate_.drain();  // no stop request may reach the VM, or this object, once it goes
+    singleInstance_->stopForwarding();  // nor a hand-over from a later start
     host_.destroyVm();
     singleInstance_->shutDown();
 }

@@ -2,6 +2,7 @@
 
 #include "instance_block.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -52,9 +53,10 @@ bool SingleInstance::setUp(ConfigFile& file, const std::vector<std::wstring>& pr
 void SingleInstance::setUpFirstInstance() {
     readyEvent_.reset(CreateEventW(nullptr, TRUE, FALSE, InstanceBlock::readyEventName(name_).c_str()));
     takenEvent_.reset(CreateEventW(nullptr, FALSE, FALSE, InstanceBlock::argumentsTakenEventName(name_).c_str()));
+    closing_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     const UINT message = RegisterWindowMessageW(name_.c_str());
     // Without the ready event a request could reach a VM that does not exist yet.
-    if (message == 0 || !readyEvent_) return turnOff();
+    if (message == 0 || !readyEvent_ || !closing_) return turnOff();
     InstanceBlock::writeField(block(), InstanceBlock::kMessageIdOffset, message);
     InstanceBlock::writeField(block(), InstanceBlock::kProcessIdOffset, GetCurrentProcessId());
     // The thread id goes straight into the block, where later starts read it.
@@ -149,14 +151,36 @@ void SingleInstance::listen() {
                                     InstanceBlock::decodeArguments(block() + InstanceBlock::kArgumentsOffset)};
         if (takenEvent_) SetEvent(takenEvent_.get());
         Win::UniqueHandle forwarding(CreateThread(nullptr, 0, forwardingMain, request, 0, nullptr));
-        if (!forwarding) delete request;
+        if (forwarding)
+            keepForwarder(std::move(forwarding));
+        else
+            delete request;
     }
+}
+
+void SingleInstance::keepForwarder(Win::UniqueHandle thread) {
+    std::lock_guard<std::mutex> hold(forwardersLock_);
+    // Threads that have ended are let go, so a long run does not collect handles.
+    auto ended = [](const Win::UniqueHandle& t) { return WaitForSingleObject(t.get(), 0) == WAIT_OBJECT_0; };
+    forwarders_.erase(std::remove_if(forwarders_.begin(), forwarders_.end(), ended), forwarders_.end());
+    forwarders_.push_back(std::move(thread));
+}
+
+void SingleInstance::waitForForwarders() {
+    std::vector<Win::UniqueHandle> threads;
+    {
+        std::lock_guard<std::mutex> hold(forwardersLock_);
+        threads.swap(forwarders_);
+    }
+    for (const Win::UniqueHandle& thread : threads) WaitForSingleObject(thread.get(), INFINITE);
 }
 
 DWORD WINAPI SingleInstance::forwardingMain(void* parameter) {
     std::unique_ptr<Request> request(static_cast<Request*>(parameter));
     SingleInstance& owner = *request->owner;
-    WaitForSingleObject(owner.readyEvent_.get(), INFINITE);
+    // Closing comes first: once it is set, no hand-over may reach the VM, even one that is ready.
+    HANDLE waits[] = {owner.closing_.get(), owner.readyEvent_.get()};
+    if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return 0;
     const UINT message = request->message;
     const DWORD requester = request->requester;
     owner.forward_(request->arguments, [message, requester](int result) {
@@ -169,7 +193,14 @@ void SingleInstance::signalReady() {
     if (readyEvent_) SetEvent(readyEvent_.get());
 }
 
+void SingleInstance::stopForwarding() {
+    if (!closing_) return;
+    SetEvent(closing_.get());
+    waitForForwarders();
+}
+
 void SingleInstance::shutDown() {
+    if (closing_) SetEvent(closing_.get());
     if (on_ && first_ && listener_) {
         const DWORD listenerId = GetThreadId(listener_.get());
         DWORD code = STILL_ACTIVE;
@@ -180,6 +211,8 @@ void SingleInstance::shutDown() {
         } while (GetExitCodeThread(listener_.get(), &code) && code == STILL_ACTIVE);
         listener_.reset();
     }
+    waitForForwarders();  // after the listener, which adds to them
+    closing_.reset();
     view_.reset();
     mapping_.reset();
     readyEvent_.reset();

@@ -8,6 +8,7 @@
 #include "unique_handle_win.h"
 
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,12 @@ public:
     // Just before main runs: from now on requests are served. Nothing when single instance is off.
     void signalReady();
 
-    // Stops the listener, unmaps the block, closes the objects; forwarding threads are not waited for.
+    // Before the VM goes: no later hand-over reaches Java (its start then waits for this process to
+    // end and takes its exit code), and those already in Java have returned.
+    void stopForwarding();
+
+    // Stops the listener and waits for every forwarding thread (they use this object), then unmaps
+    // the block and closes the objects.
     void shutDown();
 
 private:
@@ -48,6 +54,8 @@ private:
     void turnOff();
     bool handOver(const std::vector<std::wstring>& arguments);
     void listen();
+    void keepForwarder(Win::UniqueHandle thread);
+    void waitForForwarders();
     unsigned char* block() const { return static_cast<unsigned char*>(view_.get()); }
     UINT messageId() const;
 
@@ -61,6 +69,9 @@ private:
     Win::UniqueHandle takenEvent_;
     Win::UniqueHandle listening_;  // set once the listener's message queue exists
     Win::UniqueHandle listener_;
+    Win::UniqueHandle closing_;  // set when hand-overs may no longer reach Java
+    std::mutex forwardersLock_;
+    std::vector<Win::UniqueHandle> forwarders_;  // forwarding threads that may still be running
     Win::UniqueHandle firstProcess_;  // later start: the first instance, while waiting for its reply
     bool firstEnded_ = false;         // later start: the first instance ended before the hand-over
 };

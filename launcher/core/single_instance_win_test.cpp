@@ -150,6 +150,23 @@ TEST(SingleInstance, FirstInstanceEndingReleasesAWaitingLaterStartWithItsExitCod
     EXPECT_EQ(waiting.finish().exitCode, 7u);
 }
 
+// A hand-over on its way into Java when main returns: the VM is not destroyed under it. The slow
+// attach puts the forwarding thread between the ready event and the VM while the first ends.
+TEST(SingleInstance, HandOverUnderWayWhenMainReturnsIsServedBeforeTheVmGoes) {
+    Installation app("vwtest.Blocks", "-Dstandin.attachDelayMs=1500");
+    Launched first = app.startFirst();
+    Launched later = app.start(L"q", L"later.txt");
+    ASSERT_TRUE(waitUntil([&] { return app.recordText().find("delayed attach") != std::string::npos; }))
+        << "the request never reached the first instance";
+    app.endFirst();
+
+    EXPECT_EQ(first.finish().exitCode, 0u);
+    EXPECT_EQ(later.finish().exitCode, 41u) << "secondaryMain's reply, not the first instance's exit code";
+    const std::string record = app.recordText();
+    EXPECT_THAT(record, Not(HasSubstr("attach after destroy")));
+    EXPECT_THAT(secondaryCalls(record), ElementsAre(ElementsAre("q")));
+}
+
 TEST(SingleInstance, InstallationsInDifferentFoldersDoNotSeeEachOther) {
     Installation one("vwtest.Blocks");
     Installation two("vwtest.Blocks");

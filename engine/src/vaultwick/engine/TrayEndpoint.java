@@ -52,11 +52,8 @@ final class TrayEndpoint {
         synchronized (lock) {
             if (listener != null) return true;
             try {
-                ServerSocket s = new ServerSocket();
-                s.setReuseAddress(true);
-                s.bind(new InetSocketAddress(host, port), 8);
-                port = s.getLocalPort();
-                listener = s;
+                listener = port == 0 ? bindBelowEphemeralRange() : bind(port);
+                port = listener.getLocalPort();
             } catch (IOException e) {
                 System.err.println("engine: cannot listen on " + host.getHostAddress() + ":" + port + ": " + e.getMessage());
                 return false;
@@ -65,6 +62,36 @@ final class TrayEndpoint {
             daemon("tray-accept", () -> acceptLoop(accepting));
             return true;
         }
+    }
+
+    private ServerSocket bind(int wanted) throws IOException {
+        ServerSocket s = new ServerSocket();
+        try {
+            s.setReuseAddress(true);
+            s.bind(new InetSocketAddress(host, wanted), 8);
+            return s;
+        } catch (IOException e) {
+            closeQuietly(s);
+            throw e;
+        }
+    }
+
+    /**
+     * A free port below the system's ephemeral range (32768 up on Linux). A port the system handed
+     * out itself can be handed out again, as the local end of some other connection or of the tray's
+     * own retries, while the engine is away, and then it cannot come back on it.
+     */
+    private ServerSocket bindBelowEphemeralRange() throws IOException {
+        final int first = 20000, count = 12000;
+        final int start = java.util.concurrent.ThreadLocalRandom.current().nextInt(count);
+        for (int i = 0; i < 200; i++) {
+            try {
+                return bind(first + (start + i * 7919) % count);
+            } catch (IOException taken) {
+                // try the next one
+            }
+        }
+        return bind(0);
     }
 
     /** Stops listening and drops every connection: the engine is gone until listen() again. */

@@ -132,7 +132,10 @@ jint JNICALL destroyJavaVm(JavaVM*) {
 }
 
 jint JNICALL attachCurrentThread(JavaVM*, void** penv, void*) {
-    if (gAttachDelayMs) Sleep(gAttachDelayMs);
+    if (gAttachDelayMs) {
+        record("delayed attach");
+        Sleep(gAttachDelayMs);
+    }
     std::lock_guard<std::mutex> hold(gLock);
     if (gDestroyed) {
         record("attach after destroy");
