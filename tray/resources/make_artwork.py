@@ -7,6 +7,7 @@ empty house with a cross (159, not connected), a bell (160, alerts) and two arro
 frame to frame (151-155, busy). Each image is 32-bit with alpha, anti-aliased, drawn at 16, 20, 24,
 32, 40 and 48 px (the small-icon sizes at 100-300 % scale), each size laid out for itself: widths and
 badge positions are chosen in whole pixels for that size, then the shapes are rasterised there.
+The 40 and 48 px images are stored as PNG to keep the program small.
 
 Two variants per state: the resource of the id itself is for a dark taskbar (also the one used where
 the system has no light theme), id + 1000 for a light taskbar; they differ in the outline colours.
@@ -25,6 +26,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(HERE, "art")
 LAUNCHER_OUT = os.path.join(HERE, "..", "..", "launcher", "resources", "art")
 SIZES = (16, 20, 24, 32, 40, 48)
+PNG_SIZES = (40, 48)  # stored as PNG; the others as bitmaps
 LIGHT_OFFSET = 1000  # resource id of the light-taskbar variant: id + LIGHT_OFFSET
 LARGE_DOT_OFFSET = 1000  # resource id of the 200 % menu dot: id + LARGE_DOT_OFFSET
 
@@ -299,6 +301,12 @@ def image_24(px):
     return header + pixels + mask_rows([[p is None for p in row] for row in px])
 
 
+def image_png(img):
+    """PNG in an icon (read since Windows Vista): a quarter or less of the bitmap's bytes, for the
+    large sizes only, which are used from 250 % on."""
+    return png_bytes(len(img), len(img), 6, [bytes(v for p in row for v in p) for row in img])
+
+
 def image_4(px, palette):
     size = len(px)
     header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 4, 0, 0, 0, 0, 16, 0)
@@ -345,16 +353,20 @@ def write_dot_bmp(name, size, colour):
         f.write(head + info + pixels)
 
 
-def write_png(path, rows):
-    """rows: lists of (r, g, b)."""
-    height, width = len(rows), len(rows[0])
-    raw = b"".join(b"\0" + bytes(v for p in row for v in p) for row in rows)
+def png_bytes(width, height, colour_type, rows):
+    """colour_type 2: RGB, 6: RGBA; rows: bytes."""
+    raw = b"".join(b"\0" + row for row in rows)
 
     def chunk(kind, data):
         return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, colour_type, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def write_png(path, rows):
+    """rows: lists of (r, g, b)."""
     with open(path, "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-                + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+        f.write(png_bytes(len(rows[0]), len(rows), 2, [bytes(v for p in row for v in p) for row in rows]))
 
 
 # --- luminance and the contact sheet
@@ -425,7 +437,8 @@ def main():
             for n in SIZES:
                 images[taskbar, state, n] = render(n, state_layers(state, n, taskbar))
             icon_id = state + (LIGHT_OFFSET if taskbar == "light" else 0)
-            write_ico("%d.ico" % icon_id, [(n, 32, image_32(images[taskbar, state, n])) for n in SIZES])
+            write_ico("%d.ico" % icon_id, [(n, 32, (image_png if n in PNG_SIZES else image_32)(images[taskbar, state, n]))
+                                           for n in SIZES])
     palette = [(0, 0, 0), GREEN, mix(GREEN, (0, 0, 0), 0.45)] + [(0, 0, 0)] * 13
     write_ico("102.ico", [(n, 4, image_4(plain_house(n, GREEN), palette)) for n in SIZES])
     write_ico("launcher.ico", [(n, 24, image_24(plain_house(n, LAUNCHER_BLUE))) for n in SIZES], LAUNCHER_OUT)

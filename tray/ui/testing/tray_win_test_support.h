@@ -51,7 +51,8 @@ inline IconImage iconImage(HICON icon) {
 }
 
 // The image of exactly `size` pixels in the module's icon resource `id`, read from the resource's
-// own bytes (32-bit images only): what a correct load at that size must show, pixel for pixel.
+// own bytes (32-bit bitmaps; PNG images decoded at their size): what a correct load at that size
+// must show, pixel for pixel.
 inline IconImage resourceImage(unsigned id, int size) {
     IconImage image;
     HMODULE module = GetModuleHandleW(nullptr);
@@ -69,6 +70,11 @@ inline IconImage resourceImage(unsigned id, int size) {
         const std::uint8_t* entry = group + 6 + i * 14;
         if (entry[0] != size) continue;
         const std::uint8_t* dib = bytesOf(entry[12] | (entry[13] << 8), MAKEINTRESOURCEW(3) /* RT_ICON */, length);
+        if (dib && length > 8 && dib[1] == 'P' && dib[2] == 'N' && dib[3] == 'G') {
+            // Stored as PNG: decoded by the system at its own size, so nothing is resized.
+            Win::UniqueHicon decoded(CreateIconFromResourceEx(const_cast<BYTE*>(dib), length, TRUE, 0x00030000, size, size, 0));
+            return iconImage(decoded.get());
+        }
         if (!dib || length < 40 + 4u * size * size || (dib[14] | (dib[15] << 8)) != 32) return image;
         image.width = image.height = size;
         for (int y = size - 1; y >= 0; --y) {  // stored bottom row first
