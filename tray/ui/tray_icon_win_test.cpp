@@ -8,6 +8,7 @@
 #include <fstream>
 #include <memory>
 
+#include "dpi_probe_run_win.h"
 #include "kov_text_win.h"
 #include "tray_test_support.h"
 #include "tray_win_test_support.h"
@@ -90,6 +91,16 @@ TEST_F(TrayIconTest, TheShellGetsTheImageDrawnForTheSmallIconSizeOfEachScale) {
     sendDpiChange(icon.getWindow(), 96);  // no change of scale: nothing to do
     SendMessageW(icon.getWindow(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
     EXPECT_TRUE(shell.requests.empty());
+}
+
+// A tray started at a display scale: the image it adds is the one drawn for that scale's small-icon
+// size, and the menu's dots are the 200 % ones from 150 % on. Wine reads the DPI once per process.
+TEST(TrayAtDisplayScale, AddsTheImageDrawnForTheScaleAndPicksTheMenuDots) {
+    for (auto [dpi, line] : {std::pair{96u, "icon=16 drawn=1 dot=9"}, {120u, "icon=20 drawn=1 dot=9"},
+                             {144u, "icon=24 drawn=1 dot=18"}, {192u, "icon=32 drawn=1 dot=18"}}) {
+        std::string report = DpiProbe::runAt(dpi, VW_SCALE_PROBE_EXE);
+        EXPECT_EQ(report, "dpi=" + std::to_string(dpi) + " " + line + "\n");
+    }
 }
 
 // A theme change (announced as a setting change or by a restarted taskbar) and a DPI change during
