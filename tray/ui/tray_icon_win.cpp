@@ -1,6 +1,5 @@
 #include "tray_icon_win.h"
 
-#include "kov_text.h"
 #include "kov_text_win.h"
 #include "text_format.h"
 #include "tray_log.h"

@@ -404,8 +404,10 @@ TEST_F(SkinFolderTest, CustomThenShippedThenBuiltInAndNeverCached) {
 }
 
 // A skin file serves every scale from its image of the notification area's size, whatever comes
-// first in the file; an animation reads its frames once per scale, not at every step.
+// first in the file, and either taskbar; an animation reads its frames once per scale, not at every step.
 TEST_F(SkinFolderTest, SkinImagesAtTheSmallIconSizeAndFramesLoadedOncePerScale) {
+    TaskbarTheme theme;
+    theme.set(1);
     const wchar_t* frame = L"skin\\custom\\tray\\151.ico";
     writeIcon(frame, {{32, 0xFF0000}, {16, 0x0000FF}});
     EXPECT_EQ(iconImage(KovToolkit::TrayIcon::loadIcon(151).get()).width, 16);
@@ -423,7 +425,7 @@ TEST_F(SkinFolderTest, SkinImagesAtTheSmallIconSizeAndFramesLoadedOncePerScale) 
     SendMessageW(icon.getWindow(), WM_TIMER, 151, 0);
     EXPECT_EQ(shell.requests.back().image.pixels[0] & 0xFFFFFF, 0x0000FFu);
     sendDpiChange(icon.getWindow(), 192);  // a new scale reads the frames again: the file is gone
-    EXPECT_TRUE(shell.requests.back().image == resourceImage(151, 32));
+    EXPECT_TRUE(shell.requests.back().image == resourceImage(IDI_LIGHT_TASKBAR_OFFSET + 151, 32));
 }
 
 TEST(TrayResources, StringTableCarriesEveryTextExactly) {
