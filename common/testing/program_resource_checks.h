@@ -97,6 +97,13 @@ inline void expectIconSizes(const Pe::Image& image, std::uint32_t groupId) {
         ASSERT_NE(icon, nullptr) << "icon group " << groupId << " names a missing image " << imageId;
         ASSERT_GE(icon->data.size(), 12u);
         ASSERT_GE(icon->data.size(), 40u);
+        static const std::uint8_t kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+        if (std::equal(std::begin(kPng), std::end(kPng), icon->data.begin())) {
+            // A PNG image (large sizes): its header chunk names the width, big-endian.
+            auto width = (icon->data[16] << 24) | (icon->data[17] << 16) | (icon->data[18] << 8) | icon->data[19];
+            EXPECT_EQ(width, (*sizes)[i]) << "icon group " << groupId << " image " << imageId << " (PNG)";
+            continue;
+        }
         auto field = [&](std::size_t at) { return icon->data[at] | (icon->data[at + 1] << 8); };
         int width = field(4), bits = field(14), paletteUsed = field(32);  // BITMAPINFOHEADER
         EXPECT_EQ(width, (*sizes)[i]) << "icon group " << groupId << " image " << imageId;

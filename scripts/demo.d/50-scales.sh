@@ -3,8 +3,9 @@
 # the tray icon, its tooltip, the menu and the sleep dialog (the tray showcase, with the tray's
 # manifest), and the "JRE Not Found" and "Java Exception" dialogs in English, German and Japanese (the
 # dialog probe, with the launcher's manifest). Each scale gets a screen of the size a display at that
-# scale has (1024x768, 2048x1536), so that a dialog is never cut by the screen. PNG files in
-# demo-output/scales/.
+# scale has (1024x768, 2048x1536), so that a dialog is never cut by the screen. Then every tray image
+# at 100, 150 and 200 % on a dark and on a light taskbar: the notification area with each state, side
+# by side, in tray-states-<scale>-<dark|light>.png. PNG files in demo-output/scales/.
 # Own build trees and Wine session, stopped on every exit path.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -51,13 +52,26 @@ own_display() {
 }
 
 # Wine reads LogPixels when a process starts; a fresh session per scale also restarts the desktop.
+# The taskbar ($2, light unless told): Wine's own colours or dark ones for the desktop's taskbar, menus,
+# windows and buttons, and the user's theme setting that the tray picks its images by.
 start_session() {
+    local taskbar=${2:-light} light=1
+    [ "$taskbar" = dark ] && light=0
     "$session" down "$state" >/dev/null 2>&1 || true
     own_display
     "$session" up "$state"
     export WINEPREFIX="$state/prefix" WINEDEBUG=-all DISPLAY
     DISPLAY=$(cat "$state/display")
     "$wine_loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    for key in ButtonFace Menu Window; do
+        if [ "$taskbar" = dark ]; then
+            "$wine_loader" reg add 'HKCU\Control Panel\Colors' /v "$key" /d "32 32 32" /f >/dev/null 2>&1
+        else
+            "$wine_loader" reg delete 'HKCU\Control Panel\Colors' /v "$key" /f >/dev/null 2>&1 || true
+        fi
+    done
+    "$wine_loader" reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
+        /v SystemUsesLightTheme /t REG_DWORD /d "$light" /f >/dev/null 2>&1
     "$wine_loader" reg import "$("$wine_loader" winepath.exe -w "$repo/common/testing/cjk_font_links.reg")" >/dev/null 2>&1
     "$session" down "$state" >/dev/null 2>&1
     own_display
@@ -133,6 +147,35 @@ for dpi in 96 192; do
             wait "$program_pid" 2>/dev/null || true
             program_pid=
         done
+    done
+done
+for dpi in 96 144 192; do
+    scale=$((dpi * 100 / 96)) factor10=$((dpi * 10 / 96))
+    width=$((1024 * factor10 / 10)) height=$((768 * factor10 / 10)) screen="${width}x${height}"
+    for taskbar in dark light; do
+        echo "--- every tray image at $scale % on a $taskbar taskbar"
+        start_session "$dpi" "$taskbar"
+        rm -rf "$(markers_unix)" && mkdir -p "$(markers_unix)"
+        "$wine_loader" explorer /desktop=scales,"$screen" "$tray_build/tray/ui/tray_ui_showcase.exe" 'C:\vw-scales' states \
+            </dev/null >/dev/null 2>&1 &
+        program_pid=$!
+        shots=()
+        # The notification area: the lower right corner, as high as the taskbar at this scale.
+        w=$((48 * factor10 / 10)) h=$((24 * factor10 / 10))
+        for id in 159 104 105 106 160 151 152 153 154 155; do
+            wait_for "state-$id"
+            sleep 0.5
+            import -window root -crop "${w}x${h}+$((width - w))+$((height - h))" +repage "$out/.state-$id.png"
+            shots+=("$out/.state-$id.png")
+            rm -f "$(markers_unix)/state-$id.ready"
+        done
+        /usr/bin/convert "${shots[@]}" -bordercolor 'rgb(128,128,128)' -border 2 +append \
+            "$out/tray-states-$scale-$taskbar.png"
+        rm -f "${shots[@]}"
+        echo "scales: $out/tray-states-$scale-$taskbar.png"
+        for _ in $(seq 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
+        kill "$program_pid" 2>/dev/null || true
+        program_pid=
     done
 done
 echo "scales: done"

@@ -45,8 +45,7 @@ class IconIdentifyingShell final : public KovToolkit::ShellNotify {
 public:
     explicit IconIdentifyingShell(KovToolkit::ShellNotify& inner) : inner_(inner) {
         for (int id : kIds) {
-            Win::UniqueHicon icon(static_cast<HICON>(
-                LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+            Win::UniqueHicon icon = KovToolkit::TrayIcon::loadIcon(static_cast<std::uint16_t>(id));
             references_.push_back({id, signature(icon.get())});
         }
     }

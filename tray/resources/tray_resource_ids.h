@@ -14,6 +14,9 @@
 #define IDI_TRAY_BUSY_5 155
 #define IDI_TRAY_INACTIVE 159
 #define IDI_TRAY_ALERT 160
+// Each tray image above is drawn for a dark taskbar (also used where the system has no light theme);
+// its light-taskbar twin has the id plus this offset.
+#define IDI_LIGHT_TASKBAR_OFFSET 1000
 
 // Popup menu and its commands.
 #define IDM_TRAY_MENU 103
@@ -24,6 +27,8 @@
 // Online / offline dots of the computer items.
 #define IDB_COMPUTER_ONLINE 113
 #define IDB_COMPUTER_OFFLINE 114
+// The same dots drawn for 200 %, used from 150 % on: the id plus this offset.
+#define IDB_LARGE_OFFSET 1000
 
 // Sleep dialog.
 #define IDD_SLEEP 118

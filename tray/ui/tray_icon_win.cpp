@@ -1,6 +1,5 @@
 #include "tray_icon_win.h"
 
-#include "kov_text.h"
 #include "kov_text_win.h"
 #include "text_format.h"
 #include "tray_log.h"
@@ -29,10 +28,6 @@ bool copyField(wchar_t (&field)[N], const std::wstring& text, std::size_t limit)
     return true;
 }
 
-Win::UniqueHicon loadIconFile(const std::wstring& path) {
-    return Win::UniqueHicon(static_cast<HICON>(LoadImageW(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE)));
-}
-
 }  // namespace
 
 ShellNotify& systemShellNotify() {
@@ -41,7 +36,11 @@ ShellNotify& systemShellNotify() {
 }
 
 TrayIcon::TrayIcon(int iconId, TrayEventHandler* handler, ShellNotify& shell)
-    : iconId_(iconId), handler_(handler), shell_(shell) {
+    : iconId_(iconId),
+      handler_(handler),
+      shell_(shell),
+      taskbarCreatedMessage_(RegisterWindowMessageW(L"TaskbarCreated")),
+      scale_(imageScaleFor(windowDpi(nullptr))) {
     std::wstring name;
     TextFormat::format(name, 255, L"com.morvaine.tray.icon.message--%d", {iconId});
     callbackMessage_ = RegisterWindowMessageW(name.c_str());
@@ -60,12 +59,7 @@ TrayIcon::~TrayIcon() {
 }
 
 Win::UniqueHicon TrayIcon::loadIcon(std::uint16_t iconId) {
-    const std::wstring name = fromInt(iconId) + L".ico";
-    for (const wchar_t* folder : {L"skin\\custom\\tray\\", L"skin\\tray\\"}) {
-        if (auto icon = loadIconFile(folder + name)) return icon;
-    }
-    return Win::UniqueHicon(static_cast<HICON>(
-        LoadImageW(moduleInstance(), MAKEINTRESOURCEW(iconId), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+    return loadTrayImage(iconId, imageScaleFor(windowDpi(nullptr)));
 }
 
 void TrayIcon::create() {
@@ -83,6 +77,7 @@ void TrayIcon::create() {
                                    nullptr, moduleInstance(), this);
     window_ = created;
     ownedWindow_.reset(created);
+    scale_ = imageScaleFor(windowDpi(created));
 }
 
 NOTIFYICONDATAW TrayIcon::record(UINT flags) const {
@@ -98,15 +93,16 @@ bool TrayIcon::exists() { return shell_.request(NIM_MODIFY, record(0)); }
 
 void TrayIcon::show() {
     if (exists()) return;
-    Win::UniqueHicon icon = loadIcon(static_cast<std::uint16_t>(iconId_));
+    Win::UniqueHicon icon = loadTrayImage(static_cast<std::uint16_t>(iconId_), scale_);
     NOTIFYICONDATAW data = record(NIF_MESSAGE | NIF_ICON);
     data.uCallbackMessage = callbackMessage_;
     data.hIcon = icon.get();
-    shell_.request(NIM_ADD, data);
+    if (shell_.request(NIM_ADD, data)) current_ = static_cast<std::uint16_t>(iconId_);
 }
 
 void TrayIcon::hide() {
     if (exists()) shell_.request(NIM_DELETE, record(0));
+    current_ = 0;
 }
 
 void TrayIcon::setTip(const std::wstring& tip) {
@@ -135,16 +131,45 @@ void TrayIcon::setIcon(std::uint16_t iconId, bool stopAnimation) {
         animation_.stop();
         stopTimer();
     }
-    Win::UniqueHicon icon = loadIcon(iconId);
+    showImage(iconId);
+}
+
+void TrayIcon::showImage(std::uint16_t iconId) {
+    Win::UniqueHicon fresh;
+    HICON image = nullptr;
+    auto frame = frameImages_.find(iconId);
+    if (animation_.running() && frame != frameImages_.end()) {
+        image = frame->second.get();
+    } else {
+        fresh = loadTrayImage(iconId, scale_);
+        image = fresh.get();
+    }
     NOTIFYICONDATAW data = record(NIF_ICON);
-    data.hIcon = icon.get();
+    data.hIcon = image;
     shell_.request(NIM_MODIFY, data);
+    current_ = iconId;
+}
+
+void TrayIcon::loadFrames() {
+    for (std::uint16_t id : animation_.frames()) {
+        if (frameImages_.find(id) == frameImages_.end()) frameImages_.emplace(id, loadTrayImage(id, scale_));
+    }
+}
+
+void TrayIcon::rescale(unsigned dpi) {
+    ImageScale next = imageScaleFor(dpi);
+    if (next == scale_) return;
+    scale_ = next;
+    frameImages_.clear();
+    if (animation_.running()) loadFrames();
+    if (current_ != 0) showImage(current_);
 }
 
 void TrayIcon::animate(const std::vector<std::uint16_t>& frames) {
     if (frames.empty()) return;
     stopTimer();
     animation_.start(frames);
+    loadFrames();
     timerEventId_ = animation_.first();
     timerHandle_ = SetTimer(window_, static_cast<UINT_PTR>(timerEventId_), static_cast<UINT>(intervalMs_), nullptr);
 }
@@ -167,6 +192,12 @@ bool TrayIcon::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         // A tick already queued when the animation was stopped must not bring an old frame back.
         if (animation_.running()) setIcon(animation_.advance(), false);
         return true;
+    }
+    if (message == WM_DPICHANGED) {
+        rescale(LOWORD(wParam));  // the new DPI comes with the message, before the window reports it
+    } else if (message == WM_DISPLAYCHANGE || message == WM_SETTINGCHANGE ||
+               (taskbarCreatedMessage_ != 0 && message == taskbarCreatedMessage_)) {
+        rescale(windowDpi(window_));  // the theme, the monitor or the taskbar's own scale may have changed
     }
     return handler_->onWindowMessage(message, wParam, lParam);
 }

@@ -2,15 +2,20 @@
 // One icon in the notification area: a hidden window that receives the icon's mouse notifications
 // (and the controller's timers and socket events), the image, the tooltip, balloons and a
 // timer-driven animation. Shell requests go through ShellNotify so tests can record them.
+// Images are loaded at the notification area's size for the window's DPI and the taskbar's theme;
+// when either changes (DPI, display, setting or theme change, shell restart) the shown image and the
+// animation's frames are loaded again and the icon is modified once.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "tray_animation.h"
 #include "tray_event_handler.h"
+#include "tray_image_win.h"
 #include "unique_handle_win.h"
 
 namespace KovToolkit {
@@ -51,8 +56,11 @@ public:
     virtual void animate(const std::vector<std::uint16_t>& frames);
     virtual void setAnimationInterval(int milliseconds) { intervalMs_ = milliseconds; }
 
-    // "skin\custom\tray\<id>.ico", then "skin\tray\<id>.ico", then the built-in icon; never cached.
+    // "skin\custom\tray\<id>.ico", then "skin\tray\<id>.ico", then the built-in icon, at the
+    // small-icon size of the screen's DPI for the current theme; never cached.
     static Win::UniqueHicon loadIcon(std::uint16_t iconId);
+    // The scale this icon's images are loaded at now.
+    const ImageScale& imageScale() const { return scale_; }
 
     UINT callbackMessage() const { return callbackMessage_; }
     int iconId() const { return iconId_; }
@@ -63,6 +71,9 @@ private:
     NOTIFYICONDATAW record(UINT flags) const;
     bool exists();
     void stopTimer();
+    void showImage(std::uint16_t iconId);
+    void loadFrames();
+    void rescale(unsigned dpi);
 
     Win::UniqueHwnd ownedWindow_;  // set once create() made the window
     HWND window_ = nullptr;
@@ -74,6 +85,12 @@ private:
     int intervalMs_ = 1000;
     TrayEventHandler* handler_;
     ShellNotify& shell_;
+    UINT taskbarCreatedMessage_ = 0;
+    ImageScale scale_;
+    std::uint16_t current_ = 0;  // the image in the notification area; 0 while none is
+    // The animation's frames at scale_: loaded once per scale, not at every tick (plain image changes
+    // read the image afresh, so a replaced skin file shows at the next change).
+    std::map<std::uint16_t, Win::UniqueHicon> frameImages_;
 };
 
 }  // namespace KovToolkit

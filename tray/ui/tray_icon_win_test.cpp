@@ -3,10 +3,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <memory>
 
+#include "dpi_probe_run_win.h"
 #include "kov_text_win.h"
 #include "tray_test_support.h"
 #include "tray_win_test_support.h"
@@ -46,6 +48,97 @@ protected:
     RecordingHandler handler;
     ObservedTrayIcon icon{104, &handler, shell};
 };
+
+// Sets the user's taskbar theme ("SystemUsesLightTheme") and removes the value again afterwards, as
+// a system before Windows 10 has none.
+class TaskbarTheme {
+public:
+    TaskbarTheme() { RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key_.put(), nullptr); }
+    ~TaskbarTheme() { RegDeleteValueW(key_.get(), L"SystemUsesLightTheme"); }
+    void set(DWORD light) {
+        RegSetValueExW(key_.get(), L"SystemUsesLightTheme", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&light), sizeof light);
+    }
+
+private:
+    static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+    Win::UniqueHkey key_;
+};
+
+void sendDpiChange(HWND window, unsigned dpi) {
+    RECT suggested{0, 0, 0, 0};
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
+// The icon handed to the shell is the image drawn for the notification area's size at that scale,
+// not another size stretched: 16, 20, 24 and 32 px at 100, 125, 150 and 200 %, one modification each.
+TEST_F(TrayIconTest, TheShellGetsTheImageDrawnForTheSmallIconSizeOfEachScale) {
+    icon.create();
+    icon.show();
+    ASSERT_EQ(shell.requests.size(), 2u);
+    ASSERT_EQ(shell.requests[1].image.width, 16);
+    EXPECT_TRUE(shell.requests[1].image == resourceImage(104, 16));
+    icon.setIcon(105);
+    for (auto [dpi, size] : {std::pair{120u, 20}, {144u, 24}, {192u, 32}, {96u, 16}}) {
+        shell.requests.clear();
+        sendDpiChange(icon.getWindow(), dpi);
+        ASSERT_EQ(shell.requests.size(), 1u) << dpi << " DPI";
+        EXPECT_EQ(shell.requests[0].message, DWORD(NIM_MODIFY));
+        EXPECT_EQ(shell.requests[0].data.uFlags, UINT(NIF_ICON));
+        EXPECT_EQ(shell.requests[0].image.width, size) << dpi << " DPI";
+        EXPECT_TRUE(shell.requests[0].image == resourceImage(105, size)) << dpi << " DPI";
+    }
+    shell.requests.clear();
+    sendDpiChange(icon.getWindow(), 96);  // no change of scale: nothing to do
+    SendMessageW(icon.getWindow(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    EXPECT_TRUE(shell.requests.empty());
+}
+
+// A tray started at a display scale: the image it adds is the one drawn for that scale's small-icon
+// size, and the menu's dots are the 200 % ones from 150 % on. Wine reads the DPI once per process.
+TEST(TrayAtDisplayScale, AddsTheImageDrawnForTheScaleAndPicksTheMenuDots) {
+    for (auto [dpi, line] : {std::pair{96u, "icon=16 drawn=1 dot=9"}, {120u, "icon=20 drawn=1 dot=9"},
+                             {144u, "icon=24 drawn=1 dot=18"}, {192u, "icon=32 drawn=1 dot=18"}}) {
+        std::string report = DpiProbe::runAt(dpi, VW_SCALE_PROBE_EXE);
+        EXPECT_EQ(report, "dpi=" + std::to_string(dpi) + " " + line + "\n");
+    }
+}
+
+// A theme change (announced as a setting change or by a restarted taskbar) and a DPI change during
+// the animation each make one modification with the new image; the frames follow the new scale.
+TEST_F(TrayIconTest, ThemeAndScaleChangesModifyTheIconOnceWithTheNewImage) {
+    TaskbarTheme theme;
+    icon.create();
+    icon.show();
+    icon.setIcon(106);
+    theme.set(1);
+    shell.requests.clear();
+    SendMessageW(icon.getWindow(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"));
+    ASSERT_EQ(shell.requests.size(), 1u);
+    EXPECT_EQ(shell.requests[0].data.uFlags, UINT(NIF_ICON));
+    EXPECT_TRUE(shell.requests[0].image == resourceImage(IDI_LIGHT_TASKBAR_OFFSET + 106, 16));
+    EXPECT_FALSE(resourceImage(IDI_LIGHT_TASKBAR_OFFSET + 106, 16) == resourceImage(106, 16));
+    SendMessageW(icon.getWindow(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"));
+    EXPECT_EQ(shell.requests.size(), 1u);  // the same theme again
+
+    theme.set(0);
+    shell.requests.clear();
+    SendMessageW(icon.getWindow(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    ASSERT_EQ(shell.requests.size(), 1u);
+    EXPECT_TRUE(shell.requests[0].image == resourceImage(106, 16));
+
+    icon.animate({151, 152, 153});
+    SendMessageW(icon.getWindow(), WM_TIMER, 151, 0);
+    SendMessageW(icon.getWindow(), WM_TIMER, 151, 0);
+    shell.requests.clear();
+    sendDpiChange(icon.getWindow(), 192);
+    ASSERT_EQ(shell.requests.size(), 1u);
+    EXPECT_TRUE(shell.requests[0].image == resourceImage(152, 32));
+    SendMessageW(icon.getWindow(), WM_TIMER, 151, 0);
+    ASSERT_EQ(shell.requests.size(), 2u);
+    EXPECT_TRUE(shell.requests[1].image == resourceImage(153, 32));
+    // The controller still sees each of these messages.
+    EXPECT_THAT(handler.windowMessages, ::testing::IsSupersetOf({UINT(WM_SETTINGCHANGE), UINT(WM_DPICHANGED)}));
+}
 
 TEST_F(TrayIconTest, ConstructionRegistersTheCallbackMessageAndCreatesNothing) {
     EXPECT_EQ(icon.callbackMessage(), RegisterWindowMessageW(L"com.morvaine.tray.icon.message--104"));
@@ -255,30 +348,41 @@ protected:
         RemoveDirectoryW(root_.c_str());
     }
 
-    // A one-colour 16x16 24-bit icon file.
-    static void writeIcon(const wchar_t* path, std::uint32_t rgb) {
-        std::string data;
-        auto put16 = [&](unsigned v) { data += char(v & 0xFF); data += char(v >> 8); };
-        auto put32 = [&](unsigned v) { put16(v & 0xFFFF); put16(v >> 16); };
-        const unsigned imageSize = 40 + 16 * 16 * 3 + 16 * 4;
-        put16(0); put16(1); put16(1);
-        data += char(16); data += char(16); data += char(0); data += char(0);
-        put16(1); put16(24); put32(imageSize); put32(22);
-        put32(40); put32(16); put32(32); put16(1); put16(24);
-        for (int i = 0; i < 6; ++i) put32(0);
-        for (int i = 0; i < 256; ++i) {
-            data += char(rgb & 0xFF); data += char((rgb >> 8) & 0xFF); data += char(rgb >> 16);
+    // An icon file of one-colour 24-bit images of the given sizes, in that order.
+    static void writeIcon(const wchar_t* path, std::vector<std::pair<int, std::uint32_t>> images) {
+        std::string head, body;
+        auto put16 = [](std::string& to, unsigned v) { to += char(v & 0xFF); to += char(v >> 8); };
+        auto put32 = [&](std::string& to, unsigned v) { put16(to, v & 0xFFFF); put16(to, v >> 16); };
+        put16(head, 0); put16(head, 1); put16(head, static_cast<unsigned>(images.size()));
+        unsigned offset = 6 + 16 * static_cast<unsigned>(images.size());
+        for (auto [size, rgb] : images) {
+            const unsigned row = (size * 3 + 3) / 4 * 4, maskRow = (size + 31) / 32 * 4;
+            std::string image;
+            put32(image, 40); put32(image, size); put32(image, 2 * size); put16(image, 1); put16(image, 24);
+            for (int i = 0; i < 6; ++i) put32(image, 0);
+            for (int y = 0; y < size; ++y) {
+                for (int x = 0; x < size; ++x) {
+                    image += char(rgb & 0xFF); image += char((rgb >> 8) & 0xFF); image += char(rgb >> 16);
+                }
+                image.append(row - size * 3, '\0');
+            }
+            image.append(maskRow * size, '\0');  // mask: all opaque
+            head += char(size); head += char(size); head += char(0); head += char(0);
+            put16(head, 1); put16(head, 24); put32(head, static_cast<unsigned>(image.size())); put32(head, offset);
+            offset += static_cast<unsigned>(image.size());
+            body += image;
         }
-        data.append(16 * 4, '\0');  // mask: all opaque
         FILE* f = _wfopen(path, L"wb");
         ASSERT_NE(f, nullptr);
-        fwrite(data.data(), 1, data.size(), f);
+        fwrite(head.data(), 1, head.size(), f);
+        fwrite(body.data(), 1, body.size(), f);
         fclose(f);
     }
+    static void writeIcon(const wchar_t* path, std::uint32_t rgb) { writeIcon(path, {{16, rgb}}); }
 
     static std::uint32_t colourOf104() {
         Win::UniqueHicon icon = KovToolkit::TrayIcon::loadIcon(104);
-        return icon ? iconPixel(icon.get(), 5, 10) : 0xFFFFFFFF;
+        return icon ? iconPixel(icon.get(), 3, 9) : 0xFFFFFFFF;
     }
 
     static constexpr const wchar_t* kCustom = L"skin\\custom\\tray\\104.ico";
@@ -299,6 +403,31 @@ TEST_F(SkinFolderTest, CustomThenShippedThenBuiltInAndNeverCached) {
     EXPECT_EQ(colourOf104(), 0x28A03Cu);  // the built-in green house
 }
 
+// A skin file serves every scale from its image of the notification area's size, whatever comes
+// first in the file, and either taskbar; an animation reads its frames once per scale, not at every step.
+TEST_F(SkinFolderTest, SkinImagesAtTheSmallIconSizeAndFramesLoadedOncePerScale) {
+    TaskbarTheme theme;
+    theme.set(1);
+    const wchar_t* frame = L"skin\\custom\\tray\\151.ico";
+    writeIcon(frame, {{32, 0xFF0000}, {16, 0x0000FF}});
+    EXPECT_EQ(iconImage(KovToolkit::TrayIcon::loadIcon(151).get()).width, 16);
+    RecordingShell shell;
+    RecordingHandler handler;
+    KovToolkit::TrayIcon icon(104, &handler, shell);
+    icon.create();
+    icon.show();
+    icon.animate({151, 152});
+    DeleteFileW(frame);  // from now on only the loaded frame has it
+    SendMessageW(icon.getWindow(), WM_TIMER, 151, 0);
+    ASSERT_EQ(shell.requests.back().image.width, 16);
+    EXPECT_EQ(shell.requests.back().image.pixels[0] & 0xFFFFFF, 0x0000FFu);
+    SendMessageW(icon.getWindow(), WM_TIMER, 151, 0);
+    SendMessageW(icon.getWindow(), WM_TIMER, 151, 0);
+    EXPECT_EQ(shell.requests.back().image.pixels[0] & 0xFFFFFF, 0x0000FFu);
+    sendDpiChange(icon.getWindow(), 192);  // a new scale reads the frames again: the file is gone
+    EXPECT_TRUE(shell.requests.back().image == resourceImage(IDI_LIGHT_TASKBAR_OFFSET + 151, 32));
+}
+
 TEST(TrayResources, StringTableCarriesEveryTextExactly) {
     for (const auto& [id, text] : TrayTest::englishTexts()) {
         EXPECT_EQ(KovToolkit::loadString(id), text) << "string " << id;
@@ -311,7 +440,40 @@ TEST(TrayResources, EveryTrayImageIsBuiltIn) {
         EXPECT_TRUE(KovToolkit::TrayIcon::loadIcon(id)) << "icon " << id;
     }
     Win::UniqueHicon alert = KovToolkit::TrayIcon::loadIcon(160);
-    EXPECT_EQ(iconPixel(alert.get(), 7, 6), 0xDC1E1Eu);  // the red exclamation mark
+    EXPECT_EQ(iconPixel(alert.get(), 14, 9), 0xE65A00u);  // the orange badge behind the bell
+}
+
+// Told apart without colour: every two states differ by at least this mean luma per pixel (0-255),
+// on the taskbar each variant is made for, at every size. Frames of the busy animation are one state.
+TEST(TrayResources, EveryStateStaysApartInGreysOnBothTaskbars) {
+    constexpr double kMinMeanLumaDifference = 12;
+    const std::vector<unsigned> states{104, 105, 106, 159, 160, 151, 152, 153, 154, 155};
+    auto busy = [](unsigned id) { return id >= 151 && id <= 155; };
+    for (auto [offset, background] : {std::pair{0u, 32.0}, {unsigned(IDI_LIGHT_TASKBAR_OFFSET), 238.0}}) {
+        for (int size : {16, 20, 24, 32, 40, 48}) {
+            std::vector<std::vector<double>> greys;
+            for (unsigned id : states) {
+                IconImage image = resourceImage(offset + id, size);
+                ASSERT_EQ(image.width, size) << "icon " << offset + id;
+                std::vector<double> grey;
+                for (std::uint32_t p : image.pixels) {
+                    double alpha = (p >> 24) / 255.0;
+                    double luma = 0.299 * ((p >> 16) & 0xFF) + 0.587 * ((p >> 8) & 0xFF) + 0.114 * (p & 0xFF);
+                    grey.push_back(background + (luma - background) * alpha);
+                }
+                greys.push_back(grey);
+            }
+            for (std::size_t a = 0; a < states.size(); ++a) {
+                for (std::size_t b = a + 1; b < states.size(); ++b) {
+                    if (busy(states[a]) && busy(states[b])) continue;
+                    double sum = 0;
+                    for (std::size_t i = 0; i < greys[a].size(); ++i) sum += std::abs(greys[a][i] - greys[b][i]);
+                    EXPECT_GE(sum / greys[a].size(), kMinMeanLumaDifference)
+                        << states[a] << " and " << states[b] << " at " << size << " px, offset " << offset;
+                }
+            }
+        }
+    }
 }
 
 TEST(UserNumberLocale, GroupsWithTheLocaleOfTheSession) {

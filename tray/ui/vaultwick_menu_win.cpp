@@ -1,10 +1,13 @@
 #include "vaultwick_menu_win.h"
 
 #include "kov_text_win.h"
+#include "tray_image_win.h"
 #include "tray_resource_ids.h"
 
 namespace {
-Win::UniqueGdiObject loadBitmap(int id) {
+// The dots are drawn for 100 % and 200 %; from 150 % on the larger one is nearer to the menu's size.
+Win::UniqueGdiObject loadBitmap(int id, HWND owner) {
+    if (KovToolkit::windowDpi(owner) >= 144) id += IDB_LARGE_OFFSET;
     return Win::UniqueGdiObject(LoadImageW(KovToolkit::moduleInstance(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0));
 }
 }  // namespace
@@ -14,8 +17,8 @@ VaultwickMenu::VaultwickMenu(HWND owner, const StatusModel* model, VaultwickMenu
       menu_(LoadMenuW(KovToolkit::moduleInstance(), MAKEINTRESOURCEW(IDM_TRAY_MENU))),
       model_(model),
       handler_(handler),
-      onlineBitmap_(loadBitmap(IDB_COMPUTER_ONLINE)),
-      offlineBitmap_(loadBitmap(IDB_COMPUTER_OFFLINE)) {
+      onlineBitmap_(loadBitmap(IDB_COMPUTER_ONLINE, owner)),
+      offlineBitmap_(loadBitmap(IDB_COMPUTER_OFFLINE, owner)) {
     if (menu_) popup_ = GetSubMenu(menu_.get(), 0);
 }
 

@@ -13,9 +13,85 @@
 
 namespace TrayWinTest {
 
+// The pixels of an image, top row first, each 0xAARRGGBB.
+struct IconImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+    bool operator==(const IconImage& o) const { return width == o.width && height == o.height && pixels == o.pixels; }
+};
+
+// The colour image of an icon as the system holds it (what a shell that copies it gets).
+inline IconImage iconImage(HICON icon) {
+    IconImage image;
+    ICONINFO info{};
+    if (!icon || !GetIconInfo(icon, &info)) return image;
+    BITMAP bitmap{};
+    GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = bitmap.bmWidth;
+    format.bmiHeader.biHeight = -bitmap.bmHeight;  // top row first
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    image.pixels.resize(static_cast<std::size_t>(bitmap.bmWidth) * bitmap.bmHeight);
+    HDC screen = GetDC(nullptr);
+    if (GetDIBits(screen, info.hbmColor, 0, bitmap.bmHeight, image.pixels.data(), &format, DIB_RGB_COLORS) ==
+        bitmap.bmHeight) {
+        image.width = bitmap.bmWidth;
+        image.height = bitmap.bmHeight;
+    } else {
+        image.pixels.clear();
+    }
+    ReleaseDC(nullptr, screen);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return image;
+}
+
+// The image of exactly `size` pixels in the module's icon resource `id`, read from the resource's
+// own bytes (32-bit bitmaps; PNG images decoded at their size): what a correct load at that size
+// must show, pixel for pixel.
+inline IconImage resourceImage(unsigned id, int size) {
+    IconImage image;
+    HMODULE module = GetModuleHandleW(nullptr);
+    auto bytesOf = [&](unsigned resource, LPCWSTR type, DWORD& length) -> const std::uint8_t* {
+        HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(resource), type);
+        length = found ? SizeofResource(module, found) : 0;
+        HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+        return loaded ? static_cast<const std::uint8_t*>(LockResource(loaded)) : nullptr;
+    };
+    DWORD length = 0;
+    const std::uint8_t* group = bytesOf(id, MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */, length);
+    if (!group || length < 6) return image;
+    unsigned count = group[4] | (group[5] << 8);
+    for (unsigned i = 0; i < count && 6 + (i + 1) * 14 <= length; ++i) {
+        const std::uint8_t* entry = group + 6 + i * 14;
+        if (entry[0] != size) continue;
+        const std::uint8_t* dib = bytesOf(entry[12] | (entry[13] << 8), MAKEINTRESOURCEW(3) /* RT_ICON */, length);
+        if (dib && length > 8 && dib[1] == 'P' && dib[2] == 'N' && dib[3] == 'G') {
+            // Stored as PNG: decoded by the system at its own size, so nothing is resized.
+            Win::UniqueHicon decoded(CreateIconFromResourceEx(const_cast<BYTE*>(dib), length, TRUE, 0x00030000, size, size, 0));
+            return iconImage(decoded.get());
+        }
+        if (!dib || length < 40 + 4u * size * size || (dib[14] | (dib[15] << 8)) != 32) return image;
+        image.width = image.height = size;
+        for (int y = size - 1; y >= 0; --y) {  // stored bottom row first
+            for (int x = 0; x < size; ++x) {
+                const std::uint8_t* p = dib + 40 + 4 * (y * size + x);
+                image.pixels.push_back(std::uint32_t(p[3]) << 24 | std::uint32_t(p[2]) << 16 | p[1] << 8 | p[0]);
+            }
+        }
+        return image;
+    }
+    return image;
+}
+
 struct Request {
     DWORD message;
     NOTIFYICONDATAW data;
+    IconImage image;  // what data.hIcon showed when the request was made
     std::wstring tip() const { return data.szTip; }
     std::wstring info() const { return data.szInfo; }
     std::wstring title() const { return data.szInfoTitle; }
@@ -27,7 +103,7 @@ public:
     bool present = false;
 
     bool request(DWORD message, const NOTIFYICONDATAW& data) override {
-        requests.push_back({message, data});
+        requests.push_back({message, data, (data.uFlags & NIF_ICON) ? iconImage(data.hIcon) : IconImage{}});
         switch (message) {
         case NIM_ADD:
             if (present) return false;
