@@ -1,6 +1,6 @@
 #pragma once
-// The real seams of runtime discovery: FindFirstFileW, and HKEY_LOCAL_MACHINE read without a view
-// flag, so the 64-bit launcher sees the 64-bit registrations.
+// The real seams of runtime discovery: file attribute queries, and HKEY_LOCAL_MACHINE read without a
+// view flag, so the 64-bit launcher sees the 64-bit registrations.
 #include "runtime_probe.h"
 
 class Win32FileProbe : public FileProbe {
