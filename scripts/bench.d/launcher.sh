@@ -5,7 +5,8 @@
 # single-instance hand-over: the whole run of a later start whose first instance's secondaryMain
 # returns at once, against the whole run of the trivial program.
 # VW_BENCH_BASELINE=<another VaultwickService.exe> measures that build too, interleaved with this one,
-# so a change can be compared with what it replaces in one run on the same machine.
+# so a change can be compared with what it replaces in one run on the same machine;
+# VW_BENCH_BASELINE_LABEL names it in the figures (for example "build of 1a2b3c4").
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
@@ -32,6 +33,7 @@ rm -rf "$work" && mkdir -p "$work/jre/bin/server"
 cp "$build/out/VaultwickService.exe" "$build/launcher/runtime/vw_startup_floor.exe" "$work/"
 cp "$build/launcher/runtime/standin-full/jvm.dll" "$work/jre/bin/server/"
 baseline=${VW_BENCH_BASELINE:-}
+base_label=${VW_BENCH_BASELINE_LABEL:-baseline build}
 if [ -n "$baseline" ]; then
     mkdir -p "$work/base"
     cp "$baseline" "$work/base/VaultwickService.exe"
@@ -98,8 +100,8 @@ report_startup() {  # $1: label, $2: figure name, $3: target over the floor (mic
     if [ -n "$baseline" ]; then
         local base
         base=$(cat "$work/median.base")
-        printf '  %-36s %8d   (floor %d, +%d)\n' "  baseline build" "$base" "$floor" $((base - floor))
-        bench_figure "$2 (baseline build)" "$base" us "$floor"
+        printf '  %-36s %8d   (floor %d, +%d)\n' "  $base_label" "$base" "$floor" $((base - floor))
+        bench_figure "$2 ($base_label)" "$base" us "$floor"
     fi
 }
 
@@ -161,10 +163,10 @@ floor_median=$(median <"$work/handover.floor") floor_p99=$(p99 <"$work/handover.
 printf '  %-36s median %8d   p99 %8d\n' "floor (trivial program, whole run)" "$floor_median" "$floor_p99"
 for kind in this ${baseline:+base}; do
     m=$(median <"$work/handover.$kind") p=$(p99 <"$work/handover.$kind")
-    label="hand-over"; [ "$kind" = this ] || label="hand-over, baseline build"
+    label="hand-over"; [ "$kind" = this ] || label="hand-over, $base_label"
     printf '  %-36s median %8d   p99 %8d   (p99 +%d over the floor'\''s p99; target +5000)\n' \
         "$label" "$m" "$p" $((p - floor_p99))
-    suffix=""; [ "$kind" = this ] || suffix=" (baseline build)"
+    suffix=""; [ "$kind" = this ] || suffix=" ($base_label)"
     bench_figure "hand-over median$suffix" "$m" us "$floor_median"
     bench_figure "hand-over p99$suffix" "$p" us "$floor_p99"
 done
