@@ -53,12 +53,12 @@ private:
     const IniSection& section(const std::wstring& file, const std::wstring& name);
 
     ConfigPlatform& platform_;
-    // Keyed by file, then section name, both as given (the names used are constants, so the case of
-    // a name never varies between reads of the same section).
-    std::map<std::wstring, std::map<std::wstring, IniSection>> sections_;
     ErrorLines& errors_;
     bool programPathKnown_ = false;
     std::optional<std::wstring> programPath_;
+    // Keyed by file, then section name, both as given (the names used are constants, so the case of
+    // a name never varies between reads of the same section).
+    std::map<std::wstring, std::map<std::wstring, IniSection>> sections_;
 };
 
 // The configuration step: reads the keys in their fixed order into `config`. Fails (after printing the
