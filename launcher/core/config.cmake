@@ -2,7 +2,8 @@
 # configuration step that fills LaunchConfig (portable over ConfigPlatform), and the Win32 platform.
 add_library(vw_launcher_config STATIC
     ${CMAKE_CURRENT_LIST_DIR}/config_values.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/config_file.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/config_file.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ini_section.cpp)
 target_include_directories(vw_launcher_config PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(vw_launcher_config PUBLIC vw_common)
 if(WIN32)
@@ -11,6 +12,7 @@ endif()
 
 vw_add_test(launcher_config_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/config_values_test.cpp ${CMAKE_CURRENT_LIST_DIR}/config_file_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/ini_section_test.cpp
     LIBS vw_launcher_config TIMEOUT 120)
 if(WIN32)
     vw_add_test(launcher_config_win_test

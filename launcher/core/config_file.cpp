@@ -1,12 +1,9 @@
 #include "config_file.h"
 
-#include <vector>
-
 #include "config_values.h"
 
 namespace {
 
-constexpr std::size_t kFirstValueBuffer = 256;
 // A per-user path this long cannot be opened through the profile functions; it counts as absent.
 constexpr std::size_t kLongestUsablePath = 259;
 
@@ -62,17 +59,22 @@ std::wstring ConfigFile::readPlain(const std::wstring& section, const std::wstri
 }
 
 std::wstring ConfigFile::readPlain(const std::wstring& section, const std::wstring& key, const std::wstring& file) {
-    // The platform cuts a value that does not fit and reports size - 1; grow until it fits.
-    std::vector<wchar_t> buffer(kFirstValueBuffer);
-    for (;;) {
-        std::size_t length = platform_.readProfileString(file, section, key, buffer.data(), buffer.size());
-        if (length != buffer.size() - 1) {
-            std::wstring value(buffer.data(), length < buffer.size() ? length : 0);
-            logValue(section, key, value, file);
-            return value;
-        }
-        buffer.assign(buffer.size() * 2, L'\0');
-    }
+    std::wstring value = this->section(file, section).value(key);
+    logValue(section, key, value, file);
+    return value;
+}
+
+const IniSection& ConfigFile::section(const std::wstring& file, const std::wstring& name) {
+    auto& ofFile = sections_[file];
+    auto found = ofFile.find(name);
+    if (found == ofFile.end()) found = ofFile.emplace(name, IniSection(platform_.readProfileSection(file, name))).first;
+    return found->second;
+}
+
+void ConfigFile::writePlain(const std::wstring& section, const std::wstring& key, const std::wstring& value,
+                            const std::wstring& file) {
+    platform_.writeProfileString(file, section, key, value);
+    sections_.erase(file);
 }
 
 void ConfigFile::logValue(const std::wstring& section, const std::wstring& key, const std::wstring& value,
@@ -153,5 +155,5 @@ void storeRuntimeFolder(ConfigFile& file, const LaunchConfig& config, const std:
     if (file.usesUserFile(config.serviceMode)) {
         target = file.userPath(config.productName, config.productCode, true);
     }
-    file.platform().writeProfileString(target, ConfigKeys::kJavaRuntime, ConfigKeys::kJrePath, folder);
+    file.writePlain(ConfigKeys::kJavaRuntime, ConfigKeys::kJrePath, folder, target);
 }

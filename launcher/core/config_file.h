@@ -2,8 +2,10 @@
 // The launcher's INI file: where it is, the two ways a key is read, the configuration step that fills
 // LaunchConfig, and the one write ("JRE Path" after the user picked a runtime folder).
 //
-// Nothing is cached but the main path: every read goes to the file, so the platform's INI rules apply
-// (names match without case, blanks and one pair of quotes around a value are removed).
+// Each section is read from the file once, whole, and its keys are looked up in memory with the
+// platform's own rules (names match without case, the first line of a name wins, blanks and one pair
+// of quotes around a value are removed): one file read per section instead of one per key.
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -11,6 +13,7 @@
 
 #include "config_platform.h"
 #include "error_lines.h"
+#include "ini_section.h"
 #include "launch_config.h"
 #include "launch_log.h"
 
@@ -40,6 +43,10 @@ public:
     // The key from `section`; when empty there, from `section` + "+" with one space put in front.
     std::wstring read(const std::wstring& section, const std::wstring& key);
 
+    // Writes one key (result ignored, as every caller does); later reads of that file see it.
+    void writePlain(const std::wstring& section, const std::wstring& key, const std::wstring& value,
+                    const std::wstring& file);
+
     // The layered read with %NAME% references expanded ("Output File", "Error File", "Cmd").
     std::wstring readExpanded(const std::wstring& section, const std::wstring& key);
 
@@ -52,6 +59,7 @@ public:
 private:
     void logValue(const std::wstring& section, const std::wstring& key, const std::wstring& value,
                   const std::wstring& file);
+    const IniSection& section(const std::wstring& file, const std::wstring& name);
 
     ConfigPlatform& platform_;
     ErrorLines& errors_;
@@ -60,6 +68,9 @@ private:
     std::set<std::wstring> logged_;
     bool programPathKnown_ = false;
     std::optional<std::wstring> programPath_;
+    // Keyed by file, then section name, both as given (the names used are constants, so the case of
+    // a name never varies between reads of the same section).
+    std::map<std::wstring, std::map<std::wstring, IniSection>> sections_;
 };
 
 // The configuration step: reads the keys in their fixed order into `config`. Fails (after printing the

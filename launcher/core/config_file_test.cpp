@@ -19,7 +19,7 @@ std::wstring lower(std::wstring s) {
 class FakePlatform : public ConfigPlatform {
 public:
     std::map<std::wstring, std::map<std::wstring, std::wstring>> files;  // file -> "section|key" -> value
-    std::vector<std::wstring> reads;                                     // "section|key" in call order
+    std::vector<std::wstring> reads;                                     // sections in call order
     std::vector<std::wstring> writes;                                    // "file|section|key=value"
     std::vector<std::wstring> created;
     std::wstring program = L"C:\\Apps\\VaultwickService.exe";
@@ -31,23 +31,20 @@ public:
         files[file][lower(section + L"|" + key)] = v;
     }
 
-    std::size_t readProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
-                                  wchar_t* buffer, std::size_t size) override {
-        reads.push_back(section + L"|" + key);
-        std::wstring value;
+    std::wstring readProfileSection(const std::wstring& file, const std::wstring& section) override {
+        reads.push_back(section);
+        std::wstring lines;
         auto f = files.find(file);
-        if (f != files.end()) {
-            auto v = f->second.find(lower(section + L"|" + key));
-            if (v != f->second.end()) value = v->second;
-        }
-        std::size_t n = std::min(value.size(), size - 1);  // the platform cuts what does not fit
-        std::copy(value.begin(), value.begin() + n, buffer);
-        buffer[n] = L'\0';
-        return n;
+        if (f == files.end()) return lines;
+        const std::wstring prefix = lower(section + L"|");
+        for (const auto& [name, value] : f->second)
+            if (name.compare(0, prefix.size(), prefix) == 0) lines += name.substr(prefix.size()) + L"=" + value + L'\0';
+        return lines;
     }
     void writeProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
                             const std::wstring& value) override {
         writes.push_back(file + L"|" + section + L"|" + key + L"=" + value);
+        set(file, section, key, value);
     }
     bool programPath(std::wstring& path, unsigned long& error) override {
         if (!programKnown) {
@@ -92,30 +89,12 @@ struct ConfigFixture : ::testing::Test {
 
 }  // namespace
 
-TEST_F(ConfigFixture, ReadsKeysInTheirFixedOrder) {
+TEST_F(ConfigFixture, ReadsEachSectionOnce) {
     ASSERT_TRUE(readLaunchConfig(file, config));
-    // Each layered key is tried in its section, then (being empty) in the "+" section.
-    std::vector<std::wstring> expected = {
-        L"Product Information|Product Code", L"Product Information|Product Name"};
-    auto layered = [&](const std::wstring& section, const std::wstring& key, bool second) {
-        expected.push_back(section + L"|" + key);
-        if (second) expected.push_back(section + L"+|" + key);
-    };
-    layered(kJre, L"Minimum Version", true);
-    layered(kJre, L"Maximum Version", true);
-    layered(L"Application", L"Application Type", true);
-    layered(kJre, L"Preferred versions", true);
-    layered(kJre, L"JRE Path", true);  // no per-user file exists, so from the main file
-    layered(kJre, L"JVM Type", true);
-    layered(kJre, L"JVM Source", true);
-    layered(kJre, L"VM Provider", true);
-    layered(kJre, L"Main Class", false);
-    layered(L"Application", L"Failure Check", true);
-    layered(L"Application", L"Override WorkingDir", true);
-    layered(kJre, L"System Path", true);
-    layered(kJre, L"Library Path", true);
-    layered(L"Application", L"Stop Timeout", true);
-    layered(L"Application", L"Shutdown Timeout", true);
+    // Each section and its "+" twin once, in the order the keys first need them; plain reads
+    // (the product keys) never look at a "+" section.
+    std::vector<std::wstring> expected = {L"Product Information", kJre, std::wstring(kJre) + L"+", L"Application",
+                                          L"Application+"};
     EXPECT_EQ(platform.reads, expected);
     EXPECT_EQ(config.stopTimeoutSeconds, 0u) << "no limit unless configured";
     EXPECT_EQ(config.shutdownTimeoutSeconds, 0u);
@@ -137,7 +116,16 @@ TEST_F(ConfigFixture, MissingMainClassStopsTheStepWithItsMessage) {
     platform.files.clear();  // as if no file exists beside the program
     EXPECT_FALSE(readLaunchConfig(file, config));
     EXPECT_EQ(errors.lines, std::vector<std::wstring>{L"#210"});
-    EXPECT_EQ(platform.reads.back(), std::wstring(kJre) + L"+|Main Class");
+
+    // The keys after the main class stay unread.
+    errors.lines.clear();
+    platform.set(kMain, L"Application", L"Failure Check", L"Yes");
+    platform.set(kMain, kJre, L"System Path", L"C:\\Tools");
+    ConfigFile fresh{platform, errors};
+    LaunchConfig unread;
+    EXPECT_FALSE(readLaunchConfig(fresh, unread));
+    EXPECT_FALSE(unread.failureCheck);
+    EXPECT_EQ(unread.systemPath, L"");
 }
 
 TEST_F(ConfigFixture, NoProgramPathPrintsTheWindowsErrorOnceAndFails) {
@@ -160,13 +148,15 @@ TEST_F(ConfigFixture, LayeredReadPrefixesOneSpaceAndSectionWins) {
     EXPECT_EQ(file.read(kJre, L"Virtual Machine Parameters"), L" -Xmx512m");
     EXPECT_EQ(file.read(kJre, L"Library Path"), L" lib");  // already begins with a space
     platform.set(kMain, kJre, L"Virtual Machine Parameters", L"-Xmx64m");
-    EXPECT_EQ(file.read(kJre, L"Virtual Machine Parameters"), L"-Xmx64m");
-    EXPECT_EQ(file.readExpanded(kJre, L"Virtual Machine Parameters"), L"<-Xmx64m>");
+    ConfigFile next{platform, errors};  // the file is read once per start
+    EXPECT_EQ(next.read(kJre, L"Virtual Machine Parameters"), L"-Xmx64m");
+    EXPECT_EQ(next.readExpanded(kJre, L"Virtual Machine Parameters"), L"<-Xmx64m>");
 
     // From the "+" section a whole-value comparison cannot match.
     platform.set(kMain, L"Application+", L"Application Type", L"service");
     platform.set(kMain, L"Java Runtime Environment+", L"JVM Type", L"server");
-    ASSERT_TRUE(readLaunchConfig(file, config));
+    ConfigFile third{platform, errors};
+    ASSERT_TRUE(readLaunchConfig(third, config));
     EXPECT_FALSE(config.serviceMode);
     EXPECT_EQ(config.vmType, VmType::None);
 }
@@ -177,7 +167,7 @@ TEST_F(ConfigFixture, PlainReadGrowsUntilTheValueFits) {
         value[0] = L'a';
         value[length - 1] = L'z';
         platform.set(kMain, L"Class Path", L"Class Path", value);
-        EXPECT_EQ(file.readPlain(L"Class Path", L"Class Path"), value) << length;
+        EXPECT_EQ(ConfigFile(platform, errors).readPlain(L"Class Path", L"Class Path"), value) << length;
     }
 }
 
@@ -224,3 +214,11 @@ TEST_F(ConfigFixture, OverlongUserPathCountsAsAbsent) {
     EXPECT_EQ(config.jrePath, L"C:\\MainJre");
 }
 
+
+TEST_F(ConfigFixture, AStoredFolderIsSeenByLaterReadsOfThatFile) {
+    config.serviceMode = true;
+    EXPECT_EQ(file.read(kJre, L"JRE Path"), L"");
+    storeRuntimeFolder(file, config, L"C:\\Picked");
+    EXPECT_EQ(file.read(kJre, L"JRE Path"), L"C:\\Picked");
+    EXPECT_EQ(file.read(kJre, L"Main Class"), L"pkg.sub.Main");
+}

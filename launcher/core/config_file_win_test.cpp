@@ -93,6 +93,47 @@ TEST_F(WinConfigFixture, LayeredSectionsQuotingAndLongValues) {
     EXPECT_TRUE(errors.lines.empty());
 }
 
+// Each section is read whole and looked up in memory: every value must equal the platform's own
+// single-key read of the same file, however odd the line. (Comment lines are left out of a whole
+// section; no key the launcher reads begins with ";".)
+TEST_F(WinConfigFixture, SectionLookupGivesWhatTheSingleKeyReadGives) {
+    writeText(mainFile(), "[Tricky]\r\n"
+                          "  Spaced Name  =  spaced  value  \r\n"
+                          "Tab\t=\ttabbed\t\r\n"
+                          "Double=\"quoted value\"\r\n"
+                          "Single='single'\r\n"
+                          "Twice=\"\"twice\"\"\r\n"
+                          "Mixed=\"a'\r\n"
+                          "Lone=\"\r\n"
+                          "Empty=\"\"\r\n"
+                          "Spaced Quotes= \" a \" \r\n"
+                          "Inner=a \"b\" c\r\n"
+                          "Equals=a=b=c\r\n"
+                          "Dup=first\r\n"
+                          "DUP=second\r\n"
+                          "NoEquals\r\n"
+                          "NoEquals=later\r\n"
+                          ";Comment=x\r\n"
+                          "Blank=\r\n"
+                          "\r\n"
+                          "After Blank Line=still here\r\n"
+                          "[Other]\r\n"
+                          "Dup=other section\r\n"
+                          "[tricky]\r\n"
+                          "Late=a second section of the same name\r\n");
+    ConfigFile file(platform, errors);
+    for (const wchar_t* key : {L"Spaced Name", L"spaced name", L"Tab", L"Double", L"Single", L"Twice", L"Mixed",
+                               L"Lone", L"Empty", L"Spaced Quotes", L"Inner", L"Equals", L"Dup", L"dup",
+                               L"NoEquals", L"Comment", L"Blank", L"After Blank Line", L"Late",
+                               L"Missing"}) {
+        for (const wchar_t* section : {L"Tricky", L"TRICKY"})
+            EXPECT_EQ(file.readPlain(section, key), readBack(mainFile(), section, key)) << section << " " << key;
+    }
+    // Not everything above reads as empty: the comparison has values to compare.
+    EXPECT_EQ(file.readPlain(L"Tricky", L"Double"), L"quoted value");
+    EXPECT_EQ(file.readPlain(L"Tricky", L"Dup"), L"first");
+}
+
 TEST_F(WinConfigFixture, MissingFileFailsAtTheMainClass) {
     ConfigFile file(platform, errors);
     EXPECT_FALSE(readLaunchConfig(file, config));

@@ -4,10 +4,16 @@
 
 #include <vector>
 
-std::size_t Win32ConfigPlatform::readProfileString(const std::wstring& file, const std::wstring& section,
-                                                   const std::wstring& key, wchar_t* buffer, std::size_t size) {
-    return GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buffer, static_cast<DWORD>(size),
-                                    file.c_str());
+std::wstring Win32ConfigPlatform::readProfileSection(const std::wstring& file, const std::wstring& section) {
+    // A section that does not fit is cut and reported as size - 2: grow until it fits.
+    std::vector<wchar_t> buffer(4096);
+    for (;;) {
+        const DWORD length = GetPrivateProfileSectionW(section.c_str(), buffer.data(),
+                                                       static_cast<DWORD>(buffer.size()), file.c_str());
+        // The cap only keeps a platform that always reports "cut" from exhausting memory.
+        if (length + 2 < buffer.size() || buffer.size() >= (1u << 26)) return std::wstring(buffer.data(), length);
+        buffer.assign(buffer.size() * 2, L'\0');
+    }
 }
 
 void Win32ConfigPlatform::writeProfileString(const std::wstring& file, const std::wstring& section,

@@ -4,8 +4,7 @@
 
 class Win32ConfigPlatform : public ConfigPlatform {
 public:
-    std::size_t readProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
-                                  wchar_t* buffer, std::size_t size) override;
+    std::wstring readProfileSection(const std::wstring& file, const std::wstring& section) override;
     void writeProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
                             const std::wstring& value) override;
     bool programPath(std::wstring& path, unsigned long& error) override;

@@ -121,16 +121,23 @@ int SingleInstance::waitForFirstInstance() {
         return static_cast<int>(code);
     }
     // Opened again for the query, so the wait does not depend on what the hand-over could open.
-    Win::UniqueHandle first(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE,
-                                        InstanceBlock::readField(block(), InstanceBlock::kProcessIdOffset)));
+    const DWORD firstId = InstanceBlock::readField(block(), InstanceBlock::kProcessIdOffset);
+    Win::UniqueHandle first(OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, firstId));
+    const bool watchable = static_cast<bool>(first);
+    if (!watchable) first.reset(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, firstId));
     if (!first) return 0;
     const UINT message = messageId();
     DWORD code = 0;
     for (;;) {
         MSG msg;
-        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message == message) return replyValue(msg.wParam);
+        // The whole queue: the wait below wakes only for messages that arrive after this check.
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            if (msg.message == message) return replyValue(msg.wParam);
         if (!GetExitCodeProcess(first.get(), &code) || code != STILL_ACTIVE) return static_cast<int>(code);
-        Sleep(100);
+        // Woken by the reply or by the first instance's end; a handle that cannot be waited on is
+        // queried again after a while instead.
+        HANDLE process = first.get();
+        MsgWaitForMultipleObjects(watchable ? 1 : 0, &process, FALSE, watchable ? INFINITE : 100, QS_ALLINPUT);
     }
 }
 

@@ -167,11 +167,7 @@ public:
 class NullPlatform : public ConfigPlatform {
 public:
     std::vector<std::wstring> writes;
-    std::size_t readProfileString(const std::wstring&, const std::wstring&, const std::wstring&, wchar_t* b,
-                                  std::size_t) override {
-        b[0] = 0;
-        return 0;
-    }
+    std::wstring readProfileSection(const std::wstring&, const std::wstring&) override { return L""; }
     void writeProfileString(const std::wstring& f, const std::wstring&, const std::wstring& k,
                             const std::wstring& v) override {
         writes.push_back(f + L"|" + k + L"=" + v);

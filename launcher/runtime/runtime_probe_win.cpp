@@ -29,10 +29,10 @@ std::wstring fullPathOf(const std::wstring& path) {
 
 }  // namespace
 
+// One attribute query rather than a directory search (FindFirstFileW): the same answer for the
+// plain names probed here, at about a third of the cost under Wine, where discovery makes dozens.
 bool Win32FileProbe::exists(const std::wstring& path) {
-    WIN32_FIND_DATAW data;
-    Win::UniqueFindHandle found(FindFirstFileW(path.c_str(), &data));
-    return found.valid();
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool Win32FileProbe::samePath(const std::wstring& a, const std::wstring& b) {

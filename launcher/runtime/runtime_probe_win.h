@@ -1,7 +1,7 @@
 #pragma once
-// The real seams of runtime discovery: FindFirstFileW, GetFullPathNameW with an ordinal comparison
-// that ignores case, and the registry read without a view flag, so the 64-bit launcher sees the
-// 64-bit registrations.
+// The real seams of runtime discovery: file attribute queries, GetFullPathNameW with an ordinal
+// comparison that ignores case, and the registry read without a view flag, so the 64-bit launcher
+// sees the 64-bit registrations.
 #include "runtime_probe.h"
 
 class Win32FileProbe : public FileProbe {

@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
 # Launcher overhead under Wine: time from process start to JNI_CreateJavaVM in the stand-in runtime
 # (median of warm runs), against a trivial console program as the floor. Two set-ups: a typical INI
-# with the runtime in "JRE Path", and one that falls through to 20 registered runtimes.
+# with the runtime in "JRE Path", and one that falls through to 20 registered runtimes. Then the
+# single-instance hand-over: the whole run of a later start whose first instance's secondaryMain
+# returns at once, against the whole run of the trivial program.
+# VW_BENCH_BASELINE=<another VaultwickService.exe> measures that build too, interleaved with this one,
+# so a change can be compared with what it replaces in one run on the same machine;
+# VW_BENCH_BASELINE_LABEL names it in the figures (for example "build of 1a2b3c4").
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
+# shellcheck source=../bench-figures.sh
+. scripts/bench-figures.sh
 build=$root/build/bench-launcher
 runs=${VW_BENCH_RUNS:-25}
 warm=5
@@ -25,13 +32,20 @@ work=$WINEPREFIX/drive_c/vwbench
 rm -rf "$work" && mkdir -p "$work/jre/bin/server"
 cp "$build/out/VaultwickService.exe" "$build/launcher/runtime/vw_startup_floor.exe" "$work/"
 cp "$build/launcher/runtime/standin-full/jvm.dll" "$work/jre/bin/server/"
+baseline=${VW_BENCH_BASELINE:-}
+base_label=${VW_BENCH_BASELINE_LABEL:-baseline build}
+if [ -n "$baseline" ]; then
+    mkdir -p "$work/base"
+    cp "$baseline" "$work/base/VaultwickService.exe"
+fi
 
 # A typical INI: about fifteen keys.
-write_ini() {  # $1: "JRE Path" line or empty
-    cat > "$work/VaultwickService.ini" <<INI
+write_ini() {  # $1: "JRE Path" line or empty; $2: "Single Instance" value; $3: main class
+    local ini
+    ini=$(cat <<INI
 [Application]
 Application Type=console
-Single Instance=no
+Single Instance=${2:-no}
 Failure Check=no
 Override WorkingDir=no
 Embedded Jar=no
@@ -40,36 +54,80 @@ Error File=
 Cmd=-bench "one two"
 [Java Runtime Environment]
 $1
-Main Class=vwtest.Record
+Main Class=${3:-vwtest.Record}
 Minimum Version=1.6
 Maximum Version=any
 JVM Type=favor_server
 Library Path=native
-Virtual Machine Parameters=-Xmx25P -Xss1m -Dstandin.record=C:\\vwbench\\record.txt
+Virtual Machine Parameters=-Xmx25P -Xss1m -Dstandin.record=@FOLDER@\\record.txt
 [Class Path]
 Class Path=lib\\engine.jar;lib\\extra.jar
 [Product Information]
 Product Name=Vaultwick
 INI
+)
+    printf '%s\n' "${ini//@FOLDER@/C:\\vwbench}" >"$work/VaultwickService.ini"
+    [ -z "$baseline" ] || printf '%s\n' "${ini//@FOLDER@/C:\\vwbench\\base}" >"$work/base/VaultwickService.ini"
 }
 
 median() { sort -n | awk '{a[NR]=$1} END {m=(NR%2)?a[(NR+1)/2]:(a[NR/2]+a[NR/2+1])/2; printf "%d", m}'; }
+# The 99th percentile (nearest rank).
+p99() { sort -n | awk '{a[NR]=$1} END {r=int(NR*0.99); if (r<NR*0.99) r++; if (r<1) r=1; printf "%d", a[r]}'; }
+now_us() { echo $(($(date +%s%N) / 1000)); }
 
-measure_launcher() {
-    rm -f "$work/record.txt"
-    for i in $(seq $((runs + warm))); do "$wine_loader" "C:\\vwbench\\VaultwickService.exe" </dev/null >/dev/null 2>&1 || true; done
-    grep -o 'startup_us=[0-9]*' "$work/record.txt" | cut -d= -f2 | tail -n "$runs" | median
+# The floor and each launcher build in turn, run after run, so load on the machine falls on all alike.
+# Each build's stand-in runtime appends "startup_us=..." to the record file in its folder; the floor
+# prints the same. Leaves the medians in $work/median.<floor|this|base>.
+measure_startup() {
+    rm -f "$work/record.txt" "$work/base/record.txt" "$work/floor.txt"
+    for i in $(seq $((runs + warm))); do
+        "$wine_loader" "C:\\vwbench\\vw_startup_floor.exe" </dev/null | tr -d '\r' >>"$work/floor.txt"
+        "$wine_loader" "C:\\vwbench\\VaultwickService.exe" </dev/null >/dev/null 2>&1 || true
+        [ -z "$baseline" ] || "$wine_loader" "C:\\vwbench\\base\\VaultwickService.exe" </dev/null >/dev/null 2>&1 || true
+    done
+    grep -o 'startup_us=[0-9]*' "$work/floor.txt" | cut -d= -f2 | tail -n "$runs" | median >"$work/median.floor"
+    grep -o 'startup_us=[0-9]*' "$work/record.txt" | cut -d= -f2 | tail -n "$runs" | median >"$work/median.this"
+    [ -z "$baseline" ] || grep -o 'startup_us=[0-9]*' "$work/base/record.txt" | cut -d= -f2 | tail -n "$runs" |
+        median >"$work/median.base"
 }
 
-measure_floor() {
-    for i in $(seq $((runs + warm))); do "$wine_loader" "C:\\vwbench\\vw_startup_floor.exe" </dev/null; done \
-        | tr -d '\r' | cut -d= -f2 | tail -n "$runs" | median
+# One line per build: the median, its distance from the floor and the target; and the figure.
+report_startup() {  # $1: label, $2: figure name, $3: target over the floor (microseconds)
+    local floor this
+    floor=$(cat "$work/median.floor") this=$(cat "$work/median.this")
+    printf '  %-36s %8d   (floor %d, +%d; target +%d)\n' "$1" "$this" "$floor" $((this - floor)) "$3"
+    bench_figure "$2" "$this" us "$floor"
+    if [ -n "$baseline" ]; then
+        local base
+        base=$(cat "$work/median.base")
+        printf '  %-36s %8d   (floor %d, +%d)\n' "  $base_label" "$base" "$floor" $((base - floor))
+        bench_figure "$2 ($base_label)" "$base" us "$floor"
+    fi
 }
 
-floor=$(measure_floor)
+# Whole runs, from the shell's start of the process to its end: `runs` of the floor and `runs` later
+# starts of each build, interleaved, after `warm` of each. Leaves one file of microseconds per kind.
+measure_handover() {
+    local kind exe t0
+    rm -f "$work"/handover.*
+    for i in $(seq $((handovers + warm))); do
+        for kind in floor this ${baseline:+base}; do
+            case $kind in
+                floor) exe='C:\vwbench\vw_startup_floor.exe' ;;
+                this) exe='C:\vwbench\VaultwickService.exe' ;;
+                base) exe='C:\vwbench\base\VaultwickService.exe' ;;
+            esac
+            t0=$(now_us)
+            "$wine_loader" "$exe" "handover-$i" </dev/null >/dev/null 2>&1 || true
+            [ "$i" -le "$warm" ] || echo $(($(now_us) - t0)) >>"$work/handover.$kind"
+        done
+    done
+}
 
+echo "launcher start-up to JNI_CreateJavaVM, median of $runs warm runs under Wine (microseconds):"
 write_ini 'JRE Path=C:\vwbench\jre'
-typical=$(measure_launcher)
+measure_startup
+report_startup 'typical INI, runtime in "JRE Path"' "launcher start-up, typical INI" 5000
 
 # Twenty registered runtimes, no "JRE Path": the registry search decides.
 for n in $(seq 1 20); do
@@ -77,12 +135,38 @@ for n in $(seq 1 20); do
         /v JavaHome /d 'C:\vwbench\jre' /f >/dev/null 2>&1
 done
 write_ini ''
-registry=$(measure_launcher)
+measure_startup
+report_startup '20 registered runtimes via registry' "launcher start-up, 20 registered runtimes" 10000
 for n in $(seq 1 20); do
     /usr/lib/wine/wine64 reg delete "HKLM\\Software\\JavaSoft\\Java Runtime Environment\\1.8.0_$n" /f >/dev/null 2>&1 || true
 done
 
-printf 'launcher start-up to JNI_CreateJavaVM, median of %d warm runs under Wine (microseconds):\n' "$runs"
-printf '  floor (trivial console program)      %8d\n' "$floor"
-printf '  typical INI, runtime in "JRE Path"   %8d   (+%d over the floor; target +5000)\n' "$typical" $((typical - floor))
-printf '  20 registered runtimes via registry  %8d   (+%d over the floor; target +15000)\n' "$registry" $((registry - floor))
+# The hand-over: first instances (one per build) whose main blocks and whose secondaryMain returns at once.
+handovers=${VW_BENCH_HANDOVERS:-100}
+write_ini 'JRE Path=C:\vwbench\jre' yes vwtest.Blocks
+"$wine_loader" 'C:\vwbench\VaultwickService.exe' </dev/null >/dev/null 2>&1 &
+first_this=$!
+first_base=""
+if [ -n "$baseline" ]; then
+    "$wine_loader" 'C:\vwbench\base\VaultwickService.exe' </dev/null >/dev/null 2>&1 &
+    first_base=$!
+fi
+sleep 2
+measure_handover
+# A later start with this argument makes the stand-in's blocking main return.
+"$wine_loader" 'C:\vwbench\VaultwickService.exe' standin:stop </dev/null >/dev/null 2>&1 || true
+[ -z "$baseline" ] || "$wine_loader" 'C:\vwbench\base\VaultwickService.exe' standin:stop </dev/null >/dev/null 2>&1 || true
+wait "$first_this" $first_base 2>/dev/null || true
+
+echo "single-instance hand-over, whole run of a later start, $handovers runs under Wine (microseconds):"
+floor_median=$(median <"$work/handover.floor") floor_p99=$(p99 <"$work/handover.floor")
+printf '  %-36s median %8d   p99 %8d\n' "floor (trivial program, whole run)" "$floor_median" "$floor_p99"
+for kind in this ${baseline:+base}; do
+    m=$(median <"$work/handover.$kind") p=$(p99 <"$work/handover.$kind")
+    label="hand-over"; [ "$kind" = this ] || label="hand-over, $base_label"
+    printf '  %-36s median %8d   p99 %8d   (p99 +%d over the floor'\''s p99; target +5000)\n' \
+        "$label" "$m" "$p" $((p - floor_p99))
+    suffix=""; [ "$kind" = this ] || suffix=" ($base_label)"
+    bench_figure "hand-over median$suffix" "$m" us "$floor_median"
+    bench_figure "hand-over p99$suffix" "$p" us "$floor_p99"
+done

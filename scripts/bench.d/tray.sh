@@ -6,6 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 repo=$(pwd)
+# shellcheck source=../bench-figures.sh
+. scripts/bench-figures.sh
 preset=$("$repo/scripts/tray-preset.sh")
 build="$repo/build/bench-tray-$preset"
 state="$build/wine"
@@ -56,8 +58,14 @@ measure() {
     c0=$(cpu_ticks "$pid")
     sleep "$seconds"
     c1=$(cpu_ticks "$pid")
-    printf "  %-44s cpu %6.2f %% of one core   rss %6d KiB\n" "$label" \
-        "$(echo "($c1 - $c0) * 100 / $ticks / $seconds" | bc -l)" "$(rss_kib "$pid")"
+    last_cpu=$(echo "($c1 - $c0) * 100 / $ticks / $seconds" | bc -l)
+    last_rss=$(rss_kib "$pid")
+    printf "  %-44s cpu %6.2f %% of one core   rss %6d KiB\n" "$label" "$last_cpu" "$last_rss"
+}
+# The figure of the last measure(), beside the floor with the system DLLs.
+record_tray() {
+    bench_figure "$1, cpu" "$(printf '%.3f' "$last_cpu")" "% of one core" "$(printf '%.3f' "$floor_cpu")"
+    bench_figure "$1, resident memory" "$last_rss" KiB "$floor_rss"
 }
 
 # Resident KiB by mapping (file name, or the kind of anonymous memory), largest first: where a
@@ -88,6 +96,7 @@ echo "--- floors under Wine ($seconds s each): a hidden window and a message loo
 echo "    system calls a tray needs (common controls, one notification icon, Winsock start-up)"
 run_floor "floor, idle"
 run_floor "floor with the system DLLs, idle" -system-dlls
+floor_cpu=$last_cpu floor_rss=$last_rss
 
 "$java" -jar "$jar" --port 0 --control-port 0 --ports-file "$work/ports" --max-seconds 900 >"$work/engine.log" 2>&1 &
 engine_pid=$!
@@ -105,6 +114,7 @@ control "WAITTYPE alertrequest 1 30000"
 sleep 5
 echo "--- VaultwickTray.exe connected to the reference engine ($seconds s each)"
 measure "$tray" "tray, idle and connected"
+record_tray "tray idle and connected"
 mappings "$tray" >"$work/mappings-tray"
 echo "--- largest resident mappings: floor with the system DLLs, then the tray"
 cat "$work/mappings-floor with the system DLLs, idle"
@@ -116,6 +126,7 @@ control "SET stats $stats"
 ( for _ in $(seq $((seconds * 10))); do control "SEND stats $stats"; sleep 0.1; done ) &
 pusher=$!
 measure "$tray" "tray, statistics pushed every 100 ms"
+record_tray "tray with statistics every 100 ms"
 wait "$pusher" 2>/dev/null || true
 control "SET stats 4|0|0|0|2|0|0|0|0|0|1073741824|1200|1700000000000|1700003600000"
 control "SEND stats 4|0|0|0|2|0|0|0|0|0|1073741824|1200|1700000000000|1700003600000"
@@ -135,6 +146,7 @@ after=$(rss_kib "$tray")
 conns=$(control "STATE"; sleep 1; grep -o 'conns=[0-9]*' "$work/control.log" | tail -1)
 printf "  rss before %d KiB, after the flood %d KiB, after 20 restarts %d KiB (growth %d KiB); %s\n" \
     "$before" "$after_flood" "$after" $((after - before)) "$conns"
+bench_figure "tray resident memory growth over a 10,000-frame flood and 20 restarts" $((after - before)) KiB
 control "SEND shutdown"
 for _ in $(seq 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
 program_pid=""

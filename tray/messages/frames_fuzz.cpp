@@ -86,11 +86,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SplitSource source(data + 1, size - 1, data[0]);
     Framing::FrameReader reader;
     Consumer consumer;
-    // Every read takes at least one byte, so this ends; the bound is a second guard.
-    for (std::size_t i = 0; i <= size && !source.exhausted(); ++i) {
+    // Every step takes a frame or reads at least one byte, so this ends; the bound is a second guard.
+    for (std::size_t i = 0; i <= 2 * size + 2; ++i) {
         const auto step = reader.readOnce(source);
         if (step == Framing::FrameReader::Step::Refused) break;
-        if (step != Framing::FrameReader::Step::Frame) continue;
+        if (step != Framing::FrameReader::Step::Frame) {
+            if (source.exhausted() && reader.lastReadCount() == 0) break;
+            continue;
+        }
         Messages::dispatchFrame(reader.typeId(), reader.body(), reader.length(), consumer);
         checkRoundTrip(reader.body(), reader.length());
     }

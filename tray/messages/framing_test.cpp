@@ -34,9 +34,12 @@ struct Received {
 // Reads until the source has nothing more, collecting every complete frame.
 std::vector<Received> drain(FrameReader& reader, FakeChannel& source, int maxReads = 100) {
     std::vector<Received> frames;
-    for (int i = 0; i < maxReads && !source.incoming.empty(); ++i) {
-        if (reader.readOnce(source) == Step::Frame) {
+    for (int i = 0; i < maxReads; ++i) {
+        const Step step = reader.readOnce(source);
+        if (step == Step::Frame) {
             frames.push_back({reader.typeId(), std::string(reader.body(), reader.body() + reader.length())});
+        } else if (reader.lastReadCount() == 0) {
+            break;
         }
     }
     return frames;

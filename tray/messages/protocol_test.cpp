@@ -267,3 +267,25 @@ TEST_F(Protocol, OverlongBodyClosesTheConnectionWithOneSevereLine) {
     readAll();
     EXPECT_EQ(handlers.calls, Calls{L"alertCount 9"});
 }
+
+// A read event takes what the connection holds, frames split across reads included, and leaves no
+// complete frame behind in what it read (no further event would come for it). Its reads are
+// bounded, so other window messages get their turn; the system signals again for the rest.
+TEST_F(Protocol, AReadEventDrainsTheConnectionInBoundedReads) {
+    connect();
+    const auto third = frameOf(0x009B, "3");
+    channel.deliver(concat({frameOf(0x009B, "1"), frameOf(0x009B, "2"), {third.begin(), third.begin() + 3}}));
+    channel.deliver(concat({{third.begin() + 3, third.end()}, frameOf(0x009B, "4")}));
+    protocol.onReadEvent();
+    EXPECT_EQ(handlers.calls, (Calls{L"alertCount 1", L"alertCount 2", L"alertCount 3", L"alertCount 4"}));
+
+    handlers.calls.clear();
+    for (int i = 0; i < 40; ++i) channel.deliver(frameOf(0x009B, std::to_string(i)));
+    channel.reads = 0;
+    protocol.onReadEvent();
+    EXPECT_EQ(channel.reads, 16);
+    EXPECT_EQ(handlers.calls.size(), 16u);
+    readAll();
+    ASSERT_EQ(handlers.calls.size(), 40u);
+    EXPECT_EQ(handlers.calls.back(), L"alertCount 39");
+}

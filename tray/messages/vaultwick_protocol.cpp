@@ -70,29 +70,47 @@ int VaultwickProtocol::sendFrame(const Messages::Bytes& frame) {
     return -1;
 }
 
+void VaultwickProtocol::onReadEvent() {
+    constexpr int kMaxReadsPerEvent = 16;
+    for (int i = 0; i < kMaxReadsPerEvent && channel_.isOpen(); ++i) {
+        receiveMessage();
+        if (reader_.lastReadCount() == 0) break;
+    }
+}
+
 void VaultwickProtocol::receiveMessage() {
-    switch (reader_.readOnce(channel_)) {
-    case Framing::FrameReader::Step::Pending:
+    if (reader_.read(channel_) == 0) {
         // A read that found the peer closed, or failed, has closed the socket; no close event
         // will follow for it.
         if (!channel_.isOpen()) connectionEnded();
         return;
-    case Framing::FrameReader::Step::Refused: {
-        const std::int32_t length = reader_.length();
-        // Logged while the connection still exists: the log goes to the engine over it.
-        trayLogCode(L"SEVERE", L"VaultwickSocket::receiveMessage",
-                    length > Framing::kMaxBodyLength ? L"Unable to receive message, body too long."
-                                                     : L"Unable to receive message, out of memory.",
-                    length);
-        channel_.close();
-        connectionEnded();
-        return;
     }
-    case Framing::FrameReader::Step::Frame:
-        if (messageHandler_) {
-            Messages::dispatchFrame(reader_.typeId(), reader_.body(), reader_.length(), *messageHandler_);
+    dispatchCompleteFrames();
+}
+
+// Nothing complete is left behind: no further read event would come for bytes already read.
+void VaultwickProtocol::dispatchCompleteFrames() {
+    while (channel_.isOpen()) {  // a handler may have ended the connection
+        switch (reader_.next()) {
+        case Framing::FrameReader::Step::Pending:
+            return;
+        case Framing::FrameReader::Step::Refused: {
+            const std::int32_t length = reader_.length();
+            // Logged while the connection still exists: the log goes to the engine over it.
+            trayLogCode(L"SEVERE", L"VaultwickSocket::receiveMessage",
+                        length > Framing::kMaxBodyLength ? L"Unable to receive message, body too long."
+                                                         : L"Unable to receive message, out of memory.",
+                        length);
+            channel_.close();
+            connectionEnded();
+            return;
         }
-        return;
+        case Framing::FrameReader::Step::Frame:
+            if (messageHandler_) {
+                Messages::dispatchFrame(reader_.typeId(), reader_.body(), reader_.length(), *messageHandler_);
+            }
+            break;
+        }
     }
 }
 

@@ -26,15 +26,17 @@ public:
     void onConnectTimer();
     void onCheckTimer();
 
-    // Socket events, after the channel has updated its own flags.
-    void onReadEvent() { receiveMessage(); }
+    // Socket events, after the channel has updated its own flags. A read event drains what the
+    // connection holds (a bounded number of reads, so the window's other messages are not starved;
+    // the system signals again while data remain).
+    void onReadEvent();
     void onWriteEvent();
     // Reads what the peer sent before closing (its last message may be a shutdown), then closes.
     void onCloseEvent();
 
     // Announces the type first when needed; returns the send result, or -1.
     int sendMessage(const Messages::Message* message);
-    // One read of the connection; dispatches a frame once it is complete.
+    // One read of the connection; dispatches every frame it completed.
     void receiveMessage();
 
     int failedChecks() const { return failedChecks_; }
@@ -42,6 +44,7 @@ public:
 
 private:
     int sendFrame(const Messages::Bytes& frame);
+    void dispatchCompleteFrames();
     void connectionEnded();
 
     ByteChannel& channel_;

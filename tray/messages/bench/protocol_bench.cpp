@@ -99,8 +99,11 @@ Result runProtocol(const Bytes& block, std::size_t total, bool decode = true) {
     Counter counter;
     long long frames = 0;
     const auto start = Clock::now();
-    while (!source.done()) {
-        if (reader.readOnce(source) != Framing::FrameReader::Step::Frame) continue;
+    for (;;) {
+        if (reader.readOnce(source) != Framing::FrameReader::Step::Frame) {
+            if (source.done() && reader.lastReadCount() == 0) break;
+            continue;
+        }
         if (decode) Messages::dispatchFrame(reader.typeId(), reader.body(), reader.length(), counter);
         ++frames;
     }
