@@ -13,7 +13,7 @@ Two variants per state: the resource of the id itself is for a dark taskbar (als
 the system has no light theme), id + 1000 for a light taskbar; they differ in the outline colours.
 
 Also: the program icon 102 (16 colours), the menu's online/offline dots 113/114 (9 px) and their
-200 % forms 1113/1114 (18 px), and contact-sheet.png: every state at every size on both taskbars, in
+200 % forms 1113/1114 (18 px), 32-bit with premultiplied alpha, and contact-sheet.png: every state at every size on both taskbars, in
 colour and in greys. The script checks that every state differs from every other in luminance alone
 (see MIN_LUMA_DIFF) and fails otherwise. Run it again after changing a shape; its output is committed."""
 import math
@@ -336,18 +336,13 @@ def write_ico(name, images, folder=OUT):
 
 
 def write_dot_bmp(name, size, colour):
-    """A round dot on the menu's white, anti-aliased, 24-bit."""
+    """A round dot, anti-aliased, 32-bit with premultiplied alpha: the tray lays it onto the menu's
+    own colour when it loads it, so no fixed background shows round the edge."""
     half = size / 2
     img = render(size, [(d_circle(half, half, half - 0.3), colour)])
-    stride = (size * 3 + 3) // 4 * 4
-    rows = []
-    for row in reversed(img):
-        line = bytearray()
-        for r, g, b, a in row:
-            line += bytes(reversed(mix(WHITE, (r, g, b), a / 255)))
-        rows.append(bytes(line + bytes(stride - len(line))))
-    pixels = b"".join(rows)
-    info = struct.pack("<IiiHHIIiiII", 40, size, size, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    pixels = b"".join(bytes((round(b * a / 255), round(g * a / 255), round(r * a / 255), a))
+                      for row in reversed(img) for r, g, b, a in row)
+    info = struct.pack("<IiiHHIIiiII", 40, size, size, 1, 32, 0, len(pixels), 2835, 2835, 0, 0)
     head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
     with open(os.path.join(OUT, name), "wb") as f:
         f.write(head + info + pixels)

@@ -1,25 +1,38 @@
 #include "vaultwick_menu_win.h"
 
 #include "kov_text_win.h"
+#include "menu_dot_win.h"
 #include "tray_image_win.h"
 #include "tray_resource_ids.h"
-
-namespace {
-// The dots are drawn for 100 % and 200 %; from 150 % on the larger one is nearer to the menu's size.
-Win::UniqueGdiObject loadBitmap(int id, HWND owner) {
-    if (KovToolkit::windowDpi(owner) >= 144) id += IDB_LARGE_OFFSET;
-    return Win::UniqueGdiObject(LoadImageW(KovToolkit::moduleInstance(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0));
-}
-}  // namespace
 
 VaultwickMenu::VaultwickMenu(HWND owner, const StatusModel* model, VaultwickMenuHandler* handler)
     : owner_(owner),
       menu_(LoadMenuW(KovToolkit::moduleInstance(), MAKEINTRESOURCEW(IDM_TRAY_MENU))),
       model_(model),
-      handler_(handler),
-      onlineBitmap_(loadBitmap(IDB_COMPUTER_ONLINE, owner)),
-      offlineBitmap_(loadBitmap(IDB_COMPUTER_OFFLINE, owner)) {
+      handler_(handler) {
     if (menu_) popup_ = GetSubMenu(menu_.get(), 0);
+    fitDots(KovToolkit::windowDpi(owner));
+}
+
+void VaultwickMenu::fitDots(unsigned dpi) {
+    const bool large = MenuDot::largeAt(dpi);
+    const COLORREF background = GetSysColor(COLOR_MENU);
+    if (onlineBitmap_ && large == largeDots_ && background == dotBackground_) return;
+    Win::UniqueGdiObject online = MenuDot::load(IDB_COMPUTER_ONLINE, large, background);
+    Win::UniqueGdiObject offline = MenuDot::load(IDB_COMPUTER_OFFLINE, large, background);
+    // The items still show the old dots; they get the new ones before the old ones are deleted.
+    const int first = popup_ ? GetMenuItemCount(popup_) - 3 - insertedCount_ : 0;
+    for (int i = 0; i < insertedCount_ && static_cast<std::size_t>(i) < listed_.size(); ++i) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_CHECKMARKS;
+        info.hbmpUnchecked = static_cast<HBITMAP>(listed_[i].online ? online.get() : offline.get());
+        SetMenuItemInfoW(popup_, static_cast<UINT>(first + i), TRUE, &info);
+    }
+    onlineBitmap_ = std::move(online);
+    offlineBitmap_ = std::move(offline);
+    largeDots_ = large;
+    dotBackground_ = background;
 }
 
 void VaultwickMenu::updateMenu() {
@@ -77,6 +90,7 @@ void VaultwickMenu::insertSeparator(int position) {
 void VaultwickMenu::show() {
     POINT at{};
     GetCursorPos(&at);
+    fitDots(KovToolkit::windowDpi(owner_));
     // Without the foreground the menu would not close on a click elsewhere.
     SetForegroundWindow(owner_);
     UINT command = static_cast<UINT>(

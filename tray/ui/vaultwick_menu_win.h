@@ -19,8 +19,11 @@ public:
 
     // Rebuilds the computer section and the states of Sleep/Wakeup and Show Application.
     void updateMenu();
-    // Tracks the menu at the mouse position and hands the choice on.
+    // Tracks the menu at the mouse position and hands the choice on; first fits the dots to the
+    // owner's DPI and the menu colour of that moment.
     void show();
+    // Gives the computer items the dots for `dpi` on the current menu colour, if they have others.
+    void fitDots(unsigned dpi);
     // Hands a command id returned by the menu to the handler; other ids (0: dismissed) are ignored.
     void dispatch(UINT command);
 
@@ -38,6 +41,8 @@ private:
     int insertedCount_ = 0;
     Win::UniqueGdiObject onlineBitmap_;
     Win::UniqueGdiObject offlineBitmap_;
+    bool largeDots_ = false;    // what the two dots above were made for
+    COLORREF dotBackground_ = 0;
     // Copies of the listed computers; item data is an index + 1 into this list, so a choice never
     // reaches a record the controller has since freed.
     std::vector<Messages::Computer> listed_;

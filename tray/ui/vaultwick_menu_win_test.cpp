@@ -3,11 +3,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "sleep_dialog_win.h"
+#include "tray_image_win.h"
 #include "tray_resource_ids.h"
 #include "tray_test_support.h"
 #include "tray_win_test_support.h"
@@ -154,6 +156,83 @@ TEST_F(VaultwickMenuTest, ShowPostsTheEmptyMessageAfterTracking) {
     EXPECT_TRUE(handler.calls.empty());
     MSG msg;
     EXPECT_TRUE(PeekMessageW(&msg, owner_.get(), WM_NULL, WM_NULL, PM_REMOVE));
+}
+
+// Sets a system colour for one test and puts the old one back.
+class SystemColour {
+public:
+    SystemColour(int element, COLORREF colour) : element_(element), old_(GetSysColor(element)) {
+        SetSysColors(1, &element_, &colour);
+    }
+    ~SystemColour() { SetSysColors(1, &element_, &old_); }
+    SystemColour(const SystemColour&) = delete;
+    SystemColour& operator=(const SystemColour&) = delete;
+
+private:
+    int element_;
+    COLORREF old_;
+};
+
+// Pixels of a bitmap with a channel outside the range spanned by the dot's and the menu's colour
+// (0xRRGGBB, one step of rounding allowed): a dot drawn on anything else shows round its edge.
+int pixelsOffTheMenu(HBITMAP bitmap, std::uint32_t dot, COLORREF menuColour) {
+    const std::uint32_t menu = (GetRValue(menuColour) << 16) | (GetGValue(menuColour) << 8) | GetBValue(menuColour);
+    SIZE size = TrayWinTest::bitmapSize(bitmap);
+    int off = 0;
+    for (int y = 0; y < size.cy; ++y) {
+        for (int x = 0; x < size.cx; ++x) {
+            std::uint32_t pixel = TrayWinTest::bitmapPixel(bitmap, x, y);
+            for (int shift = 0; shift <= 16; shift += 8) {
+                int p = (pixel >> shift) & 0xFF, a = (dot >> shift) & 0xFF, b = (menu >> shift) & 0xFF;
+                if (p < std::min(a, b) - 1 || p > std::max(a, b) + 1) {
+                    ++off;
+                    break;
+                }
+            }
+        }
+    }
+    return off;
+}
+
+TEST_F(VaultwickMenuTest, DotsFollowTheScaleAndLieOnTheMenuColour) {
+    ASSERT_EQ(KovToolkit::windowDpi(owner_.get()), 96u);  // the test program is not DPI-aware
+    model.computers = {computer(1, L"Laptop", true, false, true), computer(2, L"Office", true, false, false)};
+    menu.updateMenu();
+
+    const COLORREF darkMenu = RGB(64, 64, 64);
+    SystemColour colour(COLOR_MENU, darkMenu);
+    menu.fitDots(192);  // the 200 % dots, on the menu's new colour, for the items already there
+    auto items = itemsOf(menu.popup());
+    HBITMAP online = items[2].unchecked, offline = items[3].unchecked;
+    EXPECT_EQ(TrayWinTest::bitmapSize(online).cx, 18);
+    EXPECT_EQ(TrayWinTest::bitmapSize(offline).cy, 18);
+    EXPECT_EQ(TrayWinTest::bitmapPixel(online, 9, 9), 0x1EBE3Cu);
+    EXPECT_EQ(TrayWinTest::bitmapPixel(offline, 9, 9), 0x969696u);
+    EXPECT_EQ(TrayWinTest::bitmapPixel(offline, 0, 0), 0x404040u);
+    EXPECT_EQ(pixelsOffTheMenu(online, 0x1EBE3C, darkMenu), 0);
+    EXPECT_EQ(pixelsOffTheMenu(offline, 0x969696, darkMenu), 0);
+    EXPECT_NE(TrayWinTest::bitmapPixel(offline, 0, 9), 0x404040u);  // a soft edge, not a cut-out
+    EXPECT_NE(TrayWinTest::bitmapPixel(offline, 0, 9), 0x969696u);
+
+    model.computers.push_back(computer(3, L"Attic", true, false, true));
+    menu.updateMenu();  // a computer added now gets the same dots
+    items = itemsOf(menu.popup());
+    EXPECT_EQ(items[4].unchecked, online);
+
+    // Shown at the owner's DPI (100 %) after the menu colour changed again: 9 px dots on that colour.
+    const COLORREF paleMenu = RGB(212, 208, 200);
+    SystemColour pale(COLOR_MENU, paleMenu);
+    UINT_PTR timer = SetTimer(nullptr, 0, 10, closeMenu);
+    ASSERT_NE(timer, 0u);
+    menu.show();
+    KillTimer(nullptr, timer);
+    items = itemsOf(menu.popup());
+    for (int i : {2, 4}) {
+        EXPECT_EQ(TrayWinTest::bitmapSize(items[i].unchecked).cx, 9);
+        EXPECT_EQ(pixelsOffTheMenu(items[i].unchecked, 0x1EBE3C, paleMenu), 0);
+    }
+    EXPECT_EQ(TrayWinTest::bitmapPixel(items[3].unchecked, 0, 0), 0xD4D0C8u);
+    EXPECT_EQ(pixelsOffTheMenu(items[3].unchecked, 0x969696, paleMenu), 0);
 }
 
 // Sleep dialog, driven by messages from a thread timer that runs inside the dialog's modal loop.
