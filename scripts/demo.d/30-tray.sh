@@ -73,6 +73,10 @@ echo "--- starting the Wine session and the engine"
 export WINEPREFIX="$state/prefix" WINEDEBUG=-all
 DISPLAY=$(cat "$state/display")
 export DISPLAY
+# Wine's taskbar is light (its own colours): the tray is told so, and shows the images made for a
+# light taskbar, as it would on Windows with that setting.
+"$repo/scripts/wine-run.sh" "$state" reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
+    /v SystemUsesLightTheme /t REG_DWORD /d 1 /f </dev/null >/dev/null 2>&1
 "$java" -jar "$jar" --port 0 --ports-file "$work/ports" --story "$work/story.txt" --max-seconds 120 \
     >"$work/engine.log" 2>&1 &
 engine_pid=$!
