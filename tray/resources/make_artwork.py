@@ -3,7 +3,7 @@
 
 Tray states: a house with a badge whose shape names the state, so the states stay apart without
 colour: a tick (104, backed up), "!" in a triangle (105, warning), "!" in a disc (106, error), an
-empty house with a cross (159, not connected), a bell (160, alerts) and two arrows that turn from
+empty house with a cross (159, not connected), a bell (160, alerts) and a round arrow that turns from
 frame to frame (151-155, busy). Each image is 32-bit with alpha, anti-aliased, drawn at 16, 20, 24,
 32, 40 and 48 px (the small-icon sizes at 100-300 % scale), each size laid out for itself: widths and
 badge positions are chosen in whole pixels for that size, then the shapes are rasterised there.
@@ -146,7 +146,7 @@ class Layout:
         self.cx = self.cy = n - self.r
         self.gap = max(1, round(0.9 * s))            # clear ring between house and badge
         self.bar = 2 * max(1, round(0.9 * s))        # "!" width, even: the badge centre is whole
-        self.stroke = max(1.6, 0.42 * self.r)        # tick, cross, arrows
+        self.stroke = max(1.6, 0.42 * self.r)        # tick, cross, arrow
 
     def house(self):
         ax, ay = self.apex
@@ -187,25 +187,21 @@ class Layout:
         knob = d_circle(cx, cy - 0.66 * r, max(0.6, 0.13 * r))
         return union(dome, skirt, clapper, knob)
 
-    def arrows(self, phase):
-        """Two arrows chasing each other round the badge centre, turned by `phase` radians."""
+    def arrow(self, phase):
+        """One arrow round the badge centre, turning clockwise, its tail at `phase` radians. One arrow
+        with a head wider than its stroke still reads as an arrow at 16 px, where two thin ones merged
+        into a broken ring."""
         r, cx, cy = self.r, self.cx, self.cy
-        radius, width = 0.52 * r, self.stroke * 0.85
-        parts = []
-        for half in (0, math.pi):
-            start = phase + half
-            sweep = 0.62 * math.pi
-            parts.append(d_arc(cx, cy, radius, width, start, sweep))
-            tip = start + sweep + 0.3
-            tx, ty = cx + radius * math.cos(tip), cy + radius * math.sin(tip)
-            # arrow head: a triangle pointing along the direction of travel
-            ux, uy = -math.sin(tip), math.cos(tip)      # tangent
-            vx, vy = math.cos(tip), math.sin(tip)       # outward
-            head = 0.5 * r
-            bx, by = tx - ux * head, ty - uy * head
-            parts.append(d_polygon([(tx, ty), (bx - vx * head * 0.75, by - vy * head * 0.75),
-                                    (bx + vx * head * 0.75, by + vy * head * 0.75)]))
-        return union(*parts)
+        radius, width, sweep = 0.55 * r, 0.7 * self.stroke, 1.3 * math.pi
+        end = phase + sweep
+        ex, ey = cx + radius * math.cos(end), cy + radius * math.sin(end)
+        ux, uy = -math.sin(end), math.cos(end)      # along the direction of travel
+        vx, vy = math.cos(end), math.sin(end)       # outward
+        length, half = 0.8 * r, 0.5 * r             # the head, from its base across the ring to its tip
+        bx, by = ex - ux * 0.25 * length, ey - uy * 0.25 * length
+        head = d_polygon([(ex + ux * 0.75 * length, ey + uy * 0.75 * length),
+                          (bx - vx * half, by - vy * half), (bx + vx * half, by + vy * half)])
+        return union(d_arc(cx, cy, radius, width, phase, sweep), head)
 
 
 # --- the states
@@ -239,8 +235,8 @@ def state_layers(state, n, taskbar):
     if state == 160:
         return filled_house((250, 250, 250)) + badge(L.badge_disc(), (230, 90, 0), L.bell(), WHITE)
     if state in BUSY:
-        phase = (state - BUSY[0]) * math.pi / 5  # two arrows: half a turn repeats, in five steps
-        return filled_house(GREEN) + badge(L.badge_disc(), WHITE, L.arrows(phase - math.pi / 2), (15, 100, 35))
+        phase = (state - BUSY[0]) * 2 * math.pi / len(BUSY)  # one turn in five steps
+        return filled_house(GREEN) + badge(L.badge_disc(), WHITE, L.arrow(phase - math.pi / 2), (15, 100, 35))
     raise ValueError(state)
 
 
