@@ -1,5 +1,7 @@
 #include "vaultwick_menu_win.h"
 
+#include <utility>
+
 #include "kov_text_win.h"
 #include "menu_dot_win.h"
 #include "tray_image_win.h"
