@@ -17,6 +17,7 @@ struct SingleInstance::Request {
     UINT message;
     DWORD requester;
     std::vector<std::wstring> arguments;
+    HANDLE done;  // set by the pool once the callback has returned; owned by forwarders_
 };
 
 SingleInstance::SingleInstance(Forward forward) : forward_(std::move(forward)) {}
@@ -154,46 +155,56 @@ void SingleInstance::listen() {
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message != message) continue;
         // Copied out at once, so the later start can let the next one write the block.
-        auto* request = new Request{this, message, static_cast<DWORD>(msg.wParam),
-                                    InstanceBlock::decodeArguments(block() + InstanceBlock::kArgumentsOffset)};
+        auto request = std::make_unique<Request>(Request{this, message, static_cast<DWORD>(msg.wParam),
+            InstanceBlock::decodeArguments(block() + InstanceBlock::kArgumentsOffset), nullptr});
         if (takenEvent_) SetEvent(takenEvent_.get());
-        Win::UniqueHandle forwarding(CreateThread(nullptr, 0, forwardingMain, request, 0, nullptr));
-        if (forwarding)
-            keepForwarder(std::move(forwarding));
-        else
-            delete request;
+        // A pooled thread serves it: one left idle by an earlier request wakes at once, where a new
+        // thread takes longer to start than the rest of the hand-over; the pool adds threads while
+        // others are busy, so requests still run side by side.
+        Win::UniqueHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        if (!done) continue;
+        request->done = done.get();
+        if (!TrySubmitThreadpoolCallback(forwardingCallback, request.get(), nullptr)) continue;
+        request.release();
+        keepForwarder(std::move(done));
     }
 }
 
-void SingleInstance::keepForwarder(Win::UniqueHandle thread) {
+void SingleInstance::keepForwarder(Win::UniqueHandle done) {
     std::lock_guard<std::mutex> hold(forwardersLock_);
-    // Threads that have ended are let go, so a long run does not collect handles.
+    // Requests served are let go, so a long run does not collect handles.
     auto ended = [](const Win::UniqueHandle& t) { return WaitForSingleObject(t.get(), 0) == WAIT_OBJECT_0; };
     forwarders_.erase(std::remove_if(forwarders_.begin(), forwarders_.end(), ended), forwarders_.end());
-    forwarders_.push_back(std::move(thread));
+    forwarders_.push_back(std::move(done));
 }
 
 void SingleInstance::waitForForwarders() {
-    std::vector<Win::UniqueHandle> threads;
+    std::vector<Win::UniqueHandle> pending;
     {
         std::lock_guard<std::mutex> hold(forwardersLock_);
-        threads.swap(forwarders_);
+        pending.swap(forwarders_);
     }
-    for (const Win::UniqueHandle& thread : threads) WaitForSingleObject(thread.get(), INFINITE);
+    for (const Win::UniqueHandle& done : pending) WaitForSingleObject(done.get(), INFINITE);
 }
 
-DWORD WINAPI SingleInstance::forwardingMain(void* parameter) {
-    std::unique_ptr<Request> request(static_cast<Request*>(parameter));
-    SingleInstance& owner = *request->owner;
+void CALLBACK SingleInstance::forwardingCallback(PTP_CALLBACK_INSTANCE instance, void* parameter) {
+    const std::unique_ptr<Request> request(static_cast<Request*>(parameter));
+    // Set only once this callback has returned, so the clean-up never waits for less.
+    SetEventWhenCallbackReturns(instance, request->done);
+    // It may wait for main and for secondaryMain as long as they take: other requests get other threads.
+    CallbackMayRunLong(instance);
+    request->owner->forward(*request);
+}
+
+void SingleInstance::forward(const Request& request) {
     // Closing comes first: once it is set, no hand-over may reach the VM, even one that is ready.
-    HANDLE waits[] = {owner.closing_.get(), owner.readyEvent_.get()};
-    if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return 0;
-    const UINT message = request->message;
-    const DWORD requester = request->requester;
-    owner.forward_(request->arguments, [message, requester](int result) {
+    HANDLE waits[] = {closing_.get(), readyEvent_.get()};
+    if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return;
+    const UINT message = request.message;
+    const DWORD requester = request.requester;
+    forward_(request.arguments, [message, requester](int result) {
         PostThreadMessageW(requester, message, static_cast<WPARAM>(static_cast<std::uint32_t>(result)), 0);
     });
-    return 0;
 }
 
 void SingleInstance::signalReady() {

@@ -48,13 +48,14 @@ public:
 private:
     struct Request;
     static DWORD WINAPI listenerMain(void* self);
-    static DWORD WINAPI forwardingMain(void* request);
+    static void CALLBACK forwardingCallback(PTP_CALLBACK_INSTANCE instance, void* request);
+    void forward(const Request& request);
 
     void setUpFirstInstance();
     void turnOff();
     bool handOver(const std::vector<std::wstring>& arguments);
     void listen();
-    void keepForwarder(Win::UniqueHandle thread);
+    void keepForwarder(Win::UniqueHandle done);
     void waitForForwarders();
     unsigned char* block() const { return static_cast<unsigned char*>(view_.get()); }
     UINT messageId() const;
@@ -71,7 +72,7 @@ private:
     Win::UniqueHandle listener_;
     Win::UniqueHandle closing_;  // set when hand-overs may no longer reach Java
     std::mutex forwardersLock_;
-    std::vector<Win::UniqueHandle> forwarders_;  // forwarding threads that may still be running
+    std::vector<Win::UniqueHandle> forwarders_;  // per request, set once its callback has returned
     Win::UniqueHandle firstProcess_;  // later start: the first instance, while waiting for its reply
     bool firstEnded_ = false;         // later start: the first instance ended before the hand-over
 };
