@@ -1,5 +1,6 @@
 #include "launch_log_file_win.h"
 
+#include "full_path_win.h"
 #include "log_file_rules.h"
 #include "owner_only_security_win.h"
 #include "text_format.h"
@@ -82,15 +83,6 @@ private:
     bool held_ = false;
 };
 
-std::wstring fullPathOf(const std::wstring& path) {
-    DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return path;
-    std::wstring full(size, L'\0');
-    size = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-    full.resize(size < full.size() ? size : 0);
-    return full.empty() ? path : full;
-}
-
 // Rotates when the log is over the limit; returns what went wrong, or an empty text.
 std::wstring rotateIfLarge(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -104,7 +96,7 @@ std::wstring rotateIfLarge(const std::wstring& path) {
 }  // namespace
 
 std::wstring logRotationLockName(const std::wstring& path) {
-    std::wstring full = fullPathOf(path);
+    std::wstring full = Win::fullPathOf(path);
     // File names compare without case, by the invariant upper-case table.
     const int size = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, full.c_str(), static_cast<int>(full.size()),
                                    nullptr, 0, nullptr, nullptr, 0);
@@ -121,7 +113,7 @@ void LaunchLogFile::open(const std::wstring& path, const std::wstring& firstLine
     std::lock_guard<std::mutex> hold(lock_);
     if (decided_) return;
     decided_ = true;
-    const std::wstring full = fullPathOf(path);
+    const std::wstring full = Win::fullPathOf(path);
     for (const std::wstring& folder : LogFileRules::foldersOf(full)) CreateDirectoryW(folder.c_str(), nullptr);
     std::wstring note;
     {

@@ -139,6 +139,17 @@ protected:
         return exitCode;
     }
 
+    // Starts the service, waits for its main, asks it to stop and waits for STOPPED; `process` is the
+    // service's process, opened while it ran.
+    void startThenStop(Win::UniqueHandle& process) {
+        installAndStart({});
+        ASSERT_TRUE(recordHas("\nmain count="));
+        process = openServiceProcess();
+        ASSERT_TRUE(process);
+        EXPECT_EQ(control(SERVICE_CONTROL_STOP).dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
+        ASSERT_TRUE(waitForState(SERVICE_STOPPED));
+    }
+
     bool recordHas(const std::string& text) {
         return waitUntil([&] { return recordText().find(text) != std::string::npos; });
     }
@@ -434,12 +445,8 @@ TEST_F(ServiceTest, StopTimeoutEndsAServiceWhoseMainDoesNotReturn) {
              "Main Class=vwtest.NoStop\r\nVirtual Machine Parameters=" + recordOption() + " -Dstandin.blockDetach=yes " +
                  stopEventOption() + "\r\n",
              "a.jar");
-    installAndStart({});
-    ASSERT_TRUE(recordHas("\nmain count="));
-    const Win::UniqueHandle process = openServiceProcess();
-    ASSERT_TRUE(process);
-    EXPECT_EQ(control(SERVICE_CONTROL_STOP).dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
-    ASSERT_TRUE(waitForState(SERVICE_STOPPED));
+    Win::UniqueHandle process;
+    ASSERT_NO_FATAL_FAILURE(startThenStop(process));
     const SERVICE_STATUS_PROCESS stopped = query();
     EXPECT_EQ(stopped.dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
     EXPECT_EQ(stopped.dwServiceSpecificExitCode, 2u);
@@ -458,12 +465,8 @@ TEST_F(ServiceTest, StopTimeoutEndsAProcessThatHangsAfterStopped) {
                  " -Dstandin.blockDetach=yes -Dstandin.stopReturnEvent=" + narrow(returnName) + " " + stopEventOption() +
                  "\r\n",
              "a.jar");
-    installAndStart({});
-    ASSERT_TRUE(recordHas("\nmain count="));
-    const Win::UniqueHandle process = openServiceProcess();
-    ASSERT_TRUE(process);
-    EXPECT_EQ(control(SERVICE_CONTROL_STOP).dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
-    ASSERT_TRUE(waitForState(SERVICE_STOPPED));
+    Win::UniqueHandle process;
+    ASSERT_NO_FATAL_FAILURE(startThenStop(process));
     EXPECT_EQ(endOf(process), kFailure);
     SetEvent(stopMayReturn.get());
     const std::string record = recordText();

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "file_head.h"
+#include "full_path_win.h"
 #include "unique_handle_win.h"
 
 namespace {
@@ -16,17 +17,6 @@ Win::UniqueHkey openKey(RegistryHive hive, const std::wstring& key) {
     return opened;
 }
 
-// The full form of `path`; the path itself when it has none.
-std::wstring fullPathOf(const std::wstring& path) {
-    DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return path;
-    std::wstring full(needed, L'\0');
-    DWORD length = GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
-    if (length == 0 || length >= needed) return path;
-    full.resize(length);
-    return full;
-}
-
 }  // namespace
 
 // One attribute query rather than a directory search (FindFirstFileW): the same answer for the
@@ -36,8 +26,8 @@ bool Win32FileProbe::exists(const std::wstring& path) {
 }
 
 bool Win32FileProbe::samePath(const std::wstring& a, const std::wstring& b) {
-    const std::wstring fullA = fullPathOf(a);
-    const std::wstring fullB = fullPathOf(b);
+    const std::wstring fullA = Win::fullPathOf(a);
+    const std::wstring fullB = Win::fullPathOf(b);
     return CompareStringOrdinal(fullA.c_str(), static_cast<int>(fullA.size()), fullB.c_str(),
                                 static_cast<int>(fullB.size()), TRUE) == CSTR_EQUAL;
 }

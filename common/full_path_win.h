@@ -1,0 +1,20 @@
+#pragma once
+// The full form of a path (GetFullPathNameW: made absolute, "." and ".." resolved, '/' turned into
+// '\'), or the path itself when it has none. Windows trees only.
+#include <windows.h>
+
+#include <string>
+
+namespace Win {
+
+inline std::wstring fullPathOf(const std::wstring& path) {
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
+    if (length == 0 || length >= needed) return path;
+    full.resize(length);
+    return full;
+}
+
+}  // namespace Win
