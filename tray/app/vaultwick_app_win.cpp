@@ -296,6 +296,9 @@ void VaultwickApp::onMenuPauseResume() {
         return;
     }
     const auto decision = EngineRequests::pauseDecisionFor(services_.askSleepHours(window_));
+    // Data that arrived while the dialog was up can have lost its socket notification (seen under
+    // Wine while the dialog is first shown); without a read now the connection would stay silent.
+    socket_->catchUp();
     switch (decision.kind) {
     case EngineRequests::PauseDecision::Kind::Failed:
         icon_->notify(KovToolkit::loadString(IDS_PAUSE_FAILED), KovToolkit::loadString(IDS_SYSTEM_ERROR));

@@ -289,3 +289,21 @@ TEST_F(Protocol, AReadEventDrainsTheConnectionInBoundedReads) {
     ASSERT_EQ(handlers.calls.size(), 40u);
     EXPECT_EQ(handlers.calls.back(), L"alertCount 39");
 }
+
+// Catching up after a lost notification reads like a read event, but never a socket that is still
+// connecting: a read there fails, and the attempt would be closed.
+TEST_F(Protocol, CatchingUpReadsAConnectedSocketAndLeavesAConnectingOneAlone) {
+    protocol.onConnectTimer();
+    protocol.onConnectTimer();
+    channel.deliver(frameOf(0x009B, "7"));
+    channel.reads = 0;
+    protocol.catchUp();
+    EXPECT_EQ(channel.reads, 0);
+    EXPECT_TRUE(channel.opened);
+
+    channel.connected = true;
+    protocol.onWriteEvent();
+    handlers.calls.clear();
+    protocol.catchUp();
+    EXPECT_EQ(handlers.calls, (Calls{L"alertCount 7"}));
+}

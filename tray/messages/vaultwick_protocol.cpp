@@ -78,6 +78,10 @@ void VaultwickProtocol::onReadEvent() {
     }
 }
 
+void VaultwickProtocol::catchUp() {
+    if (channel_.isOpen() && channel_.isConnected()) onReadEvent();
+}
+
 void VaultwickProtocol::receiveMessage() {
     if (reader_.read(channel_) == 0) {
         // A read that found the peer closed, or failed, has closed the socket; no close event

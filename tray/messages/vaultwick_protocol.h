@@ -30,6 +30,11 @@ public:
     // connection holds (a bounded number of reads, so the window's other messages are not starved;
     // the system signals again while data remain).
     void onReadEvent();
+    // Reads what may have arrived without a read event. The system's notification can go missing
+    // (seen under Wine when data arrive while a dialog is first shown), and no other comes
+    // until the next read, so the connection would fall silent for good. A socket still
+    // connecting is left alone: a read there fails and would end the attempt.
+    void catchUp();
     void onWriteEvent();
     // Reads what the peer sent before closing (its last message may be a shutdown), then closes.
     void onCloseEvent();

@@ -27,6 +27,7 @@ public:
     void onCheckTimer() { protocol_.onCheckTimer(); }
     // wParam: the socket; low 16 bits of lParam: the event.
     void onSocketNotify(WPARAM wParam, LPARAM lParam);
+    void catchUp() { protocol_.catchUp(); }
     int sendMessage(const Messages::Message* message) { return protocol_.sendMessage(message); }
     void receiveMessage() { protocol_.receiveMessage(); }
 
