@@ -3,7 +3,8 @@
 # (median of warm runs), against a trivial console program as the floor. Two set-ups: a typical INI
 # with the runtime in "JRE Path", and one that falls through to 20 registered runtimes. Then the
 # single-instance hand-over: the whole run of a later start whose first instance's secondaryMain
-# returns at once, against the whole run of the trivial program.
+# returns at once, against the whole run of the trivial program and of the same program made to load
+# user32 and make a message queue, without which no later start can be answered.
 # VW_BENCH_BASELINE=<another VaultwickService.exe> measures that build too, interleaved with this one,
 # so a change can be compared with what it replaces in one run on the same machine;
 # VW_BENCH_BASELINE_LABEL names it in the figures (for example "build of 1a2b3c4").
@@ -119,17 +120,19 @@ report_startup() {  # $1: label, $2: figure name, $3: target over the floor (mic
 # Whole runs, from the shell's start of the process to its end: `runs` of the floor and `runs` later
 # starts of each build, interleaved, after `warm` of each. Leaves one file of microseconds per kind.
 measure_handover() {
-    local kind exe t0
+    local kind t0
+    local -a run
     rm -f "$work"/handover.*
     for i in $(seq $((handovers + warm))); do
-        for kind in floor this ${baseline:+base}; do
+        for kind in floor queue this ${baseline:+base}; do
             case $kind in
-                floor) exe='C:\vwbench\vw_startup_floor.exe' ;;
-                this) exe='C:\vwbench\VaultwickService.exe' ;;
-                base) exe='C:\vwbench\base\VaultwickService.exe' ;;
+                floor) run=('C:\vwbench\vw_startup_floor.exe') ;;
+                queue) run=('C:\vwbench\vw_startup_floor.exe' --message-queue) ;;
+                this) run=('C:\vwbench\VaultwickService.exe') ;;
+                base) run=('C:\vwbench\base\VaultwickService.exe') ;;
             esac
             t0=$(now_us)
-            "$wine_loader" "$exe" "handover-$i" </dev/null >/dev/null 2>&1 || true
+            "$wine_loader" "${run[@]}" "handover-$i" </dev/null >/dev/null 2>&1 || true
             [ "$i" -le "$warm" ] || echo $(($(now_us) - t0)) >>"$work/handover.$kind"
         done
     done
@@ -172,11 +175,17 @@ wait "$first_this" $first_base 2>/dev/null || true
 echo "single-instance hand-over, whole run of a later start, $handovers runs under Wine (microseconds):"
 floor_median=$(median <"$work/handover.floor") floor_p99=$(p99 <"$work/handover.floor")
 printf '  %-36s median %8d   p99 %8d\n' "floor (trivial program, whole run)" "$floor_median" "$floor_p99"
+# The reply is a thread message, so a later start must load user32 and make a message queue, which the
+# trivial program never does; this second floor shows how much of the hand-over that alone costs.
+queue_median=$(median <"$work/handover.queue") queue_p99=$(p99 <"$work/handover.queue")
+printf '  %-36s median %8d   p99 %8d\n' "floor with user32 and a message queue" "$queue_median" "$queue_p99"
+bench_figure "trivial program with a message queue, whole run, median" "$queue_median" us "$floor_median"
+bench_figure "trivial program with a message queue, whole run, p99" "$queue_p99" us "$floor_p99"
 for kind in this ${baseline:+base}; do
     m=$(median <"$work/handover.$kind") p=$(p99 <"$work/handover.$kind")
     label="hand-over"; [ "$kind" = this ] || label="hand-over, $base_label"
-    printf '  %-36s median %8d   p99 %8d   (p99 +%d over the floor'\''s p99; target +5000)\n' \
-        "$label" "$m" "$p" $((p - floor_p99))
+    printf '  %-36s median %8d   p99 %8d   (p99 +%d over the floor'\''s p99, target +5000; +%d over the queue floor'\''s)\n' \
+        "$label" "$m" "$p" $((p - floor_p99)) $((p - queue_p99))
     suffix=""; [ "$kind" = this ] || suffix=" ($base_label)"
     bench_figure "hand-over median$suffix" "$m" us "$floor_median"
     bench_figure "hand-over p99$suffix" "$p" us "$floor_p99"
