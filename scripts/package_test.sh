@@ -22,13 +22,13 @@ if [ -n "$given" ]; then
     archive=$given
 else
     archive=$(scripts/package.sh | sed -n 's/^package: \(.*\.zip\)$/\1/p' | tail -1)
-    # The sources as they are here (with any change not yet committed), in a folder of another name.
-    copy=$(mktemp -d)
-    trap 'rm -rf "$copy"' EXIT
+    # The sources as they are here (with any change not yet committed), in a folder of another name;
+    # always the same one, so its trees build only what changed (tar keeps the files' times).
+    copy=$repo/build/package-again/source
+    rm -rf "$copy" && mkdir -p "$copy"
     git ls-files -z --cached --others --exclude-standard |
         tar --null --files-from=- --ignore-failed-read -cf - 2>/dev/null | tar -xf - -C "$copy"
     again=$("$copy/scripts/package.sh" "$repo/build/package-again" | sed -n 's/^package: \(.*\.zip\)$/\1/p' | tail -1)
-    rm -rf "$copy"
     for zip in "$archive" "${archive%.zip}-symbols.zip"; do
         other="$(dirname "$again")/$(basename "$zip")"
         cmp -s "$zip" "$other" || fail "two builds of one commit differ: $zip and $other"
