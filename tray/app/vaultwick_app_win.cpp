@@ -191,7 +191,7 @@ void VaultwickApp::checkActivity() {
 void VaultwickApp::onSocketConnect() {
     trayLog(L"INFO", L"VaultwickApp::onSocketConnect", L"Connecting to VaultwickService...");
     connectTimer_->stop();
-    checkTimer_->stop();
+    // The check timer keeps running: while connected its tick reads what a lost notification left.
     if (showUiPending_) {
         showUiPending_ = false;
         onMenuShowVaultwick();
@@ -205,6 +205,7 @@ void VaultwickApp::onSocketConnect() {
 
 void VaultwickApp::onSocketClose() {
     connectTimer_->start();
+    checkTimer_->stop();  // restarted, so the failure count begins with an immediate check as at start
     checkTimer_->start();
     StatusUpdates::markDisconnected(model_);
     refreshIcon();
@@ -263,7 +264,10 @@ void VaultwickApp::onAlertCount(int count) {
     requestDisplayRefresh();
 }
 
-void VaultwickApp::onShutdown() { PostQuitMessage(0); }
+void VaultwickApp::onShutdown() {
+    quitting_ = true;
+    PostQuitMessage(0);
+}
 
 void VaultwickApp::onTrayPopup(int value) {
     std::wstring title;
@@ -295,10 +299,16 @@ void VaultwickApp::onMenuPauseResume() {
         send(Messages::ResumeSystemMessage());
         return;
     }
+    // The dialog's loop runs the tray meanwhile: Sleep chosen again is answered by the dialog already up.
+    if (sleepDialogOpen_) return;
+    sleepDialogOpen_ = true;
     const auto decision = EngineRequests::pauseDecisionFor(services_.askSleepHours(window_));
+    sleepDialogOpen_ = false;
     // Data that arrived while the dialog was up can have lost its socket notification (seen under
     // Wine while the dialog is first shown); without a read now the connection would stay silent.
     socket_->catchUp();
+    // Exit or the engine's Shutdown ended the dialog through the quit message: no answer to act on.
+    if (quitting_) return;
     switch (decision.kind) {
     case EngineRequests::PauseDecision::Kind::Failed:
         icon_->notify(KovToolkit::loadString(IDS_PAUSE_FAILED), KovToolkit::loadString(IDS_SYSTEM_ERROR));
@@ -315,6 +325,7 @@ void VaultwickApp::onMenuClose() {
     trayLog(L"INFO", L"VaultwickApp::onMenuClose", L"MENU - Exit...");
     checkTimer_->stop();
     send(Messages::ExitingMessage());
+    quitting_ = true;
     PostQuitMessage(0);
 }
 

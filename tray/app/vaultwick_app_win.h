@@ -108,5 +108,7 @@ private:
     std::int64_t startTime_ = 0;
     UINT taskbarCreatedMessage_;
     bool displayRefreshPending_ = false;
+    bool sleepDialogOpen_ = false;
+    bool quitting_ = false;  // the quit message is posted: Exit, or the engine's Shutdown
     TrayLog::Sink previousSink_;
 };

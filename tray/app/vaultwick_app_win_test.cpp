@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "app_win_test_support.h"
 #include "engine_control.h"
 #include "kov_text_win.h"
+#include "sleep_dialog_win.h"
 #include "socket_win.h"
 #include "tray_resource_ids.h"
 #include "tray_win_test_support.h"
@@ -95,10 +97,10 @@ protected:
         services_.shell = &shell_;
         services_.inputClock = &clock_;
         services_.startProgram = [this](const std::wstring& p, const std::wstring& a) { launches_.push_back({p, a}); };
-        services_.askSleepHours = [this](HWND) {
+        services_.askSleepHours = [this](HWND owner) {
             ++dialogsShown_;
             if (swallowPushWhileAsked_) swallowNextSocketNotification();
-            return sleepAnswer_;
+            return whileAsked_ ? whileAsked_(owner) : sleepAnswer_;
         };
     }
 
@@ -177,6 +179,8 @@ protected:
 
     std::int32_t sleepAnswer_ = 48;
     bool swallowPushWhileAsked_ = false;
+    // What happens while the dialog is up; its result is the dialog's.
+    std::function<std::int32_t(HWND owner)> whileAsked_;
     int dialogsShown_ = 0;
     std::unique_ptr<VaultwickApp> app_;
 };
@@ -453,6 +457,54 @@ TEST_F(VaultwickAppTest, SleepSendsMinutesCancelSendsNothingAndWakeResumesWithou
     app_->onMenuPauseResume();
     EXPECT_EQ(dialogsShown_, 3);
     ASSERT_TRUE(pumpUntilCount("ResumeSystemMessage", 1));
+    EXPECT_EQ(countOf(record(), "PauseSystemMessage"), 1);
+}
+
+// Any modal loop (the menu's, a message box's) can lose a socket notification, after which no other
+// comes: the check tick reads the connection while connected, so the data arrive within its period.
+TEST_F(VaultwickAppTest, ANotificationLostOutsideTheSleepDialogIsReadOnTheCheckTick) {
+    connectAndSettle();
+    swallowNextSocketNotification();
+    EXPECT_TRUE(pumpUntil([&] { return app_->model().alertCount == 3; }, 15000));
+}
+
+// The dialog's own message loop runs the tray meanwhile: Sleep chosen again from the icon neither
+// opens another dialog nor sends another pause, and Exit or the engine's Shutdown end the dialog
+// without a "System Error" balloon or a pause, the quit still on its way to the program's loop.
+TEST_F(VaultwickAppTest, WhileTheSleepDialogIsUpSleepAgainExitAndShutdown) {
+    connectAndSettle();
+    whileAsked_ = [this](HWND) {
+        if (dialogsShown_ == 1) app_->onMenuPauseResume();
+        return 2;
+    };
+    app_->onMenuPauseResume();
+    EXPECT_EQ(dialogsShown_, 1);
+    app_->onMenuShowVaultwick();  // its log line follows whatever the tray sent before
+    ASSERT_TRUE(pumpUntilRecorded("LogMessage", "INFO|SysTray| |VaultwickApp::onMenuShowVaultwick|MENU - Show Application..."));
+    EXPECT_EQ(countOf(record(), "PauseSystemMessage"), 1);
+
+    const std::function<void()> endings[] = {
+        [this] { app_->onMenuClose(); },
+        [this] {
+            ASSERT_TRUE(engine_->send("shutdown"));
+            bool quit = false;
+            pumpUntil([&] { return quit; }, kWaitMs, &quit);
+            ASSERT_TRUE(quit);
+            PostQuitMessage(0);  // the dialog's loop meets it as it would have
+        },
+    };
+    for (const auto& ending : endings) {
+        app_.reset();
+        connectAndSettle();
+        whileAsked_ = [&](HWND owner) {
+            ending();
+            return SleepDialog::show(owner);  // the real dialog, ended by the quit message
+        };
+        app_->onMenuPauseResume();
+        EXPECT_TRUE(balloons().empty());
+        MSG quit;
+        EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the program would not end";
+    }
     EXPECT_EQ(countOf(record(), "PauseSystemMessage"), 1);
 }
 

@@ -26,7 +26,10 @@ void VaultwickProtocol::onConnectTimer() {
 }
 
 void VaultwickProtocol::onCheckTimer() {
-    if (channel_.isOpen() && channel_.isConnected()) return;
+    if (channel_.isOpen() && channel_.isConnected()) {
+        catchUp();
+        return;
+    }
     ++failedChecks_;
     if (socketHandler_) socketHandler_->onConnectionCheckFailed(failedChecks_);
 }

@@ -24,6 +24,8 @@ public:
                       VaultwickMessageHandler* messageHandler);
 
     void onConnectTimer();
+    // Not connected: counts a failed check. Connected: catches up (below), so a notification lost
+    // in any modal loop costs at most one check period.
     void onCheckTimer();
 
     // Socket events, after the channel has updated its own flags. A read event drains what the

@@ -119,6 +119,10 @@ TEST_F(SocketOnWindow, AnnouncesOnceAndDispatchesEveryReceivedType) {
     EXPECT_EQ(socket->getNotifyMessage(), RegisterWindowMessageW(L"com.morvaine.tray.socket"));
     Win::UniqueSocket client = connectToServer();
     ASSERT_TRUE(client.valid());
+    // Programs the tray starts inherit its inheritable handles, but must never hold this connection.
+    DWORD flags = 0;
+    ASSERT_TRUE(GetHandleInformation(reinterpret_cast<HANDLE>(socket->handle()), &flags));
+    EXPECT_EQ(flags & HANDLE_FLAG_INHERIT, 0u);
 
     EXPECT_EQ(socket->sendMessage(&kQuery), static_cast<int>(kQueryFrame.size()));
     EXPECT_EQ(socket->sendMessage(&kQuery), static_cast<int>(kQueryFrame.size()));

@@ -87,7 +87,7 @@ private:
     ShellNotify& shell_;
     UINT taskbarCreatedMessage_ = 0;
     ImageScale scale_;
-    std::uint16_t current_ = 0;  // the image in the notification area; 0 while none is
+    std::uint16_t current_ = 0;  // the image in the notification area (or lost with it); 0 before any or after hide
     // The animation's frames at scale_: loaded once per scale, not at every tick (plain image changes
     // read the image afresh, so a replaced skin file shows at the next change).
     std::map<std::uint16_t, Win::UniqueHicon> frameImages_;
