@@ -10,6 +10,7 @@
 #include "main_application.h"
 #include "main_application_commands.h"
 #include "outgoing_messages.h"
+#include "program_path_win.h"
 #include "sleep_dialog_win.h"
 #include "status_updates.h"
 #include "text_format.h"
@@ -52,7 +53,7 @@ VaultwickApp::VaultwickApp(const std::wstring& installDirectory, const std::wstr
     : services_(withDefaults(std::move(services))),
       activity_(*services_.inputClock),
       showUiPending_(showUi),
-      installDirectory_(installDirectoryWithSeparator(installDirectory)),
+      mainProgram_{installDirectoryWithSeparator(installDirectory), Win::currentProgramFolder()},
       taskbarCreatedMessage_(RegisterWindowMessageW(L"TaskbarCreated")) {
     // From here on the tray's log lines reach the engine whenever the socket is connected.
     previousSink_ = TrayLog::setSink(EngineRequests::engineLogSink(
@@ -153,6 +154,7 @@ bool VaultwickApp::onIconEvent(unsigned) { return false; }
 bool VaultwickApp::onWindowMessage(unsigned message, std::uintptr_t firstParameter, std::intptr_t secondParameter) {
     if (!socket_) return false;
     if (message == WM_TIMER) {
+        if (socket_->onTimer(firstParameter)) return true;
         if (firstParameter == connectTimer_->eventId()) {
             socket_->onConnectTimer();
         } else if (firstParameter == checkTimer_->eventId()) {
@@ -284,7 +286,7 @@ void VaultwickApp::onTrayPopup(int value) {
 void VaultwickApp::onMenuShowVaultwick() {
     const wchar_t* source = L"VaultwickApp::onMenuShowVaultwick";
     trayLog(L"INFO", source, L"MENU - Show Application...");
-    auto launch = showApplicationLaunch(installDirectory_, model_.applicationName);
+    auto launch = showApplicationLaunch(mainProgram_, model_.applicationName);
     if (!launch) {
         trayLog(L"SEVERE", source, L"Unable to show application, the application name is not a plain file name.");
         return;
@@ -332,7 +334,11 @@ void VaultwickApp::onMenuClose() {
 void VaultwickApp::onMenuComputer(const Messages::Computer* computer) {
     const wchar_t* source = L"VaultwickApp::onMenuComputer";
     trayLog(L"INFO", source, L"MENU - Show computer...");
-    const MainApplicationLaunch launch = showComputerLaunch(installDirectory_, computer);
-    trayLog(L"FINE", source, L"Show computer command is " + quoted(launch.commandLine()));
-    startProgram(launch.program, launch.arguments);
+    const auto launch = showComputerLaunch(mainProgram_, computer);
+    if (!launch) {
+        trayLog(L"SEVERE", source, L"Unable to show computer, its address is not a host name or IP address.");
+        return;
+    }
+    trayLog(L"FINE", source, L"Show computer command is " + quoted(launch->commandLine()));
+    startProgram(launch->program, launch->arguments);
 }

@@ -15,6 +15,7 @@
 #include "app_win_test_support.h"
 #include "engine_control.h"
 #include "kov_text_win.h"
+#include "program_path_win.h"
 #include "sleep_dialog_win.h"
 #include "socket_win.h"
 #include "tray_resource_ids.h"
@@ -396,8 +397,20 @@ TEST_F(VaultwickAppTest, ShowApplicationAndClicksStartTheMainProgram) {
     EXPECT_EQ(launches_[2].program, L"C:\\Vault\\VaultwickDesktop");
 }
 
-TEST_F(VaultwickAppTest, AnApplicationNameThatIsAPathIsRefusedAndLogged) {
+// Without "-dir" the main program is the one beside the tray, named by its full path: never one
+// found through the current folder or the search path.
+TEST_F(VaultwickAppTest, WithoutAnInstallFolderTheProgramBesideTheTrayAndANameThatIsAPathIsRefused) {
     connectAndSettle();
+    app_->onMenuShowVaultwick();
+    app_->onMenuComputer(nullptr);
+    ASSERT_EQ(launches_.size(), 2u);
+    const std::wstring folder = Win::currentProgramFolder();
+    ASSERT_GT(folder.size(), 3u);
+    EXPECT_EQ(launches_[0].program, folder + L"VaultwickDesktop");
+    EXPECT_EQ(launches_[0].arguments, L"");
+    EXPECT_EQ(launches_[1].program, folder + L"Desktop");
+    launches_.clear();
+
     pushThenSync("status", "true|false|..\\..\\Windows\\System32\\cmd");
     app_->onMenuShowVaultwick();
     EXPECT_TRUE(launches_.empty());
@@ -422,13 +435,18 @@ TEST_F(VaultwickAppTest, ShowComputerByIdOrAddressAndFineLinesStayLocal) {
     byAddress.address = L"10.0.0.7";
     byAddress.port = 4242;
     app_->onMenuComputer(&byAddress);
+    byAddress.address = L"10.0.0.7\" C:\\evil";  // an address that would steer the command line
+    app_->onMenuComputer(&byAddress);
     ASSERT_EQ(launches_.size(), 2u);
     EXPECT_EQ(launches_[0].program, L"C:\\Vault\\Desktop");
     EXPECT_EQ(launches_[0].arguments, L"computerId=42 dir=C:\\Vault\\");
-    EXPECT_EQ(launches_[1].arguments, L"computerFullAddress=10.0.0.7:4242 dir=C:\\Vault\\");
+    EXPECT_EQ(launches_[1].arguments, L"\"computerFullAddress=10.0.0.7:4242\" dir=C:\\Vault\\");
 
     const std::string info = "INFO|SysTray| |VaultwickApp::onMenuComputer|MENU - Show computer...";
-    ASSERT_TRUE(pumpUntil([&] { return countOf(record(), "LogMessage", info) == 2; }, kWaitMs));
+    const std::string refused = "SEVERE|SysTray| |VaultwickApp::onMenuComputer|Unable to show computer, its address "
+                                "is not a host name or IP address.";
+    ASSERT_TRUE(pumpUntil([&] { return countOf(record(), "LogMessage", refused) == 1; }, kWaitMs));
+    EXPECT_EQ(countOf(record(), "LogMessage", info), 3);
     for (const auto& f : record()) EXPECT_EQ(f.body.find("Show computer command is"), std::string::npos) << f.body;
 }
 

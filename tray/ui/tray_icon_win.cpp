@@ -170,6 +170,9 @@ void TrayIcon::rescale(unsigned dpi) {
 
 void TrayIcon::animate(const std::vector<std::uint16_t>& frames) {
     if (frames.empty()) return;
+    // Every display refresh asks again; restarting would hold the first frame back for as long as
+    // refreshes come faster than the interval.
+    if (animation_.running() && animation_.frames() == frames) return;
     stopTimer();
     animation_.start(frames);
     loadFrames();

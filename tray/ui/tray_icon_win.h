@@ -53,6 +53,8 @@ public:
     virtual void notify(const std::wstring& text, const std::wstring& title);
     virtual void setIcon(std::uint16_t iconId, bool stopAnimation);
     virtual void setIcon(std::uint16_t iconId) { setIcon(iconId, true); }
+    // Cycles through `frames`, the first one an interval from now; asked for the sequence already
+    // running, it goes on undisturbed.
     virtual void animate(const std::vector<std::uint16_t>& frames);
     virtual void setAnimationInterval(int milliseconds) { intervalMs_ = milliseconds; }
 

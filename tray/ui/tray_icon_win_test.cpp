@@ -399,7 +399,10 @@ TEST_F(TrayIconTest, AnimationShowsFramesInOrderOnItsTicksAndPlainSetIconEndsIt)
     icon.create();
     icon.animate({151, 152, 153, 154, 155});
     EXPECT_TRUE(icon.shown.empty());  // the first frame waits one interval
-    for (int i = 0; i < 7; ++i) SendMessageW(icon.getWindow(), WM_TIMER, 151, 0);
+    for (int i = 0; i < 7; ++i) {
+        SendMessageW(icon.getWindow(), WM_TIMER, 151, 0);
+        icon.animate({151, 152, 153, 154, 155});  // the same sequence again goes on where it is
+    }
     std::vector<std::uint16_t> ids;
     for (auto [id, stop] : icon.shown) {
         ids.push_back(id);
