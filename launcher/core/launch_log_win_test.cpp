@@ -202,7 +202,7 @@ TEST_F(LaunchLogTest, NoRuntimeInServiceModeGoesToTheDefaultLog) {
     EXPECT_TRUE(anyStartsWith(events, "Error: The Java Runtime Environment (JRE) was not found."));
     // Wine keeps no event log to read back: it accepts the report and prints the event's text on its
     // "eventlog" debug channel (checked by the ctest entry launcher_event_log_win_test).
-    EXPECT_THAT(events, Contains("start-up failure reported to the event log"));
+    EXPECT_THAT(events, Contains("service failure reported to the event log"));
     EXPECT_EQ(events.back(), "exit code -1");
 }
 
@@ -280,6 +280,25 @@ TEST_F(LaunchLogTest, LogThatCannotBeMovedAsideIsEmptied) {
     EXPECT_THAT(events[1], HasSubstr("; the log was emptied instead"));
 }
 
+// A reader tailing the log without delete sharing keeps it from moving: both generations stay, and
+// this run appends.
+TEST_F(LaunchLogTest, LogHeldOpenByAReaderIsAppendedToAndItsOldCopyKept) {
+    installVendorJdk();
+    writeIniWithoutRuntime("Log File=launch.log\r\n", "vwtest.Record");
+    writeFile(folder + L"launch.log", "old run\n" + std::string(1024 * 1024, 'x'));
+    writeFile(folder + L"launch.log.1", "older run\n");
+    Win::UniqueFileHandle reader(CreateFileW((folder + L"launch.log").c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(reader);
+    const Outcome outcome = run();
+    reader.reset();
+    ASSERT_EQ(outcome.exitCode, 0u);
+    EXPECT_EQ(slurp(folder + L"launch.log.1"), "older run\n");
+    const std::string log = slurp(folder + L"launch.log");
+    EXPECT_EQ(log.rfind("old run\n", 0), 0u);
+    EXPECT_THAT(log, HasSubstr("the log itself is held open (errno = 32): appending to it"));
+}
+
 // Two starts at once must not both rotate: while another process holds the log's rotation lock, the
 // launcher waits. The test spells the path differently from the INI; the lock is the same.
 TEST_F(LaunchLogTest, RotationWaitsForTheLockOfTheSameFileHowEverSpelt) {
@@ -346,7 +365,7 @@ TEST_F(LaunchLogTest, ServiceStopIsLogged) {
     EXPECT_TRUE(anyStartsWith(events, "stop() returned after "));
     EXPECT_THAT(events, Contains("main returned"));
     EXPECT_THAT(events, Contains("exit code 0"));
-    EXPECT_THAT(events, Not(Contains("start-up failure reported to the event log")));
+    EXPECT_THAT(events, Not(Contains("service failure reported to the event log")));
 }
 
 }  // namespace
