@@ -25,7 +25,10 @@
 // each stop() from returning (after it has let main go) until that event is set;
 // -Dstandin.attachDelayMs=<n> makes AttachCurrentThread take n ms (an attach that ends after
 // DestroyJavaVM is recorded as "attach after destroy" and fails); -Dstandin.blockDetach=yes makes the
-// library's detach at process exit block for ever, as a runtime's can; -Dstandin.failMainDetach=yes makes
+// library's detach at process exit block for ever, as a runtime's can; -Dstandin.jars=yes finds the
+// scripted classes only through the class path, as a runtime finds classes in jars: each entry is a
+// file opened from the current folder, whose lines "name/of/Class=vwtest/Script" name the classes it
+// holds and the scripted class each behaves as; -Dstandin.failMainDetach=yes makes
 // the detach of the thread that created the VM report an error (the thread is let go all the same). Options that are neither -D nor
 // -X fail creation, as a real VM does with ignoreUnrecognized false.
 //
@@ -47,8 +50,10 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <mutex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <utility>
 
@@ -67,6 +72,8 @@ bool gDestroyed = false;
 DWORD gAttachDelayMs = 0;
 bool gBlockDetach = false;
 bool gFailMainDetach = false;
+bool gJars = false;
+std::string gClassPath;
 DWORD gCreatingThread = 0;
 HANDLE gStopEvent = nullptr;
 HANDLE gStopReturnEvent = nullptr;  // when named, stop() returns only once it is set
@@ -101,6 +108,8 @@ jint JNICALL createJavaVm(JavaVM** vm, void** penv, void* argsPointer) {
             gAttachDelayMs = static_cast<DWORD>(std::atoi(option.c_str() + 24));
         if (option == "-Dstandin.blockDetach=yes") gBlockDetach = true;
         if (option == "-Dstandin.failMainDetach=yes") gFailMainDetach = true;
+        if (option == "-Dstandin.jars=yes") gJars = true;
+        if (option.rfind("-Djava.class.path=", 0) == 0) gClassPath = option.substr(18);
         if (option.rfind("-D", 0) != 0 && option.rfind("-X", 0) != 0 && result == JNI_OK) result = JNI_ERR;
     }
     record("create version=" + hex(args->version) + " ignoreUnrecognized=" +
@@ -187,12 +196,27 @@ bool hasMethod(const std::string& cls, const std::string& name, const std::strin
         "java/lang/Class.getName()Ljava/lang/String;", "java/io/FileOutputStream.<init>(Ljava/lang/String;)V",
         "java/io/PrintStream.<init>(Ljava/io/OutputStream;)V", "java/io/ByteArrayOutputStream.<init>()V",
         "java/io/ByteArrayOutputStream.toString()Ljava/lang/String;",
-        "java/lang/Throwable.printStackTrace(Ljava/io/PrintStream;)V"};
+        "java/lang/Throwable.printStackTrace(Ljava/io/PrintStream;)V", "java/lang/Throwable.toString()Ljava/lang/String;"};
     return (isStatic ? statics : instance).count(cls + "." + name + sig) != 0;
 }
 
+// The scripted class that the "jar" files of the class path map `name` to; empty when none does.
+std::string scriptInJars(const std::string& name) {
+    std::istringstream entries(gClassPath);
+    for (std::string entry; std::getline(entries, entry, ';');) {
+        std::ifstream jar(entry);  // relative entries mean the current folder
+        for (std::string line; std::getline(jar, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (line.rfind(name + "=", 0) == 0) return line.substr(name.size() + 1);
+        }
+    }
+    return std::string();
+}
+
 jclass JNICALL findClass(JNIEnv*, const char* name) {
-    if (kClasses.count(name)) return classObject(name);
+    const std::string wanted = name;
+    const std::string script = gJars && wanted.rfind("java/", 0) != 0 ? scriptInJars(wanted) : wanted;
+    if (kClasses.count(script)) return classObject(script);
     throwNew("java/lang/NoClassDefFoundError", fromUtf8(name));
     return nullptr;
 }
@@ -337,7 +361,9 @@ void JNICALL callVoidMethod(JNIEnv* e, jobject target, jmethodID id, ...) {
 }
 
 jobject JNICALL callObjectMethodV(JNIEnv*, jobject target, jmethodID id, va_list) {
-    if (method(id).name == "toString") return newString(fromUtf8(object(target)->bytes));
+    Object* o = object(target);
+    if (method(id).name == "toString" && o->isThrowable) return newString(fromUtf8(dotted(o->className)) + L": " + o->text);
+    if (method(id).name == "toString") return newString(fromUtf8(o->bytes));
     if (method(id).name == "getName") return newString(fromUtf8(dotted(object(target)->className)));
     return nullptr;
 }
