@@ -453,10 +453,17 @@ protected:
     std::wstring root_;
 };
 
-TEST_F(SkinFolderTest, CustomThenShippedThenBuiltInAndNeverCached) {
+// Skins are colour images for a taskbar: high contrast keeps its own image in the scheme's colour.
+TEST_F(SkinFolderTest, CustomThenShippedThenBuiltInAndNeverCachedButNotInHighContrast) {
     writeIcon(kCustom, 0xFF0000);
     writeIcon(kShipped, 0x0000FF);
     EXPECT_EQ(colourOf104(), 0xFF0000u);
+    {
+        HighContrast contrast;
+        contrast.set(true);
+        SystemColour text(COLOR_WINDOWTEXT, RGB(255, 255, 0));
+        EXPECT_EQ(colourOf104(), 0xFFFF00u);
+    }
     writeIcon(kCustom, 0x00FFFF);  // replaced while running: read again
     EXPECT_EQ(colourOf104(), 0x00FFFFu);
     DeleteFileW(kCustom);
