@@ -1,10 +1,13 @@
 #pragma once
 // The real ConfigPlatform: Windows profile functions, module path, environment and file system.
 #include "config_platform.h"
+#include "program_path_win.h"
 
 class Win32ConfigPlatform : public ConfigPlatform {
 public:
     std::wstring readProfileSection(const std::wstring& file, const std::wstring& section) override;
+    std::size_t readProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+                                  wchar_t* buffer, std::size_t size) override;
     void writeProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
                             const std::wstring& value) override;
     bool programPath(std::wstring& path, unsigned long& error) override;
@@ -15,5 +18,4 @@ public:
     void createDirectory(const std::wstring& path) override;
 };
 
-// The program's full path, read whole however long it is; false with GetLastError() on failure.
-bool currentProgramPath(std::wstring& path, unsigned long& error);
+using Win::currentProgramPath;
