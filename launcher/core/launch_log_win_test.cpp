@@ -263,6 +263,31 @@ TEST_F(LaunchLogTest, ExistingLogIsJudgedByItsOwnerAndRights) {
     EXPECT_EQ(verdict(L"O:SYD:AI(A;ID;FA;;;SY)(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)"), LogAccessVerdict::ReplaceRights);
     // Made first by another user of the machine, even with the rights we would give it.
     EXPECT_EQ(verdict(L"O:S-1-5-21-7-7-7-1234" + ours), LogAccessVerdict::MoveAside);
+
+    // Such a log is moved aside, with what it holds, and the lines go to a new file; if it cannot be
+    // moved, there is no log rather than one that someone else can read.
+    const std::wstring log = folder + L"x.log";
+    writeFile(log, "theirs\n");
+    auto someoneElses = [](HANDLE, std::wstring& owner) {
+        owner = L"S-1-5-21-7-7-7-1234";
+        return LogAccessVerdict::MoveAside;
+    };
+    std::vector<std::wstring> notes;
+    Win::UniqueFileHandle file = openOwnerOnlyLog(log, notes, someoneElses);
+    ASSERT_TRUE(file);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file.get(), "ours\n", 5, &written, nullptr));
+    file.reset();
+    EXPECT_EQ(slurp(log), "ours\n");
+    EXPECT_EQ(slurp(log + L".untrusted"), "theirs\n");
+    EXPECT_EQ(notes, (std::vector<std::wstring>{L"the existing log was moved to " + log + L".untrusted and a new one "
+                                                L"begun: it is owned by S-1-5-21-7-7-7-1234, not by SYSTEM, "
+                                                L"Administrators or this account"}));
+    DeleteFileW((log + L".untrusted").c_str());
+    CreateDirectoryW((log + L".untrusted").c_str(), nullptr);
+    EXPECT_FALSE(openOwnerOnlyLog(log, notes, someoneElses));
+    RemoveDirectoryW((log + L".untrusted").c_str());
+    EXPECT_EQ(slurp(log), "ours\n");
 }
 
 TEST_F(LaunchLogTest, NoRuntimeInServiceModeGoesToTheDefaultLog) {

@@ -23,18 +23,6 @@ std::wstring sidText(PSID sid) {
     return copy;
 }
 
-LogAccessVerdict verdictOn(HANDLE file, const OwnerOnlySecurity& security, std::wstring& owner) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    LogFileRules::FileAccess access;
-    const bool read = GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                                      nullptr, nullptr, nullptr, nullptr, &descriptor) == ERROR_SUCCESS;
-    const Win::UniqueLocalMemory held(descriptor);
-    // Rights that cannot be read are not known to be ours alone.
-    if (!read || !fileAccessOf(descriptor, access)) return LogAccessVerdict::ReplaceRights;
-    owner = access.owner;
-    return LogFileRules::judgeLogAccess(access, security.account());
-}
-
 DWORD replaceRights(HANDLE file, const OwnerOnlySecurity& security) {
     return SetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
                            nullptr, nullptr, security.dacl(), nullptr);
@@ -53,6 +41,18 @@ Win::UniqueFileHandle openForAppend(const std::wstring& path, OwnerOnlySecurity&
 }
 
 }  // namespace
+
+LogAccessVerdict judgeBySecurity(HANDLE file, std::wstring& owner) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    LogFileRules::FileAccess access;
+    const bool read = GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                      nullptr, nullptr, nullptr, nullptr, &descriptor) == ERROR_SUCCESS;
+    const Win::UniqueLocalMemory held(descriptor);
+    // Rights that cannot be read are not known to be ours alone.
+    if (!read || !fileAccessOf(descriptor, access)) return LogAccessVerdict::ReplaceRights;
+    owner = access.owner;
+    return LogFileRules::judgeLogAccess(access, OwnerOnlySecurity().account());
+}
 
 bool fileAccessOf(PSECURITY_DESCRIPTOR descriptor, LogFileRules::FileAccess& access) {
     PSID owner = nullptr;
@@ -82,7 +82,8 @@ bool fileAccessOf(PSECURITY_DESCRIPTOR descriptor, LogFileRules::FileAccess& acc
     return true;
 }
 
-Win::UniqueFileHandle openOwnerOnlyLog(const std::wstring& path, std::vector<std::wstring>& notes) {
+Win::UniqueFileHandle openOwnerOnlyLog(const std::wstring& path, std::vector<std::wstring>& notes,
+                                       const LogAccessJudge& judge) {
     OwnerOnlySecurity security;
     bool existed = false;
     Win::UniqueFileHandle file = openForAppend(path, security, existed);
@@ -95,7 +96,7 @@ Win::UniqueFileHandle openOwnerOnlyLog(const std::wstring& path, std::vector<std
     if (!existed) return file;
 
     std::wstring owner;
-    const LogAccessVerdict verdict = verdictOn(file.get(), security, owner);
+    const LogAccessVerdict verdict = judge(file.get(), owner);
     if (verdict == LogAccessVerdict::Keep) return file;
     std::wstring why = TextFormat::format(L"it is owned by %s, not by SYSTEM, Administrators or this account", {owner});
     if (verdict == LogAccessVerdict::ReplaceRights) {
@@ -122,7 +123,7 @@ void protectOldLog(const std::wstring& path, std::vector<std::wstring>& notes) {
     OwnerOnlySecurity security;
     if (!file || !security.dacl()) return;
     std::wstring owner;
-    const LogAccessVerdict verdict = verdictOn(file.get(), security, owner);
+    const LogAccessVerdict verdict = judgeBySecurity(file.get(), owner);
     if (verdict == LogAccessVerdict::Keep) return;
     const DWORD error = verdict == LogAccessVerdict::ReplaceRights ? replaceRights(file.get(), security) : ERROR_ACCESS_DENIED;
     notes.push_back(error == 0 ? TextFormat::format(L"access rights of %s replaced: only SYSTEM, Administrators and "
