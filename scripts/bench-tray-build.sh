@@ -27,7 +27,7 @@ tray_bench_run() {
 }
 
 # tray_bench_run, keeping its output in $bench_out and the line that starts with KEY= in
-# $bench_line; without such a line it prints the output and returns 1.
+# $bench_line; without such a line (the run failed) it prints the output and returns 1.
 #   tray_bench_figures PRESET TARGET KEY [ARGS...]
 tray_bench_figures() {
     local preset=$1 target=$2 key=$3

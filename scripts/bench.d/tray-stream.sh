@@ -17,12 +17,15 @@ seconds=${VW_STREAM_SECONDS:-30}
 
 echo "a peer writing statistics frames without pause for $seconds s, through the tray under Wine:"
 for preset in $(tray_bench_presets); do
-    VW_BENCH_EXE=${VW_STREAM_EXE:-} tray_bench_figures "$preset" tray_stream_bench tip_lag_max_ms "$seconds" || continue
+    VW_BENCH_EXE=${VW_STREAM_EXE:-} tray_bench_figures "$preset" tray_stream_bench tip_lag_max_ms "$seconds" || exit 1
     printf '  %-8s tooltip behind by at most %s ms (median %s ms, %s changes never shown); clicks answered within %s ms (median %s ms, %s unanswered, %s refused by a full queue); at most %s messages queued ahead of a click; %s MB/s taken\n' \
         "$preset" "$(bench_value tip_lag_max_ms)" "$(bench_value tip_lag_median_ms)" "$(bench_value tip_changes_never_shown)" \
         "$(bench_value click_max_ms)" "$(bench_value click_median_ms)" "$(bench_value clicks_unanswered)" "$(bench_value clicks_refused)" \
         "$(bench_value queue_ahead_max)" "$(bench_value mb_per_s)"
-    bench_figure "tray under an endless stream, tooltip lag, largest, $preset" "$(bench_value tip_lag_max_ms)" ms
-    bench_figure "tray under an endless stream, slowest click, $preset" "$(bench_value click_max_ms)" ms
-    bench_figure "tray under an endless stream, messages queued ahead of a click, most, $preset" "$(bench_value queue_ahead_max)" messages
+    changes=$(bench_value record_changes)
+    clicks=$(bench_value clicks)
+    bench_figure "tray under an endless stream, tooltip lag, largest, $preset" "$(bench_value tip_lag_max_ms)" ms "" "$changes"
+    bench_figure "tray under an endless stream, slowest click, $preset" "$(bench_value click_max_ms)" ms "" "$clicks"
+    bench_figure "tray under an endless stream, messages queued ahead of a click, most, $preset" \
+        "$(bench_value queue_ahead_max)" messages "" "$clicks"
 done

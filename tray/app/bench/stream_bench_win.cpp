@@ -138,12 +138,11 @@ int main(int argc, char** argv) {
         }
     }
     std::lock_guard<std::mutex> lock(clicksLock);
-    std::printf("seconds=%d record_changes=%zu clicks=%zu\n", seconds, lags.size() + neverShown, clicks.size());
     std::printf("tip_lag_max_ms=%.1f tip_lag_median_ms=%.1f tip_changes_never_shown=%d click_max_ms=%.1f "
                 "click_median_ms=%.1f clicks_unanswered=%zu clicks_refused=%d queue_ahead_max=%.0f "
-                "mb_per_s=%.1f\n",
+                "mb_per_s=%.1f record_changes=%zu clicks=%zu\n",
                 percentile(lags, 1.0), percentile(lags, 0.5), neverShown, percentile(clickLatencies, 1.0),
                 percentile(clickLatencies, 0.5), clicks.size() - answered, refusedPosts, percentile(queueAhead, 1.0),
-                bytesWritten / 1e6 / (elapsedMs / 1000.0));
+                bytesWritten / 1e6 / (elapsedMs / 1000.0), lags.size() + neverShown, clicks.size());
     return 0;
 }
