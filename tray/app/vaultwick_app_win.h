@@ -49,7 +49,9 @@ public:
     bool onLeftButtonDown() override;
     bool onLeftButtonDoubleClick() override;
     bool onRightButtonDown() override;
-    bool onIconEvent(unsigned mouseMessage) override;
+    bool onKeySelect() override;
+    bool onKeyboardMenu(int x, int y) override;
+    bool onIconEvent(unsigned event) override;
     bool onWindowMessage(unsigned message, std::uintptr_t firstParameter, std::intptr_t secondParameter) override;
 
     // VaultwickMenuHandler
@@ -89,6 +91,7 @@ private:
     void flushDisplayRefresh();
     void checkActivity();
     void startProgram(const std::wstring& program, const std::wstring& arguments);
+    void openMenu(POINT at);
 
     // Declaration order is construction order: timers, activity state, socket, icon, menu.
     std::unique_ptr<AppTimer> connectTimer_;
@@ -108,5 +111,6 @@ private:
     std::int64_t startTime_ = 0;
     UINT taskbarCreatedMessage_;
     bool displayRefreshPending_ = false;
+    unsigned programsStarted_ = 0;
     TrayLog::Sink previousSink_;
 };

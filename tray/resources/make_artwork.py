@@ -12,7 +12,7 @@ The 40 and 48 px images are stored as PNG to keep the program small.
 Two variants per state: the resource of the id itself is for a dark taskbar (also the one used where
 the system has no light theme), id + 1000 for a light taskbar; they differ in the outline colours.
 
-Also: the program icon 102 (16 colours), the menu's online/offline dots 113/114 (9 px) and their
+Also: the program icon 102 (16 colours), the menu's online/offline dots 113/114 (9 px; a disc and a ring) and their
 200 % forms 1113/1114 (18 px), 32-bit with premultiplied alpha, and contact-sheet.png: every state at every size on both taskbars, in
 colour and in greys. The script checks that every state differs from every other in luminance alone
 (see MIN_LUMA_DIFF) and fails otherwise. Run it again after changing a shape; its output is committed."""
@@ -331,11 +331,14 @@ def write_ico(name, images, folder=OUT):
         f.write(head + entries + blobs)
 
 
-def write_dot_bmp(name, size, colour):
+def write_dot_bmp(name, size, colour, ring=False):
     """A round dot, anti-aliased, 32-bit with premultiplied alpha: the tray lays it onto the menu's
-    own colour when it loads it, so no fixed background shows round the edge."""
+    own colour when it loads it, so no fixed background shows round the edge. A ring (offline) and
+    a filled disc (online) are told apart without their colours."""
     half = size / 2
-    img = render(size, [(d_circle(half, half, half - 0.3), colour)])
+    outer = half - 0.3
+    shape = minus(d_circle(half, half, outer), d_circle(half, half, outer - 0.2 * size)) if ring else d_circle(half, half, outer)
+    img = render(size, [(shape, colour)])
     pixels = b"".join(bytes((round(b * a / 255), round(g * a / 255), round(r * a / 255), a))
                       for row in reversed(img) for r, g, b, a in row)
     info = struct.pack("<IiiHHIIiiII", 40, size, size, 1, 32, 0, len(pixels), 2835, 2835, 0, 0)
@@ -433,9 +436,9 @@ def main():
     palette = [(0, 0, 0), GREEN, mix(GREEN, (0, 0, 0), 0.45)] + [(0, 0, 0)] * 13
     write_ico("102.ico", [(n, 4, image_4(plain_house(n, GREEN), palette)) for n in SIZES])
     write_ico("launcher.ico", [(n, 24, image_24(plain_house(n, LAUNCHER_BLUE))) for n in SIZES], LAUNCHER_OUT)
-    for dot_id, colour in ((113, (30, 190, 60)), (114, (150, 150, 150))):
-        write_dot_bmp("%d.bmp" % dot_id, 9, colour)
-        write_dot_bmp("%d.bmp" % (dot_id + LARGE_DOT_OFFSET), 18, colour)
+    for dot_id, colour, ring in ((113, (30, 190, 60), False), (114, (150, 150, 150), True)):
+        write_dot_bmp("%d.bmp" % dot_id, 9, colour, ring)
+        write_dot_bmp("%d.bmp" % (dot_id + LARGE_DOT_OFFSET), 18, colour, ring)
     contact_sheet(images, os.path.join(HERE, "contact-sheet.png"))
     d, taskbar, n, a, b = check_luminance(images)
     print("smallest luma distance: %.1f (%s taskbar, %d px, %d and %d); required %d" % (d, taskbar, n, a, b, MIN_LUMA_DIFF))

@@ -27,6 +27,11 @@ public:
         if (menu) menu->show();
         return true;
     }
+    bool onKeySelect() override { return true; }
+    bool onKeyboardMenu(int x, int y) override {
+        if (menu) menu->show({x, y});
+        return true;
+    }
     bool onIconEvent(unsigned) override { return false; }
     bool onWindowMessage(unsigned, std::uintptr_t, std::intptr_t) override { return false; }
     void onMenuShowVaultwick() override {}
