@@ -63,13 +63,14 @@ if(WIN32)
     # Wine keeps no event log; the event it accepts shows only on its "eventlog" debug channel, on the
     # Unix standard error the launcher inherits. So the service start-up failure runs once more with
     # that channel on, and its output must hold the event's text.
-    add_test(NAME launcher_event_log_win_test
-             COMMAND launcher_launch_log_win_test --gtest_filter=LaunchLogTest.NoRuntimeInServiceModeGoesToTheDefaultLog)
+    vw_command_expecting_output(event_log_command
+        "err:eventlog:ReportEventW L\"The Java Runtime Environment \\(JRE\\) was not found"
+        ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:launcher_launch_log_win_test>
+        --gtest_filter=LaunchLogTest.NoRuntimeInServiceModeGoesToTheDefaultLog)
+    add_test(NAME launcher_event_log_win_test COMMAND ${event_log_command})
     vw_wine_timeout(event_log_timeout 120)
     set_tests_properties(launcher_event_log_win_test PROPERTIES TIMEOUT ${event_log_timeout} FIXTURES_REQUIRED WINE
-        ENVIRONMENT "VW_WINEDEBUG=-all,err+eventlog"
-        PASS_REGULAR_EXPRESSION "err:eventlog:ReportEventW L\"The Java Runtime Environment \\(JRE\\) was not found"
-        FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
+        ENVIRONMENT "VW_WINEDEBUG=-all,err+eventlog")
     # The service guide's INI blocks and the shipped INI file are started as they stand and with their
     # examples uncommented, so neither can drift from the code.
     target_compile_definitions(launcher_service_win_test PRIVATE

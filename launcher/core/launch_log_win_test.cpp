@@ -202,7 +202,7 @@ TEST_F(LaunchLogTest, NoRuntimeInServiceModeGoesToTheDefaultLog) {
     EXPECT_TRUE(anyStartsWith(events, "Error: The Java Runtime Environment (JRE) was not found."));
     // Wine keeps no event log to read back: it accepts the report and prints the event's text on its
     // "eventlog" debug channel (checked by the ctest entry launcher_event_log_win_test).
-    EXPECT_THAT(events, Contains("start-up failure reported to the event log"));
+    EXPECT_THAT(events, Contains("service failure reported to the event log"));
     EXPECT_EQ(events.back(), "exit code -1");
 }
 
@@ -346,7 +346,7 @@ TEST_F(LaunchLogTest, ServiceStopIsLogged) {
     EXPECT_TRUE(anyStartsWith(events, "stop() returned after "));
     EXPECT_THAT(events, Contains("main returned"));
     EXPECT_THAT(events, Contains("exit code 0"));
-    EXPECT_THAT(events, Not(Contains("start-up failure reported to the event log")));
+    EXPECT_THAT(events, Not(Contains("service failure reported to the event log")));
 }
 
 }  // namespace

@@ -68,11 +68,16 @@ Launcher::~Launcher() = default;
 
 LaunchLog& Launcher::log() { return *log_; }
 
-std::wstring Launcher::failedStartText() {
-    return config_.serviceMode && !mainCalled_ ? loggedErrors_.printedText() : std::wstring();
+std::wstring Launcher::serviceFailureText() {
+    return config_.serviceMode && serviceFailed_ ? loggedErrors_.printedText() : std::wstring();
 }
 
 bool Launcher::startUp() {
+    serviceFailed_ = !startUpSteps();
+    return !serviceFailed_;
+}
+
+bool Launcher::startUpSteps() {
     programArguments_ = programArgumentsOf(GetCommandLineW());
     if (!singleInstance_->setUp(file_, programArguments_)) return false;
     if (singleInstance_->isSecondInstance()) {  // handed over: nothing more is read
@@ -171,7 +176,6 @@ JavaMain Launcher::javaMain() {
             return false;
         }
         log_->write(L"virtual machine created; calling main of " + config_.mainClass);
-        mainCalled_ = true;
         singleInstance_->signalReady();
         return true;
     };
@@ -192,11 +196,13 @@ void Launcher::forwardToSecondaryMain(const std::vector<std::wstring>& arguments
     callSecondaryMain(host_.javaVm(), config_.mainClass, arguments, reply);
 }
 
-bool Launcher::startJavaStop() {
+unsigned long Launcher::startJavaStop() {
     stopGate_.requestStop();  // from here the clean-up waits for this request
     Win::UniqueHandle thread(CreateThread(nullptr, 0, javaStopThread, this, 0, nullptr));
-    if (!thread) stopGate_.endStop();
-    return static_cast<bool>(thread);
+    if (thread) return 0;
+    const unsigned long error = GetLastError();
+    stopGate_.endStop();
+    return error;
 }
 
 void Launcher::requestJavaStop() {
@@ -219,6 +225,27 @@ int Launcher::run() {
     if (!loadVm()) return -1;
     if (!buildVmOptions()) return -1;
     return runVmThread() == 0 ? 0 : -1;
+}
+
+ServiceStatus::End Launcher::runAsService() {
+    using ServiceStatus::End;
+    const int result = run();
+    const MainRun& main = host_.mainRun();
+    const bool mainRan = main.end == MainRun::End::Returned || main.end == MainRun::End::Threw;
+    End end = End::Clean;
+    if (result != 0 && !mainRan) {
+        end = End::NotRun;
+    } else if (host_.detachFailed()) {
+        end = End::DetachFailed;
+        errors_.print(LauncherText::ServiceMainNotDetached, {static_cast<long>(end)});
+    } else if (main.end == MainRun::End::Threw && !stopGate_.stopRequested()) {
+        // An engine that crashed is not one that was asked to stop: recovery should restart it.
+        end = End::MainThrew;
+        const std::wstring exception = main.exceptionClass.empty() ? L"exception" : main.exceptionClass;
+        errors_.print(LauncherText::ServiceMainThrew, {exception, static_cast<long>(end)});
+    }
+    serviceFailed_ = end != End::Clean;
+    return end;
 }
 
 void Launcher::cleanUp() {

@@ -9,6 +9,7 @@
 //   vwtest/Exits    main waits like Blocks, then ends the process with 7 (as System.exit(7) would);
 //                   no stop(), no secondaryMain
 //   vwtest/NoStop   main waits like Blocks, but there is no stop() to end it
+//   vwtest/ThrowsAtStop  main waits like Blocks, then throws java.lang.IllegalStateException
 // and the library classes the launcher uses (FileOutputStream, PrintStream, System, Class.getName,
 // ByteArrayOutputStream, Throwable.printStackTrace). Strings are made from UTF-16 units (NewString);
 // the default character set, which ByteArrayOutputStream.toString decodes with, is UTF-8, as in every
@@ -24,7 +25,8 @@
 // each stop() from returning (after it has let main go) until that event is set;
 // -Dstandin.attachDelayMs=<n> makes AttachCurrentThread take n ms (an attach that ends after
 // DestroyJavaVM is recorded as "attach after destroy" and fails); -Dstandin.blockDetach=yes makes the
-// library's detach at process exit block for ever, as a runtime's can. Options that are neither -D nor
+// library's detach at process exit block for ever, as a runtime's can; -Dstandin.failMainDetach=yes makes
+// the detach of the thread that created the VM report an error (the thread is let go all the same). Options that are neither -D nor
 // -X fail creation, as a real VM does with ignoreUnrecognized false.
 //
 // DestroyJavaVM waits, as a real VM does, until no other thread is attached (here for at most 30 s, so a
@@ -64,6 +66,8 @@ std::set<DWORD> gAttached;
 bool gDestroyed = false;
 DWORD gAttachDelayMs = 0;
 bool gBlockDetach = false;
+bool gFailMainDetach = false;
+DWORD gCreatingThread = 0;
 HANDLE gStopEvent = nullptr;
 HANDLE gStopReturnEvent = nullptr;  // when named, stop() returns only once it is set
 int gStopsNeeded = 1;
@@ -96,6 +100,7 @@ jint JNICALL createJavaVm(JavaVM** vm, void** penv, void* argsPointer) {
         if (option.rfind("-Dstandin.attachDelayMs=", 0) == 0)
             gAttachDelayMs = static_cast<DWORD>(std::atoi(option.c_str() + 24));
         if (option == "-Dstandin.blockDetach=yes") gBlockDetach = true;
+        if (option == "-Dstandin.failMainDetach=yes") gFailMainDetach = true;
         if (option.rfind("-D", 0) != 0 && option.rfind("-X", 0) != 0 && result == JNI_OK) result = JNI_ERR;
     }
     record("create version=" + hex(args->version) + " ignoreUnrecognized=" +
@@ -110,6 +115,7 @@ jint JNICALL createJavaVm(JavaVM** vm, void** penv, void* argsPointer) {
     {
         std::lock_guard<std::mutex> hold(gLock);
         gAttached.insert(GetCurrentThreadId());
+        gCreatingThread = GetCurrentThreadId();
     }
     *vm = &gVm;
     *penv = env();
@@ -150,7 +156,7 @@ jint JNICALL detachCurrentThread(JavaVM*) {
     std::lock_guard<std::mutex> hold(gLock);
     if (!gAttached.erase(GetCurrentThreadId())) return JNI_EDETACHED;
     gDetached.notify_all();
-    return JNI_OK;
+    return gFailMainDetach && GetCurrentThreadId() == gCreatingThread ? JNI_ERR : JNI_OK;
 }
 
 jint JNICALL getEnv(JavaVM*, void** penv, jint) {
@@ -165,7 +171,7 @@ jint JNICALL getEnv(JavaVM*, void** penv, jint) {
 const std::set<std::string> kClasses = {
     "java/lang/String", "java/lang/System", "java/lang/Class", "java/io/FileOutputStream", "java/io/PrintStream",
     "java/io/ByteArrayOutputStream", "vwtest/Record", "vwtest/Throws", "vwtest/NoMain", "vwtest/Blocks",
-    "vwtest/BlocksVoid", "vwtest/Exits", "vwtest/NoStop"};
+    "vwtest/BlocksVoid", "vwtest/Exits", "vwtest/NoStop", "vwtest/ThrowsAtStop"};
 
 bool hasMethod(const std::string& cls, const std::string& name, const std::string& sig, bool isStatic) {
     static const std::set<std::string> statics = {
@@ -175,7 +181,8 @@ bool hasMethod(const std::string& cls, const std::string& name, const std::strin
         "vwtest/Record.secondaryMain([Ljava/lang/String;)I", "vwtest/Blocks.secondaryMain([Ljava/lang/String;)I",
         "vwtest/BlocksVoid.main([Ljava/lang/String;)V", "vwtest/BlocksVoid.stop()V",
         "vwtest/BlocksVoid.secondaryMain([Ljava/lang/String;)V", "vwtest/Exits.main([Ljava/lang/String;)V",
-        "vwtest/NoStop.main([Ljava/lang/String;)V"};
+        "vwtest/NoStop.main([Ljava/lang/String;)V", "vwtest/ThrowsAtStop.main([Ljava/lang/String;)V",
+        "vwtest/ThrowsAtStop.stop()V"};
     static const std::set<std::string> instance = {
         "java/lang/Class.getName()Ljava/lang/String;", "java/io/FileOutputStream.<init>(Ljava/lang/String;)V",
         "java/io/PrintStream.<init>(Ljava/io/OutputStream;)V", "java/io/ByteArrayOutputStream.<init>()V",
@@ -251,8 +258,10 @@ jint callStatic(const Method& m, jobject argument) {
             writeSystemStream(true, "out from main\n");
             writeSystemStream(false, "err from main\n");
         }
-        if (cls == "vwtest/Blocks" || cls == "vwtest/BlocksVoid" || cls == "vwtest/Exits" || cls == "vwtest/NoStop")
+        if (cls == "vwtest/Blocks" || cls == "vwtest/BlocksVoid" || cls == "vwtest/Exits" || cls == "vwtest/NoStop" ||
+            cls == "vwtest/ThrowsAtStop")
             WaitForSingleObject(gStopEvent, INFINITE);
+        if (cls == "vwtest/ThrowsAtStop") throwNew("java/lang/IllegalStateException", L"thrown by main at stop");
         if (cls == "vwtest/Exits") {
             record("main exits 7");
             ExitProcess(7);
