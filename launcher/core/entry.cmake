@@ -58,6 +58,8 @@ if(WIN32)
             VW_STANDIN_JVM_NODEFAULTS="Z:$<TARGET_FILE:vw_standin_jvm_nodefaults>")
     endforeach()
     target_link_libraries(launcher_service_win_test PRIVATE advapi32)
+    # Also both sides of a hand-over in-process, to order the clean-up against a request.
+    target_link_libraries(launcher_single_instance_win_test PRIVATE vw_launcher_core)
     target_link_libraries(launcher_launch_log_win_test PRIVATE vw_launcher_core advapi32)
     target_include_directories(launcher_launch_log_win_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../runtime/testing)
     # Wine keeps no event log; the event it accepts shows only on its "eventlog" debug channel, on the

@@ -280,6 +280,25 @@ TEST_F(LaunchLogTest, LogThatCannotBeMovedAsideIsEmptied) {
     EXPECT_THAT(events[1], HasSubstr("; the log was emptied instead"));
 }
 
+// A reader tailing the log without delete sharing keeps it from moving: both generations stay, and
+// this run appends.
+TEST_F(LaunchLogTest, LogHeldOpenByAReaderIsAppendedToAndItsOldCopyKept) {
+    installVendorJdk();
+    writeIniWithoutRuntime("Log File=launch.log\r\n", "vwtest.Record");
+    writeFile(folder + L"launch.log", "old run\n" + std::string(1024 * 1024, 'x'));
+    writeFile(folder + L"launch.log.1", "older run\n");
+    Win::UniqueFileHandle reader(CreateFileW((folder + L"launch.log").c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(reader);
+    const Outcome outcome = run();
+    reader.reset();
+    ASSERT_EQ(outcome.exitCode, 0u);
+    EXPECT_EQ(slurp(folder + L"launch.log.1"), "older run\n");
+    const std::string log = slurp(folder + L"launch.log");
+    EXPECT_EQ(log.rfind("old run\n", 0), 0u);
+    EXPECT_THAT(log, HasSubstr("the log itself is held open (errno = 32): appending to it"));
+}
+
 // Two starts at once must not both rotate: while another process holds the log's rotation lock, the
 // launcher waits. The test spells the path differently from the INI; the lock is the same.
 TEST_F(LaunchLogTest, RotationWaitsForTheLockOfTheSameFileHowEverSpelt) {

@@ -5,14 +5,31 @@
 #include "stop_limit_win.h"
 
 #include <algorithm>
+#include <memory>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace {
 
 ServiceRecord* gRecord = nullptr;  // the record alive in this process
 
+// How long the limit's error line may take: standard output can block for ever (a thread stuck
+// writing to a full pipe holds the stream), and nothing may keep the limit from ending the process.
+// The line reaches the log before standard output.
+constexpr DWORD kStopTimedOutLineMs = 1000;
+
 void printStopTimedOut(Launcher& launcher) {
-    launcher.errors().print(LauncherText::StopTimedOut, {launcher.config().stopTimeoutSeconds});
+    auto printed = std::make_shared<Win::UniqueHandle>(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    try {
+        std::thread([&launcher, printed] {
+            launcher.errors().print(LauncherText::StopTimedOut, {launcher.config().stopTimeoutSeconds});
+            SetEvent(printed->get());
+        }).detach();
+    } catch (const std::system_error&) {
+        return;  // no thread to print on: the process still ends
+    }
+    WaitForSingleObject(printed->get(), kStopTimedOutLineMs);
 }
 
 }  // namespace

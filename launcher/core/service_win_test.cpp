@@ -16,6 +16,7 @@
 
 using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::SizeIs;
 
@@ -439,11 +440,12 @@ TEST_F(ServiceTest, EveryExampleKeyReadsAsDocumented) {
 
 // "Stop Timeout" through the service manager: main ignores the stop; once the limit has passed, STOPPED
 // carries a service-specific code of its own and the process has ended with -1 without destroying the VM
-// and without the runtime's detach code (which blocks here).
+// and without the runtime's detach code (which blocks here). Main also holds standard output's lock, as
+// a thread stuck writing to a full pipe does: the limit's error line cannot hold up the end either.
 TEST_F(ServiceTest, StopTimeoutEndsAServiceWhoseMainDoesNotReturn) {
     writeIni("Application Type=service\r\nStop Timeout=1\r\n",
-             "Main Class=vwtest.NoStop\r\nVirtual Machine Parameters=" + recordOption() + " -Dstandin.blockDetach=yes " +
-                 stopEventOption() + "\r\n",
+             "Main Class=vwtest.NoStop\r\nVirtual Machine Parameters=" + recordOption() +
+                 " -Dstandin.blockDetach=yes -Dstandin.holdStdout=yes " + stopEventOption() + "\r\n",
              "a.jar");
     Win::UniqueHandle process;
     ASSERT_NO_FATAL_FAILURE(startThenStop(process));
@@ -451,7 +453,9 @@ TEST_F(ServiceTest, StopTimeoutEndsAServiceWhoseMainDoesNotReturn) {
     EXPECT_EQ(stopped.dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
     EXPECT_EQ(stopped.dwServiceSpecificExitCode, 2u);
     EXPECT_EQ(endOf(process), kFailure);
+    EXPECT_THAT(linesOf(recordText(), "main "), Contains("holds stdout"));
     EXPECT_THAT(linesOf(recordText(), "destroy "), IsEmpty()) << "the VM was waited for";
+    EXPECT_THAT(slurp(folder + L"VaultwickService.log"), HasSubstr("did not stop within 1 seconds"));
 }
 
 // "Stop Timeout" covers the time after STOPPED too: main returns at the stop, but stop() itself hangs,

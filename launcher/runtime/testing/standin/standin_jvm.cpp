@@ -6,8 +6,8 @@
 //   vwtest/Blocks   main waits until stop(); secondaryMain(String[])I records and returns 40 + count
 //   vwtest/BlocksVoid  the same with secondaryMain(String[])V; in both, an argument "standin:stop"
 //                   makes main return
-//   vwtest/Exits    main waits like Blocks, then ends the process with 7 (as System.exit(7) would);
-//                   no stop(), no secondaryMain
+//   vwtest/Exits    main waits like Blocks, then ends the process with 7, or the code that
+//                   -Dstandin.exitCode=<n> names (as System.exit would); no stop(), no secondaryMain
 //   vwtest/NoStop   main waits like Blocks, but there is no stop() to end it
 //   vwtest/ThrowsAtStop  main waits like Blocks, then throws java.lang.IllegalStateException
 // and the library classes the launcher uses (FileOutputStream, PrintStream, System, Class.getName,
@@ -26,7 +26,9 @@
 // -Dstandin.attachDelayMs=<n> makes AttachCurrentThread take n ms (an attach that ends after
 // DestroyJavaVM is recorded as "attach after destroy" and fails); -Dstandin.blockDetach=yes makes the
 // library's detach at process exit block for ever, as a runtime's can; -Dstandin.failMainDetach=yes makes
-// the detach of the thread that created the VM report an error (the thread is let go all the same). Options that are neither -D nor
+// the detach of the thread that created the VM report an error (the thread is let go all the same);
+// -Dstandin.holdStdout=yes makes main take the C runtime's standard output lock before it waits, and
+// keep it, as a thread stuck writing to a full pipe does. Options that are neither -D nor
 // -X fail creation, as a real VM does with ignoreUnrecognized false.
 //
 // DestroyJavaVM waits, as a real VM does, until no other thread is attached (here for at most 30 s, so a
@@ -66,11 +68,13 @@ std::set<DWORD> gAttached;
 bool gDestroyed = false;
 DWORD gAttachDelayMs = 0;
 bool gBlockDetach = false;
+bool gHoldStdout = false;
 bool gFailMainDetach = false;
 DWORD gCreatingThread = 0;
 HANDLE gStopEvent = nullptr;
 HANDLE gStopReturnEvent = nullptr;  // when named, stop() returns only once it is set
 int gStopsNeeded = 1;
+UINT gExitCode = 7;  // vwtest/Exits
 int gStops = 0;
 
 JNIEnv* env() { return &gEnv; }
@@ -100,6 +104,8 @@ jint JNICALL createJavaVm(JavaVM** vm, void** penv, void* argsPointer) {
         if (option.rfind("-Dstandin.attachDelayMs=", 0) == 0)
             gAttachDelayMs = static_cast<DWORD>(std::atoi(option.c_str() + 24));
         if (option == "-Dstandin.blockDetach=yes") gBlockDetach = true;
+        if (option == "-Dstandin.holdStdout=yes") gHoldStdout = true;
+        if (option.rfind("-Dstandin.exitCode=", 0) == 0) gExitCode = static_cast<UINT>(std::atoi(option.c_str() + 19));
         if (option == "-Dstandin.failMainDetach=yes") gFailMainDetach = true;
         if (option.rfind("-D", 0) != 0 && option.rfind("-X", 0) != 0 && result == JNI_OK) result = JNI_ERR;
     }
@@ -258,13 +264,17 @@ jint callStatic(const Method& m, jobject argument) {
             writeSystemStream(true, "out from main\n");
             writeSystemStream(false, "err from main\n");
         }
+        if (gHoldStdout) {
+            record("main holds stdout");
+            _lock_file(stdout);
+        }
         if (cls == "vwtest/Blocks" || cls == "vwtest/BlocksVoid" || cls == "vwtest/Exits" || cls == "vwtest/NoStop" ||
             cls == "vwtest/ThrowsAtStop")
             WaitForSingleObject(gStopEvent, INFINITE);
         if (cls == "vwtest/ThrowsAtStop") throwNew("java/lang/IllegalStateException", L"thrown by main at stop");
         if (cls == "vwtest/Exits") {
-            record("main exits 7");
-            ExitProcess(7);
+            record("main exits " + std::to_string(gExitCode));
+            ExitProcess(gExitCode);
         }
         record("main returns");
     } else if (m.name == "stop") {
