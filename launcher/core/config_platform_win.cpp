@@ -26,27 +26,6 @@ void Win32ConfigPlatform::writeProfileString(const std::wstring& file, const std
     WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str());
 }
 
-bool currentProgramPath(std::wstring& path, unsigned long& error) {
-    // A path that fills the buffer may have been cut; grow rather than use a wrong file name.
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) {
-            error = GetLastError();
-            return false;
-        }
-        if (length < buffer.size()) {
-            path.assign(buffer.data(), length);
-            return true;
-        }
-        if (buffer.size() >= 32768) {
-            error = ERROR_INSUFFICIENT_BUFFER;
-            return false;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
 bool Win32ConfigPlatform::programPath(std::wstring& path, unsigned long& error) {
     return currentProgramPath(path, error);
 }

@@ -168,6 +168,44 @@ TEST_F(LaunchLogTest, VendorRegisteredJdkStartsWithoutAnyRuntimeKeyAndTheLogSays
     EXPECT_TRUE(userIn);
 }
 
+// Java tells of an Output File it cannot open only on the stream it could not replace, which for a
+// service reaches no one: the log says so with Java's reason, and main runs all the same.
+TEST_F(LaunchLogTest, OutputFileThatCannotBeOpenedIsLoggedWithJavasReason) {
+    writeIni("Log File=launch.log\r\nOutput File=missing\\out.txt\r\n",
+             "Main Class=vwtest.Record\r\nVirtual Machine Parameters=" + recordOption() + "\r\n", "a.jar");
+    const Outcome outcome = run();
+    ASSERT_EQ(outcome.exitCode, 0u) << outcome.output;
+    EXPECT_THAT(outcome.output, HasSubstr("out from main")) << "standard output stays where it was";
+    EXPECT_THAT(logEvents(L"launch.log"),
+                Contains("Output File " + narrow(folder) + "missing\\out.txt could not be opened, so Java's standard "
+                         "output stays where it was: java.io.FileNotFoundException: missing\\out.txt (The system "
+                         "cannot find the path specified)"));
+}
+
+// The previous run's output survives a restart as ".1", one generation; in the log's own folder the
+// files are protected as the log is, since Java's output can hold what the log does.
+TEST_F(LaunchLogTest, JavaOutputOfThePreviousRunIsKeptAsDotOne) {
+    CreateDirectoryW((folder + L"kept").c_str(), nullptr);
+    writeIni("Log File=logs\\launch.log\r\nOutput File=logs\\out.txt\r\nError File=kept\\err.txt\r\n",
+             "Main Class=vwtest.Record\r\nVirtual Machine Parameters=" + recordOption() + "\r\n", "a.jar");
+    const std::wstring out = folder + L"logs\\out.txt", err = folder + L"kept\\err.txt";
+    for (int runs = 1; runs <= 3; ++runs) {
+        ASSERT_EQ(run().exitCode, 0u);
+        for (const std::wstring& file : {out, err}) std::ofstream(file.c_str(), std::ios::app | std::ios::binary) << "run " << runs << "\n";
+    }
+    EXPECT_EQ(slurp(out), "out from main\nrun 3\n");
+    EXPECT_EQ(slurp(out + L".1"), "out from main\nrun 2\n") << "one generation, the one before";
+    EXPECT_EQ(slurp(err + L".1"), "err from main\nrun 2\n");
+    EXPECT_FALSE(anyStartsWith(logEvents(L"logs\\launch.log"), "Java output file")) << slurp(folder + L"logs\\launch.log");
+
+    // Wine keeps a DACL as permission bits only: Everyone's absence is what can be seen (see above).
+    const std::string user = currentUserSid();
+    for (const std::wstring& file : {out, out + L".1"}) {
+        for (const auto& [sid, access] : allowedSids(file))
+            EXPECT_TRUE(sid == "S-1-5-18" || sid == "S-1-5-32-544" || sid == user) << narrow(file) << ": " << sid;
+    }
+}
+
 // What the log file is created with, as handed to CreateFileW: since Wine keeps only what permission
 // bits can say, the protection and the Administrators entry are checked on the descriptor itself.
 TEST_F(LaunchLogTest, LogSecurityIsAProtectedDaclOfSystemAdministratorsAndThisAccount) {

@@ -2,9 +2,12 @@
 
 #include "command_line.h"
 #include "config_values.h"
+#include "full_path_win.h"
 #include "java_attached_calls.h"
 #include "java_exception_dialog_win.h"
+#include "java_output_roll_win.h"
 #include "launch_log_setup_win.h"
+#include "log_file_rules.h"
 #include "process_environment.h"
 #include "single_instance_win.h"
 #include "stop_limit_win.h"
@@ -179,6 +182,13 @@ JavaMain Launcher::javaMain() {
         singleInstance_->signalReady();
         return true;
     };
+    // Java says why only on the stream it could not replace, which for a service reaches no one.
+    program.onStreamKept = [this](JavaStream stream, const std::wstring& path, const std::wstring& reason) {
+        const bool output = stream == JavaStream::Out;
+        log_->write(std::wstring(output ? L"Output File " : L"Error File ") + Win::fullPathOf(path) +
+                    L" could not be opened, so Java's standard " + (output ? L"output" : L"error") +
+                    L" stays where it was: " + reason);
+    };
     if (config_.failureCheck)
         program.onUncaughtException = [this](const std::wstring& trace) { onUncaughtException(trace); };
     return program;
@@ -224,6 +234,11 @@ int Launcher::run() {
     setUpEnvironment();
     if (!loadVm()) return -1;
     if (!buildVmOptions()) return -1;
+    const auto& program = file_.programPath();
+    const std::wstring logPath =
+        program ? LogFileRules::logFilePath(config_.logFile, *program, config_.serviceMode) : std::wstring();
+    for (const std::wstring& line : rollJavaOutputs({config_.outputFile, config_.errorFile}, logPath, program.value_or(L"")))
+        log_->write(line);
     return runVmThread() == 0 ? 0 : -1;
 }
 

@@ -6,6 +6,35 @@ VaultwickSocket::VaultwickSocket(const std::wstring& host, int port, HWND window
       notifyMessage_(RegisterWindowMessageW(L"com.morvaine.tray.socket")),
       protocol_(channel_, host, port, socketHandler, messageHandler) {}
 
+VaultwickSocket::~VaultwickSocket() {
+    if (resumeScheduled_) KillTimer(window_, kResumeTimerId);
+}
+
+void VaultwickSocket::onCheckTimer() {
+    protocol_.onCheckTimer();
+    scheduleResume();
+}
+
+void VaultwickSocket::catchUp() {
+    protocol_.catchUp();
+    scheduleResume();
+}
+
+bool VaultwickSocket::onTimer(UINT_PTR eventId) {
+    if (eventId != kResumeTimerId) return false;
+    KillTimer(window_, kResumeTimerId);
+    resumeScheduled_ = false;
+    protocol_.resumeReading();
+    scheduleResume();
+    return true;
+}
+
+// Should the timer fail, the next check tick resumes.
+void VaultwickSocket::scheduleResume() {
+    if (!protocol_.readsPaused() || resumeScheduled_) return;
+    resumeScheduled_ = SetTimer(window_, kResumeTimerId, USER_TIMER_MINIMUM, nullptr) != 0;
+}
+
 // Events still queued for a socket already closed carry its old handle and are ignored here. They
 // are dispatched before the next connect tick (timer messages come only when the queue is empty),
 // so a new socket that reuses the handle value never sees them.
@@ -17,6 +46,7 @@ void VaultwickSocket::onSocketNotify(WPARAM wParam, LPARAM lParam) {
     case FD_READ:
         onSocketEvent(socket, event);
         protocol_.onReadEvent();
+        scheduleResume();
         break;
     case FD_WRITE:
         onSocketEvent(socket, event);

@@ -54,6 +54,8 @@ public:
     virtual void notify(const std::wstring& text, const std::wstring& title);
     virtual void setIcon(std::uint16_t iconId, bool stopAnimation);
     virtual void setIcon(std::uint16_t iconId) { setIcon(iconId, true); }
+    // Cycles through `frames`, the first one an interval from now; asked for the sequence already
+    // running, it goes on undisturbed.
     virtual void animate(const std::vector<std::uint16_t>& frames);
     virtual void setAnimationInterval(int milliseconds) { intervalMs_ = milliseconds; }
     // Gives the keyboard focus back to the icon in the notification area, once the user is done with
@@ -93,7 +95,7 @@ private:
     UINT taskbarCreatedMessage_ = 0;
     UINT previousIconEvent_ = 0;
     ImageScale scale_;
-    std::uint16_t current_ = 0;  // the image in the notification area; 0 while none is
+    std::uint16_t current_ = 0;  // the image in the notification area (or lost with it); 0 before any or after hide
     // The animation's frames at scale_: loaded once per scale, not at every tick (plain image changes
     // read the image afresh, so a replaced skin file shows at the next change).
     std::map<std::uint16_t, Win::UniqueHicon> frameImages_;

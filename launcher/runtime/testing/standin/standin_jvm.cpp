@@ -28,7 +28,10 @@
 // library's detach at process exit block for ever, as a runtime's can; -Dstandin.failMainDetach=yes makes
 // the detach of the thread that created the VM report an error (the thread is let go all the same);
 // -Dstandin.holdStdout=yes makes main take the C runtime's standard output lock before it waits, and
-// keep it, as a thread stuck writing to a full pipe does. Options that are neither -D nor
+// keep it, as a thread stuck writing to a full pipe does; -Dstandin.jars=yes finds the scripted
+// classes only through the class path, as a runtime finds classes in jars: each entry is a file opened
+// from the current folder, whose lines "name/of/Class=vwtest/Script" name the classes it holds and the
+// scripted class each behaves as. Options that are neither -D nor
 // -X fail creation, as a real VM does with ignoreUnrecognized false.
 //
 // DestroyJavaVM waits, as a real VM does, until no other thread is attached (here for at most 30 s, so a
@@ -49,8 +52,10 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <mutex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <utility>
 
@@ -70,6 +75,8 @@ DWORD gAttachDelayMs = 0;
 bool gBlockDetach = false;
 bool gHoldStdout = false;
 bool gFailMainDetach = false;
+bool gJars = false;
+std::string gClassPath;
 DWORD gCreatingThread = 0;
 HANDLE gStopEvent = nullptr;
 HANDLE gStopReturnEvent = nullptr;  // when named, stop() returns only once it is set
@@ -107,6 +114,8 @@ jint JNICALL createJavaVm(JavaVM** vm, void** penv, void* argsPointer) {
         if (option == "-Dstandin.holdStdout=yes") gHoldStdout = true;
         if (option.rfind("-Dstandin.exitCode=", 0) == 0) gExitCode = static_cast<UINT>(std::atoi(option.c_str() + 19));
         if (option == "-Dstandin.failMainDetach=yes") gFailMainDetach = true;
+        if (option == "-Dstandin.jars=yes") gJars = true;
+        if (option.rfind("-Djava.class.path=", 0) == 0) gClassPath = option.substr(18);
         if (option.rfind("-D", 0) != 0 && option.rfind("-X", 0) != 0 && result == JNI_OK) result = JNI_ERR;
     }
     record("create version=" + hex(args->version) + " ignoreUnrecognized=" +
@@ -193,12 +202,27 @@ bool hasMethod(const std::string& cls, const std::string& name, const std::strin
         "java/lang/Class.getName()Ljava/lang/String;", "java/io/FileOutputStream.<init>(Ljava/lang/String;)V",
         "java/io/PrintStream.<init>(Ljava/io/OutputStream;)V", "java/io/ByteArrayOutputStream.<init>()V",
         "java/io/ByteArrayOutputStream.toString()Ljava/lang/String;",
-        "java/lang/Throwable.printStackTrace(Ljava/io/PrintStream;)V"};
+        "java/lang/Throwable.printStackTrace(Ljava/io/PrintStream;)V", "java/lang/Throwable.toString()Ljava/lang/String;"};
     return (isStatic ? statics : instance).count(cls + "." + name + sig) != 0;
 }
 
+// The scripted class that the "jar" files of the class path map `name` to; empty when none does.
+std::string scriptInJars(const std::string& name) {
+    std::istringstream entries(gClassPath);
+    for (std::string entry; std::getline(entries, entry, ';');) {
+        std::ifstream jar(entry);  // relative entries mean the current folder
+        for (std::string line; std::getline(jar, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (line.rfind(name + "=", 0) == 0) return line.substr(name.size() + 1);
+        }
+    }
+    return std::string();
+}
+
 jclass JNICALL findClass(JNIEnv*, const char* name) {
-    if (kClasses.count(name)) return classObject(name);
+    const std::string wanted = name;
+    const std::string script = gJars && wanted.rfind("java/", 0) != 0 ? scriptInJars(wanted) : wanted;
+    if (kClasses.count(script)) return classObject(script);
     throwNew("java/lang/NoClassDefFoundError", fromUtf8(name));
     return nullptr;
 }
@@ -347,7 +371,9 @@ void JNICALL callVoidMethod(JNIEnv* e, jobject target, jmethodID id, ...) {
 }
 
 jobject JNICALL callObjectMethodV(JNIEnv*, jobject target, jmethodID id, va_list) {
-    if (method(id).name == "toString") return newString(fromUtf8(object(target)->bytes));
+    Object* o = object(target);
+    if (method(id).name == "toString" && o->isThrowable) return newString(fromUtf8(dotted(o->className)) + L": " + o->text);
+    if (method(id).name == "toString") return newString(fromUtf8(o->bytes));
     if (method(id).name == "getName") return newString(fromUtf8(dotted(object(target)->className)));
     return nullptr;
 }
