@@ -343,8 +343,10 @@ TEST_F(TrayIconTest, ShowAddsOnceProbesFirstAndReaddsALostIconAtVersion4) {
         }
         shell.present = false;
         icon.show();
-        ASSERT_EQ(shell.requests.back().message, DWORD(NIM_ADD));
-        EXPECT_TRUE(shell.requests.back().image == resourceImage(animated ? 152 : 106, 16)) << animated;
+        ASSERT_EQ(shell.requests.back().message, DWORD(NIM_SETVERSION));
+        const auto& add = shell.requests[shell.requests.size() - 2];
+        ASSERT_EQ(add.message, DWORD(NIM_ADD));
+        EXPECT_TRUE(add.image == resourceImage(animated ? 152 : 106, 16)) << animated;
     }
 }
 
