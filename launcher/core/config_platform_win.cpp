@@ -5,7 +5,8 @@
 #include <vector>
 
 std::wstring Win32ConfigPlatform::readProfileSection(const std::wstring& file, const std::wstring& section) {
-    // A section that does not fit is cut and reported as size - 2: grow until it fits.
+    // A section that does not fit is cut and reported as size - 2: grow until it fits, or until the
+    // system's own limit cuts it whatever the size (the caller then reads the section key by key).
     std::vector<wchar_t> buffer(4096);
     for (;;) {
         const DWORD length = GetPrivateProfileSectionW(section.c_str(), buffer.data(),
