@@ -1,4 +1,4 @@
-# Sourced: sets `wine_loader` and `wine_boot` for the Wine state folder "$state" of a build tree.
+# Sourced: sets `wine_loader` for the Wine state folder "$state" of a build tree.
 # A 64-bit tree (the tree's configure step writes "win64" to $state/arch) runs everything through
 # Wine's 64-bit loader directly: /usr/bin/wine always starts the 32-bit loader first, which fails on
 # machines that cannot execute i386 programs.
@@ -7,6 +7,3 @@ if [ "$(cat "$state/arch" 2>/dev/null)" = win64 ]; then
 else
     wine_loader=/usr/bin/wine
 fi
-# Prefix creation through the same loader (a 64-bit one takes about 12 s and prints one harmless
-# error about syswow64\rundll32.exe).
-wine_boot() { "$wine_loader" wineboot.exe -i; }
