@@ -37,7 +37,7 @@ start_display() {
 booted=$(cd "$(dirname "$0")/.." && pwd)/build/wine-booted-prefix
 # Which Wine a prefix was made by: its version and the time of its wine.inf, which Wine compares with
 # the prefix's to decide to update the prefix in place.
-wine_version="$(/usr/lib/wine/wine64 --version 2>/dev/null) $(stat -c %Y /usr/share/wine/wine.inf 2>/dev/null)"
+wine_version="$("$wine64" --version 2>/dev/null) $(stat -c %Y /usr/share/wine/wine.inf 2>/dev/null)"
 
 boot_shared_prefix() {
     [ -f "$booted/system.reg" ] && [ "$(cat "$booted.version" 2>/dev/null)" = "$wine_version" ] && return 0
@@ -47,7 +47,7 @@ boot_shared_prefix() {
     # same (about 12 s natively, with one harmless error about syswow64\rundll32.exe without i386).
     (
         export WINEPREFIX=$partial
-        /usr/lib/wine/wine64 wineboot.exe -i
+        "$wine64" wineboot.exe -i
         wineserver -w
     ) </dev/null >/dev/null 2>&1
     [ -f "$partial/system.reg" ] || { rm -rf "$partial"; return 1; }
