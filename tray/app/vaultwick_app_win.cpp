@@ -10,6 +10,7 @@
 #include "main_application.h"
 #include "main_application_commands.h"
 #include "outgoing_messages.h"
+#include "peer_check_win.h"
 #include "sleep_dialog_win.h"
 #include "status_updates.h"
 #include "text_format.h"
@@ -33,6 +34,7 @@ constexpr UINT kDisplayRefreshDelayMs = 10;
 AppServices withDefaults(AppServices services) {
     if (!services.shell) services.shell = &KovToolkit::systemShellNotify();
     if (!services.inputClock) services.inputClock = &systemInputClock();
+    if (!services.peers) services.peers = &PeerCheck::systemProcessDirectory();
     if (!services.startProgram) services.startProgram = &KovToolkit::runMainApplication;
     if (!services.askSleepHours) services.askSleepHours = &SleepDialog::show;
     if (!services.showError) {
@@ -63,7 +65,7 @@ VaultwickApp::VaultwickApp(const std::wstring& installDirectory, const std::wstr
     icon_->show();
     window_ = icon_->getWindow();
     menu_ = std::make_unique<VaultwickMenu>(window_, &model_, this);
-    socket_ = std::make_unique<VaultwickSocket>(host, port, window_, this, this);
+    socket_ = std::make_unique<VaultwickSocket>(host, port, window_, this, this, services_.peers);
 
     connectTimer_ = std::make_unique<AppTimer>(window_, kConnectPeriodMs);
     checkTimer_ = std::make_unique<AppTimer>(window_, kCheckPeriodMs);
@@ -222,6 +224,12 @@ void VaultwickApp::onSocketOpenFailed() {
 
 void VaultwickApp::onConnectionCheckFailed(int count) {
     if (!StatusUpdates::giveUpConnecting(model_, count)) return;
+    refreshIcon();
+    refreshMenu();
+}
+
+void VaultwickApp::onPeerRefused(const PeerCheck::Process& holder) {
+    StatusUpdates::markPortHeld(model_, holder);
     refreshIcon();
     refreshMenu();
 }
