@@ -2,21 +2,42 @@
 # How this machine runs i386 (32-bit x86) programs, found by trying one, not from uname:
 #   native    the kernel executes them itself
 #   emulated  through a user-mode emulator: an enabled binfmt_misc entry for i386 programs, of any name
-#   none      not at all
+#   none      not at all, or not the Windows ones: there is no 32-bit Wine
 # Prints that word. VW_HOST_I386=native|emulated|none forces the answer (to test a path on a
 # machine of the other kind); any other value is an error (exit 2).
 #   host-i386.sh              the answer
 #   host-i386.sh --describe   one line for people, saying which and why
-#   host-i386.sh --register   as root: where i386 cannot run, install qemu-user-static and register
-#                             qemu-i386 for i386 programs (never replacing an existing registration),
-#                             saying what it did; then the answer
+#   host-i386.sh --register   as root: where the kernel cannot run i386 programs, install
+#                             qemu-user-static and register qemu-i386 for them (never replacing an
+#                             existing registration), saying what it did; then the answer
 set -uo pipefail
 
-# VW_HOST_I386_ROOT: only for this script's test, a made-up root holding proc/ and lib/.
+# VW_HOST_I386_ROOT: only for this script's test, a made-up root holding proc/, lib/, usr/lib/wine/
+# and "kernel", which stands in for the real one when the probe program is run.
 binfmt=${VW_HOST_I386_ROOT:-}/proc/sys/fs/binfmt_misc
 i386_loader=${VW_HOST_I386_ROOT:-}/lib/ld-linux.so.2   # from libc6:i386, which wine32 brings
+wine32_loader=${VW_HOST_I386_ROOT:-}/usr/lib/wine/wine  # from wine32:i386
 
 runs_i386() { "$i386_loader" --help >/dev/null 2>&1; }
+has_wine32() { [ -x "$wine32_loader" ]; }
+
+# Whether the kernel itself executes i386 programs, whatever libraries are installed: a static
+# i386 program of 96 bytes that needs no loader and only makes the exit system call with code 42.
+kernel_runs_i386() {
+    local probe status
+    probe=$(mktemp "${TMPDIR:-/tmp}/vw-i386-probe.XXXXXX") || return 1
+    printf '%b' '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00' \
+        '\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00' \
+        '\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00' \
+        '\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08' \
+        '\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00' \
+        '\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80' >"$probe"
+    chmod +x "$probe"
+    ${VW_HOST_I386_ROOT:+"$VW_HOST_I386_ROOT/kernel"} "$probe" >/dev/null 2>&1
+    status=$?
+    rm -f "$probe"
+    [ "$status" -eq 42 ]
+}
 
 # Every binfmt_misc entry for i386 ELF programs (machine 3 at offset 18), whatever its name and state.
 i386_entries() {
@@ -40,7 +61,7 @@ emulator_entry() {
 probe() {
     if [ -n "${VW_HOST_I386:-}" ]; then
         echo "$VW_HOST_I386"
-    elif ! runs_i386; then
+    elif ! runs_i386 || ! has_wine32; then
         echo none
     elif emulator_entry >/dev/null; then
         echo emulated
@@ -59,13 +80,18 @@ describe() {
         local entry
         entry=$(emulator_entry) || entry="no emulator registered: the emulated path's test selection only"
         echo "host: this machine runs i386 programs under user-mode emulation ($entry)$forced" ;;
-    none) echo "host: this machine cannot run i386 programs$forced; 64-bit programs run through wine64" ;;
+    none)
+        if [ -z "$forced" ] && runs_i386; then
+            echo "host: this machine runs i386 programs but has no 32-bit Wine (wine32:i386 is not installed); 64-bit programs run through wine64"
+        else
+            echo "host: this machine cannot run i386 programs$forced; 64-bit programs run through wine64"
+        fi ;;
     esac
 }
 
 register() {
     [ -n "${VW_HOST_I386:-}" ] && return 0
-    [ "$(probe)" = none ] || return 0
+    runs_i386 && return 0
     local entry
     entry=$(i386_entries | head -1)
     if [ -n "$entry" ]; then
@@ -75,6 +101,12 @@ register() {
             echo "host-i386: $entry is registered for i386 programs, yet they do not run" \
                  "(interpreter: $(sed -n 's/^interpreter //p' "$entry")); left as it is"
         fi
+        return 0
+    fi
+    # A registration would outlive the reason for it (until reboot) and make every later answer
+    # "emulated": the kernel may run i386 programs and only lack the 32-bit C library.
+    if kernel_runs_i386; then
+        echo "host-i386: the kernel runs i386 programs itself (only libc6:i386 is missing); nothing registered"
         return 0
     fi
     if ! command -v qemu-i386-static >/dev/null; then

@@ -101,7 +101,9 @@ check_program() {
         grep -qF -- "$want" <<<"$out" || fail "$1: no \"$want\" in its resources"
     done
     grep -q 'activeCodePage' <<<"$out" && fail "$1 switches its code page"
-    grep -E '^icon group' <<<"$out" | grep -vq ': 16 20 24 32 40 48$' && fail "$1 has an icon without all six sizes"
+    # The programs' own icons in six sizes, the tray's images in the icon size of every display scale.
+    grep -E '^icon group' <<<"$out" | grep -vqE ': 16 20 24 32 40 48$|: 16 20 24 28 32 36 40 48 56 64$' &&
+        fail "$1 has an icon without all its sizes"
     grep -q '^icon group' <<<"$out" || fail "$1 has no icon"
 }
 check_program VaultwickTray.exe i386 "Vaultwick tray client" '>PerMonitorV2</dpiAwareness>'

@@ -32,22 +32,13 @@ how_tree_runs() {
     esac
 }
 
-# "N passed, M failed, K not run" from a ctest log. Only the result column's "***Not Run" counts: ctest's
-# closing list of failures repeats "(Not Run)" for each of them.
-counts() {
-    local passed failed_ total not_run
-    total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$1" | tail -1)
-    failed_=$(sed -n 's/.*, \([0-9]*\) tests failed out of.*/\1/p' "$1" | tail -1)
-    not_run=$(grep -c '\*\*\*Not Run' "$1")
-    passed=$(( ${total:-0} - ${failed_:-0} ))
-    echo "$passed passed, ${failed_:-0} failed, $not_run not run"
-}
-
 for t in "${trees[@]}"; do
     echo "=== $t: $(how_tree_runs "$t") ==="
     [ "$t" = win32 ] && scripts/host-i386.sh --describe
     start=$SECONDS
-    configure=(cmake --preset "$t")
+    # Afresh: a hand configure of the same tree leaves its choices (VW_PARTS, say) in the cache, and
+    # the tree would then build and test only part of itself.
+    configure=(cmake --preset "$t" --fresh)
     [[ " ${wine_trees[*]} " == *" $t "* ]] && configure+=("-DVW_I386_MODE=$i386")
     ok=1
     if ! "${configure[@]}" || ! cmake --build --preset "$t"; then
@@ -58,7 +49,7 @@ for t in "${trees[@]}"; do
             echo "win32: the 32-bit tray and its tests were built; only the check of the tray's header runs, the tests cannot run on this machine, so ctest lists them as not run"
         ctest --preset "$t" 2>&1 | tee "$logs/$t.log"
         [ "${PIPESTATUS[0]}" -eq 0 ] || ok=0
-        result=$(counts "$logs/$t.log")
+        result=$(scripts/ctest-counts.sh "$logs/$t.log")
         case "$result" in
         *" 0 not run") ;;
         "0 passed, 0 failed, "*) skipped+=("$t (none of its tests)") ;;

@@ -16,7 +16,7 @@
 
 namespace ProgramResourceChecks {
 
-// The sizes every icon of ours is drawn in.
+// The sizes the programs' own icons are drawn in (the tray's images have more).
 inline const std::vector<int> kIconSizes = {16, 20, 24, 32, 40, 48};
 
 inline std::vector<std::uint8_t> fileBytes(const char* path) {
@@ -82,15 +82,15 @@ inline std::string expectCommonManifest(const Pe::Image& image) {
     return text;
 }
 
-// The group lists each size once, and each image it points at is drawn at that size.
-inline void expectIconSizes(const Pe::Image& image, std::uint32_t groupId) {
+// The group lists each of `expected` once, and each image it points at is drawn at that size.
+inline void expectIconSizes(const Pe::Image& image, std::uint32_t groupId, const std::vector<int>& expected = kIconSizes) {
     const Pe::Resource* group = image.find(Pe::kTypeGroupIcon, groupId);
     ASSERT_NE(group, nullptr) << "no icon group " << groupId;
     auto sizes = Pe::readIconGroupSizes(group->data);
     ASSERT_TRUE(sizes.has_value());
     std::vector<int> sorted = *sizes;
     std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(sorted, kIconSizes) << "icon group " << groupId;
+    EXPECT_EQ(sorted, expected) << "icon group " << groupId;
     for (std::size_t i = 0; i < sizes->size(); ++i) {
         std::uint16_t imageId = static_cast<std::uint16_t>(group->data[6 + i * 14 + 12] | (group->data[6 + i * 14 + 13] << 8));
         const Pe::Resource* icon = image.find(Pe::kTypeIcon, imageId);

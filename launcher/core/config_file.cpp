@@ -1,11 +1,21 @@
 #include "config_file.h"
 
 #include "config_values.h"
+#include "text_format.h"
+
+#include <vector>
 
 namespace {
 
 // A per-user path this long cannot be opened through the profile functions; it counts as absent.
 constexpr std::size_t kLongestUsablePath = 259;
+
+// A section read this long may have been cut at the system's limit, perhaps in the middle of a line.
+constexpr std::size_t kPossiblyCutSection = kLongestProfileSection - 2;
+
+constexpr std::size_t kFirstValueBuffer = 256;
+// Only keeps a platform that always reports "cut" from exhausting memory.
+constexpr std::size_t kLargestValueBuffer = std::size_t(1) << 26;
 
 }  // namespace
 
@@ -59,16 +69,38 @@ std::wstring ConfigFile::readPlain(const std::wstring& section, const std::wstri
 }
 
 std::wstring ConfigFile::readPlain(const std::wstring& section, const std::wstring& key, const std::wstring& file) {
-    std::wstring value = this->section(file, section).value(key);
+    const Section& read = this->section(file, section);
+    std::wstring value = read.possiblyCut ? readOneKey(file, section, key) : read.keys.value(key);
     logValue(section, key, value, file);
     return value;
 }
 
-const IniSection& ConfigFile::section(const std::wstring& file, const std::wstring& name) {
+const ConfigFile::Section& ConfigFile::section(const std::wstring& file, const std::wstring& name) {
     auto& ofFile = sections_[file];
     auto found = ofFile.find(name);
-    if (found == ofFile.end()) found = ofFile.emplace(name, IniSection(platform_.readProfileSection(file, name))).first;
-    return found->second;
+    if (found != ofFile.end()) return found->second;
+    const std::wstring lines = platform_.readProfileSection(file, name);
+    Section read;
+    read.possiblyCut = lines.size() >= kPossiblyCutSection;
+    if (read.possiblyCut) {
+        logLine(TextFormat::format(L"section [%s] of %s read as %lu characters, which may have been cut: its keys "
+                                   L"are read one at a time",
+                                   {name, file, static_cast<unsigned long>(lines.size())}));
+    } else {
+        read.keys = IniSection(lines);
+    }
+    return ofFile.emplace(name, std::move(read)).first->second;
+}
+
+std::wstring ConfigFile::readOneKey(const std::wstring& file, const std::wstring& section, const std::wstring& key) {
+    // The platform cuts a value that does not fit and reports size - 1; grow until it fits.
+    std::vector<wchar_t> buffer(kFirstValueBuffer);
+    for (;;) {
+        const std::size_t length = platform_.readProfileString(file, section, key, buffer.data(), buffer.size());
+        if (length + 1 < buffer.size() || buffer.size() >= kLargestValueBuffer)
+            return std::wstring(buffer.data(), length < buffer.size() ? length : 0);
+        buffer.assign(buffer.size() * 2, L'\0');
+    }
 }
 
 void ConfigFile::writePlain(const std::wstring& section, const std::wstring& key, const std::wstring& value,
@@ -83,7 +115,10 @@ void ConfigFile::logValue(const std::wstring& section, const std::wstring& key, 
     std::wstring line = L"setting [" + section + L"] " + key + L"=" + value;
     if (file != mainPath()) line += L" (from " + file + L")";
     // Some keys are read twice (the single-instance step reads "Application Type" first).
-    if (!logged_.insert(line).second) return;
+    if (logged_.insert(line).second) logLine(line);
+}
+
+void ConfigFile::logLine(const std::wstring& line) {
     if (log_) {
         log_->write(line);
     } else {

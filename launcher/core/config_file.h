@@ -4,7 +4,8 @@
 //
 // Each section is read from the file once, whole, and its keys are looked up in memory with the
 // platform's own rules (names match without case, the first line of a name wins, blanks and one pair
-// of quotes around a value are removed): one file read per section instead of one per key.
+// of quotes around a value are removed): one file read per section instead of one per key. A section
+// whose read may have been cut by the system's limit has its keys read one at a time instead.
 #include <map>
 #include <optional>
 #include <set>
@@ -57,9 +58,18 @@ public:
     ErrorLines& errors() { return errors_; }
 
 private:
+    // A section as read whole; `possiblyCut` when the read may have lost its tail, and its keys are
+    // then read one at a time.
+    struct Section {
+        IniSection keys;
+        bool possiblyCut = false;
+    };
+
     void logValue(const std::wstring& section, const std::wstring& key, const std::wstring& value,
                   const std::wstring& file);
-    const IniSection& section(const std::wstring& file, const std::wstring& name);
+    void logLine(const std::wstring& line);
+    const Section& section(const std::wstring& file, const std::wstring& name);
+    std::wstring readOneKey(const std::wstring& file, const std::wstring& section, const std::wstring& key);
 
     ConfigPlatform& platform_;
     ErrorLines& errors_;
@@ -70,7 +80,7 @@ private:
     std::optional<std::wstring> programPath_;
     // Keyed by file, then section name, both as given (the names used are constants, so the case of
     // a name never varies between reads of the same section).
-    std::map<std::wstring, std::map<std::wstring, IniSection>> sections_;
+    std::map<std::wstring, std::map<std::wstring, Section>> sections_;
 };
 
 // The configuration step: reads the keys in their fixed order into `config`. Fails (after printing the

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cwctype>
 #include <map>
+#include <set>
 #include <vector>
 
 namespace {
@@ -20,6 +21,7 @@ class FakePlatform : public ConfigPlatform {
 public:
     std::map<std::wstring, std::map<std::wstring, std::wstring>> files;  // file -> "section|key" -> value
     std::vector<std::wstring> reads;                                     // sections in call order
+    std::vector<std::wstring> keyReads;                                  // "section|key" read one at a time
     std::vector<std::wstring> writes;                                    // "file|section|key=value"
     std::vector<std::wstring> created;
     std::wstring program = L"C:\\Apps\\VaultwickService.exe";
@@ -31,6 +33,8 @@ public:
         files[file][lower(section + L"|" + key)] = v;
     }
 
+    // As the system does: at most kLongestProfileSection characters with the two closing NULs, the
+    // rest cut wherever it falls.
     std::wstring readProfileSection(const std::wstring& file, const std::wstring& section) override {
         reads.push_back(section);
         std::wstring lines;
@@ -39,7 +43,17 @@ public:
         const std::wstring prefix = lower(section + L"|");
         for (const auto& [name, value] : f->second)
             if (name.compare(0, prefix.size(), prefix) == 0) lines += name.substr(prefix.size()) + L"=" + value + L'\0';
+        if (lines.size() > kLongestProfileSection - 2) lines.resize(kLongestProfileSection - 2);
         return lines;
+    }
+    std::size_t readProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+                                  wchar_t* buffer, std::size_t size) override {
+        keyReads.push_back(section + L"|" + key);
+        const std::wstring& value = files[file][lower(section + L"|" + key)];
+        const std::size_t copied = std::min(value.size(), size - 1);
+        std::copy(value.begin(), value.begin() + static_cast<std::ptrdiff_t>(copied), buffer);
+        buffer[copied] = L'\0';
+        return copied;
     }
     void writeProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
                             const std::wstring& value) override {
@@ -169,6 +183,36 @@ TEST_F(ConfigFixture, PlainReadGrowsUntilTheValueFits) {
         platform.set(kMain, L"Class Path", L"Class Path", value);
         EXPECT_EQ(ConfigFile(platform, errors).readPlain(L"Class Path", L"Class Path"), value) << length;
     }
+    EXPECT_TRUE(platform.keyReads.empty()) << "short sections are read whole";
+}
+
+// A section read stops at the system's limit, even mid-line, without saying so: one that comes back
+// that long has its keys read one at a time, every value whole, and the log says so.
+TEST_F(ConfigFixture, SectionAtTheReadLimitHasItsKeysReadOneAtATime) {
+    struct Lines : LaunchLog {
+        std::vector<std::wstring> lines;
+        void write(const std::wstring& text) override { lines.push_back(text); }
+    } log;
+    file.logValuesTo(log);
+    const std::wstring parameters = L"-Dlong=" + std::wstring(40000, L'p') + L"!";
+    platform.set(kMain, kJre, L"Virtual Machine Parameters", parameters);
+    platform.set(kMain, kJre, L"Zz After", L"tail");  // after the long line, so past the cut
+    // "b=", the value and its NUL: 32,764 characters, one less than what may have been cut, read whole.
+    const std::wstring below(kLongestProfileSection - 6, L'b');
+    platform.set(kMain, L"Below", L"b", below);
+
+    EXPECT_EQ(file.readPlain(kJre, L"Virtual Machine Parameters"), parameters);
+    EXPECT_EQ(file.readPlain(kJre, L"Zz After"), L"tail");
+    EXPECT_EQ(file.readPlain(kJre, L"Main Class"), L"pkg.sub.Main");
+    EXPECT_EQ(file.readPlain(L"Below", L"b"), below);
+    const std::set<std::wstring> readOneByOne(platform.keyReads.begin(), platform.keyReads.end());
+    EXPECT_EQ(readOneByOne, (std::set<std::wstring>{std::wstring(kJre) + L"|Virtual Machine Parameters",
+                                                    std::wstring(kJre) + L"|Zz After",
+                                                    std::wstring(kJre) + L"|Main Class"}));
+    ASSERT_FALSE(log.lines.empty());
+    EXPECT_EQ(log.lines.front(), L"section [Java Runtime Environment] of " + kMain +
+                                     L" read as 32765 characters, which may have been cut: its keys are read one at "
+                                     L"a time");
 }
 
 TEST_F(ConfigFixture, RuntimeFolderFromTheMainFileOffNt) {

@@ -16,6 +16,11 @@ std::wstring Win32ConfigPlatform::readProfileSection(const std::wstring& file, c
     }
 }
 
+std::size_t Win32ConfigPlatform::readProfileString(const std::wstring& file, const std::wstring& section,
+                                                   const std::wstring& key, wchar_t* buffer, std::size_t size) {
+    return GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buffer, static_cast<DWORD>(size), file.c_str());
+}
+
 void Win32ConfigPlatform::writeProfileString(const std::wstring& file, const std::wstring& section,
                                              const std::wstring& key, const std::wstring& value) {
     WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str());

@@ -5,6 +5,8 @@
 class Win32ConfigPlatform : public ConfigPlatform {
 public:
     std::wstring readProfileSection(const std::wstring& file, const std::wstring& section) override;
+    std::size_t readProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+                                  wchar_t* buffer, std::size_t size) override;
     void writeProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
                             const std::wstring& value) override;
     bool programPath(std::wstring& path, unsigned long& error) override;

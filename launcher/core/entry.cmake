@@ -30,6 +30,7 @@ if(WIN32)
         ${CMAKE_CURRENT_LIST_DIR}/stop_limit_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/launch_log_file_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/owner_only_security_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/java_output_roll_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/launch_log_setup_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/event_log_win.cpp)
     target_link_libraries(vw_launcher_core PUBLIC vw_launcher_entry vw_launcher_host vw_launcher_config
@@ -58,18 +59,21 @@ if(WIN32)
             VW_STANDIN_JVM_NODEFAULTS="Z:$<TARGET_FILE:vw_standin_jvm_nodefaults>")
     endforeach()
     target_link_libraries(launcher_service_win_test PRIVATE advapi32)
+    # Also both sides of a hand-over in-process, to order the clean-up against a request.
+    target_link_libraries(launcher_single_instance_win_test PRIVATE vw_launcher_core)
     target_link_libraries(launcher_launch_log_win_test PRIVATE vw_launcher_core advapi32)
     target_include_directories(launcher_launch_log_win_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../runtime/testing)
     # Wine keeps no event log; the event it accepts shows only on its "eventlog" debug channel, on the
     # Unix standard error the launcher inherits. So the service start-up failure runs once more with
     # that channel on, and its output must hold the event's text.
-    add_test(NAME launcher_event_log_win_test
-             COMMAND launcher_launch_log_win_test --gtest_filter=LaunchLogTest.NoRuntimeInServiceModeGoesToTheDefaultLog)
+    vw_command_expecting_output(event_log_command
+        "err:eventlog:ReportEventW L\"The Java Runtime Environment \\(JRE\\) was not found"
+        ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:launcher_launch_log_win_test>
+        --gtest_filter=LaunchLogTest.NoRuntimeInServiceModeGoesToTheDefaultLog)
+    add_test(NAME launcher_event_log_win_test COMMAND ${event_log_command})
     vw_wine_timeout(event_log_timeout 120)
     set_tests_properties(launcher_event_log_win_test PROPERTIES TIMEOUT ${event_log_timeout} FIXTURES_REQUIRED WINE
-        ENVIRONMENT "VW_WINEDEBUG=-all,err+eventlog"
-        PASS_REGULAR_EXPRESSION "err:eventlog:ReportEventW L\"The Java Runtime Environment \\(JRE\\) was not found"
-        FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
+        ENVIRONMENT "VW_WINEDEBUG=-all,err+eventlog")
     # The service guide's INI blocks and the shipped INI file are started as they stand and with their
     # examples uncommented, so neither can drift from the code.
     target_compile_definitions(launcher_service_win_test PRIVATE

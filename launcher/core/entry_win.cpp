@@ -2,40 +2,14 @@
 // main class in this process, as an ordinary console program or as a Windows service. It has no
 // options of its own; it reads the raw command line rather than the runtime's argument vector.
 #include "config_platform_win.h"
-#include "event_log_win.h"
 #include "jre_not_found_dialog_win.h"
 #include "launcher.h"
 #include "launcher_text_win.h"
 #include "process_end_win.h"
-#include "process_environment.h"
 #include "runtime_probe_win.h"
 #include "service_dispatch_win.h"
 
 #include <windows.h>
-
-namespace {
-
-// A service that failed to start says so in the event log too, under the name it was installed
-// under, registered with this program as its message file when it is not registered yet.
-void reportFailedServiceStart(Launcher& launcher) {
-    const std::wstring text = launcher.failedStartText();
-    std::wstring programPath;
-    unsigned long error = 0;
-    if (text.empty() || !currentProgramPath(programPath, error)) return;
-    std::wstring source = launcher.installedServiceName();
-    if (source.empty()) source = installedNameOfThisProcess();  // the start-up failed before the dispatcher
-    if (source.empty()) {
-        source = fileNameOf(programPath);  // not started by the service manager: no installed name
-    } else {
-        const std::wstring registration = registerEventSource(source, programPath);
-        if (!registration.empty()) launcher.log().write(registration);
-    }
-    const bool reported = reportServiceStartFailure(source, text);
-    launcher.log().write(reported ? L"start-up failure reported to the event log"
-                                  : L"start-up failure could not be reported to the event log");
-}
-
-}  // namespace
 
 int main() {
     LauncherErrorLines errors;
@@ -53,7 +27,8 @@ int main() {
     int code = -1;
     if (launcher.startUp()) code = launcher.serviceMode() ? dispatchService(launcher) : launcher.run();
     launcher.cleanUp();
-    reportFailedServiceStart(launcher);
+    // A service that failed says so in the event log too, where an administrator looks first.
+    reportServiceError(launcher, launcher.serviceFailureText(), L"service failure");
     launcher.log().write(L"exit code " + std::to_wstring(code));
     // A service's process ends here, still inside its "Stop Timeout", and without the DLLs' detach code.
     if (launcher.serviceMode()) endThisProcess(static_cast<UINT>(code));

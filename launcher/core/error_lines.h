@@ -44,6 +44,10 @@ enum : unsigned {
     // Service stop and shutdown limits.
     StopTimedOut = 232,               // "%d" seconds of "Stop Timeout"
     PreShutdownTimeoutNotSet = 233,   // with 202
+    ServiceMainThrew = 234,           // "%s" exception class, "%d" service-specific code
+    ServiceMainNotDetached = 235,     // "%d" service-specific code
+    StopNotReported = 236,            // with 202: the stop request was dropped
+    StopThreadNotStarted = 237,       // with 202: the stop request was dropped
 };
 }  // namespace LauncherText
 
@@ -68,8 +72,8 @@ public:
     }
 
     // The Windows-error message: string 202 with the text of `textId` and a system error code.
-    void printWindowsError(unsigned textId, unsigned long code) {
-        std::wstring detail = text(textId);
-        print(LauncherText::WindowsException, {detail, code});
+    void printWindowsError(unsigned textId, unsigned long code) { printMessage(windowsErrorText(textId, code)); }
+    std::wstring windowsErrorText(unsigned textId, unsigned long code) {
+        return TextFormat::format(text(LauncherText::WindowsException), {text(textId), code});
     }
 };

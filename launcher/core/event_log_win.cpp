@@ -8,7 +8,7 @@
 namespace {
 
 // Message 1 of the program's message table is "%1": the event shows the text as it is.
-constexpr DWORD kStartFailedEvent = 1;
+constexpr DWORD kServiceErrorEvent = 1;
 
 // What a viewer accepts from the source: error, warning and information events.
 constexpr DWORD kTypesSupported = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
@@ -41,9 +41,9 @@ std::wstring registerEventSource(const std::wstring& source, const std::wstring&
     return L"event source " + source + L" registered, message file " + messageFile;
 }
 
-bool reportServiceStartFailure(const std::wstring& source, const std::wstring& text) {
+bool reportServiceEvent(const std::wstring& source, const std::wstring& text) {
     Win::UniqueEventSource handle(RegisterEventSourceW(nullptr, source.c_str()));
     if (!handle) return false;
     const wchar_t* strings[] = {text.c_str()};
-    return ReportEventW(handle.get(), EVENTLOG_ERROR_TYPE, 0, kStartFailedEvent, nullptr, 1, 0, strings, nullptr) != 0;
+    return ReportEventW(handle.get(), EVENTLOG_ERROR_TYPE, 0, kServiceErrorEvent, nullptr, 1, 0, strings, nullptr) != 0;
 }

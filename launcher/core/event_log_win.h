@@ -1,6 +1,6 @@
 #pragma once
-// A service's standard output reaches no one, so a service that could not start says why in the
-// Windows Application event log too.
+// A service's standard output reaches no one, so a service that failed, or lost a stop request,
+// says so in the Windows Application event log too.
 #include <string>
 
 // Registers `source` with the Application log, with `messageFile` (this program, whose message 1 is
@@ -10,4 +10,4 @@
 std::wstring registerEventSource(const std::wstring& source, const std::wstring& messageFile);
 
 // One error event from `source` holding `text`; false when it could not be reported.
-bool reportServiceStartFailure(const std::wstring& source, const std::wstring& text);
+bool reportServiceEvent(const std::wstring& source, const std::wstring& text);

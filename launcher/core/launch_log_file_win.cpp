@@ -42,6 +42,12 @@ public:
                                                TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         return file ? 0 : GetLastError();
     }
+    unsigned long movable(const std::wstring& path) override {
+        // A move opens the file for deletion, which a handle without delete sharing refuses.
+        Win::UniqueFileHandle file(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file ? 0 : GetLastError();
+    }
 };
 
 // Long enough for another process to move its log aside and open the new one.

@@ -168,6 +168,44 @@ TEST_F(LaunchLogTest, VendorRegisteredJdkStartsWithoutAnyRuntimeKeyAndTheLogSays
     EXPECT_TRUE(userIn);
 }
 
+// Java tells of an Output File it cannot open only on the stream it could not replace, which for a
+// service reaches no one: the log says so with Java's reason, and main runs all the same.
+TEST_F(LaunchLogTest, OutputFileThatCannotBeOpenedIsLoggedWithJavasReason) {
+    writeIni("Log File=launch.log\r\nOutput File=missing\\out.txt\r\n",
+             "Main Class=vwtest.Record\r\nVirtual Machine Parameters=" + recordOption() + "\r\n", "a.jar");
+    const Outcome outcome = run();
+    ASSERT_EQ(outcome.exitCode, 0u) << outcome.output;
+    EXPECT_THAT(outcome.output, HasSubstr("out from main")) << "standard output stays where it was";
+    EXPECT_THAT(logEvents(L"launch.log"),
+                Contains("Output File " + narrow(folder) + "missing\\out.txt could not be opened, so Java's standard "
+                         "output stays where it was: java.io.FileNotFoundException: missing\\out.txt (The system "
+                         "cannot find the path specified)"));
+}
+
+// The previous run's output survives a restart as ".1", one generation; in the log's own folder the
+// files are protected as the log is, since Java's output can hold what the log does.
+TEST_F(LaunchLogTest, JavaOutputOfThePreviousRunIsKeptAsDotOne) {
+    CreateDirectoryW((folder + L"kept").c_str(), nullptr);
+    writeIni("Log File=logs\\launch.log\r\nOutput File=logs\\out.txt\r\nError File=kept\\err.txt\r\n",
+             "Main Class=vwtest.Record\r\nVirtual Machine Parameters=" + recordOption() + "\r\n", "a.jar");
+    const std::wstring out = folder + L"logs\\out.txt", err = folder + L"kept\\err.txt";
+    for (int runs = 1; runs <= 3; ++runs) {
+        ASSERT_EQ(run().exitCode, 0u);
+        for (const std::wstring& file : {out, err}) std::ofstream(file.c_str(), std::ios::app | std::ios::binary) << "run " << runs << "\n";
+    }
+    EXPECT_EQ(slurp(out), "out from main\nrun 3\n");
+    EXPECT_EQ(slurp(out + L".1"), "out from main\nrun 2\n") << "one generation, the one before";
+    EXPECT_EQ(slurp(err + L".1"), "err from main\nrun 2\n");
+    EXPECT_FALSE(anyStartsWith(logEvents(L"logs\\launch.log"), "Java output file")) << slurp(folder + L"logs\\launch.log");
+
+    // Wine keeps a DACL as permission bits only: Everyone's absence is what can be seen (see above).
+    const std::string user = currentUserSid();
+    for (const std::wstring& file : {out, out + L".1"}) {
+        for (const auto& [sid, access] : allowedSids(file))
+            EXPECT_TRUE(sid == "S-1-5-18" || sid == "S-1-5-32-544" || sid == user) << narrow(file) << ": " << sid;
+    }
+}
+
 // What the log file is created with, as handed to CreateFileW: since Wine keeps only what permission
 // bits can say, the protection and the Administrators entry are checked on the descriptor itself.
 TEST_F(LaunchLogTest, LogSecurityIsAProtectedDaclOfSystemAdministratorsAndThisAccount) {
@@ -202,7 +240,7 @@ TEST_F(LaunchLogTest, NoRuntimeInServiceModeGoesToTheDefaultLog) {
     EXPECT_TRUE(anyStartsWith(events, "Error: The Java Runtime Environment (JRE) was not found."));
     // Wine keeps no event log to read back: it accepts the report and prints the event's text on its
     // "eventlog" debug channel (checked by the ctest entry launcher_event_log_win_test).
-    EXPECT_THAT(events, Contains("start-up failure reported to the event log"));
+    EXPECT_THAT(events, Contains("service failure reported to the event log"));
     EXPECT_EQ(events.back(), "exit code -1");
 }
 
@@ -280,6 +318,25 @@ TEST_F(LaunchLogTest, LogThatCannotBeMovedAsideIsEmptied) {
     EXPECT_THAT(events[1], HasSubstr("; the log was emptied instead"));
 }
 
+// A reader tailing the log without delete sharing keeps it from moving: both generations stay, and
+// this run appends.
+TEST_F(LaunchLogTest, LogHeldOpenByAReaderIsAppendedToAndItsOldCopyKept) {
+    installVendorJdk();
+    writeIniWithoutRuntime("Log File=launch.log\r\n", "vwtest.Record");
+    writeFile(folder + L"launch.log", "old run\n" + std::string(1024 * 1024, 'x'));
+    writeFile(folder + L"launch.log.1", "older run\n");
+    Win::UniqueFileHandle reader(CreateFileW((folder + L"launch.log").c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(reader);
+    const Outcome outcome = run();
+    reader.reset();
+    ASSERT_EQ(outcome.exitCode, 0u);
+    EXPECT_EQ(slurp(folder + L"launch.log.1"), "older run\n");
+    const std::string log = slurp(folder + L"launch.log");
+    EXPECT_EQ(log.rfind("old run\n", 0), 0u);
+    EXPECT_THAT(log, HasSubstr("the log itself is held open (errno = 32): appending to it"));
+}
+
 // Two starts at once must not both rotate: while another process holds the log's rotation lock, the
 // launcher waits. The test spells the path differently from the INI; the lock is the same.
 TEST_F(LaunchLogTest, RotationWaitsForTheLockOfTheSameFileHowEverSpelt) {
@@ -346,7 +403,7 @@ TEST_F(LaunchLogTest, ServiceStopIsLogged) {
     EXPECT_TRUE(anyStartsWith(events, "stop() returned after "));
     EXPECT_THAT(events, Contains("main returned"));
     EXPECT_THAT(events, Contains("exit code 0"));
-    EXPECT_THAT(events, Not(Contains("start-up failure reported to the event log")));
+    EXPECT_THAT(events, Not(Contains("service failure reported to the event log")));
 }
 
 }  // namespace

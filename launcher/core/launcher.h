@@ -7,6 +7,7 @@
 #include "launch_config.h"
 #include "locate_runtime.h"
 #include "logged_error_lines.h"
+#include "service_status.h"
 #include "vm_host.h"
 
 #include <atomic>
@@ -30,13 +31,16 @@ public:
     // Environment, VM library, options, then the virtual-machine thread: 0 when main ran (or a
     // service stop came before it), else -1. A later single-instance start waits for the first one.
     int run();
+    // The run step of a service, and how the service ends by it. An end that is a failure after main
+    // ran (an uncaught exception with no stop asked for, a failed detach) is said in an error line.
+    ServiceStatus::End runAsService();
     // Waits for the service stop requests under way, destroys the VM (waiting for the last non-daemon
     // Java thread), then the single-instance objects.
     void cleanUp();
 
     // A service stop request: stop() on a thread of its own once main runs; before that the request is
-    // remembered and main is never called. False when no thread could be started for it.
-    bool startJavaStop();
+    // remembered and main is never called. 0, or the system error when no thread could be started for it.
+    unsigned long startJavaStop();
     // That thread's work; the request is over when it returns.
     void requestJavaStop();
     // After the run step in service mode: no later request reaches Java.
@@ -50,8 +54,9 @@ public:
     const std::vector<std::wstring>& programArguments() const { return programArguments_; }
     ErrorLines& errors() { return errors_; }
     LaunchLog& log();
-    // A service whose Java main was never called after an error line: the lines printed, else empty.
-    std::wstring failedStartText();
+    // A service that failed (start-up, a run that never reached main, or one of the failures of
+    // runAsService): the error lines printed, for the event log; empty for every other run.
+    std::wstring serviceFailureText();
     // The name the service was installed under, as its service main function received it.
     void setInstalledServiceName(const std::wstring& name) { installedServiceName_ = name; }
     const std::wstring& installedServiceName() const { return installedServiceName_; }
@@ -64,6 +69,7 @@ public:
     int runVmThread();
 
 private:
+    bool startUpSteps();
     void setUpEnvironment();
     void appendExpandedOption(const std::wstring& option);
     void onUncaughtException(const std::wstring& stackTrace);
@@ -72,7 +78,7 @@ private:
 
     std::unique_ptr<LaunchLogFile> log_;  // first: everything below may write to it
     LoggedErrorLines loggedErrors_;
-    std::atomic<bool> mainCalled_{false};
+    bool serviceFailed_ = false;
     ErrorLines& errors_;
     ConfigPlatform& platform_;
     FileProbe& probe_;

@@ -2,9 +2,12 @@
 
 #include "command_line.h"
 #include "config_values.h"
+#include "full_path_win.h"
 #include "java_attached_calls.h"
 #include "java_exception_dialog_win.h"
+#include "java_output_roll_win.h"
 #include "launch_log_setup_win.h"
+#include "log_file_rules.h"
 #include "process_environment.h"
 #include "single_instance_win.h"
 #include "stop_limit_win.h"
@@ -68,11 +71,16 @@ Launcher::~Launcher() = default;
 
 LaunchLog& Launcher::log() { return *log_; }
 
-std::wstring Launcher::failedStartText() {
-    return config_.serviceMode && !mainCalled_ ? loggedErrors_.printedText() : std::wstring();
+std::wstring Launcher::serviceFailureText() {
+    return config_.serviceMode && serviceFailed_ ? loggedErrors_.printedText() : std::wstring();
 }
 
 bool Launcher::startUp() {
+    serviceFailed_ = !startUpSteps();
+    return !serviceFailed_;
+}
+
+bool Launcher::startUpSteps() {
     programArguments_ = programArgumentsOf(GetCommandLineW());
     if (!singleInstance_->setUp(file_, programArguments_)) return false;
     if (singleInstance_->isSecondInstance()) {  // handed over: nothing more is read
@@ -171,9 +179,15 @@ JavaMain Launcher::javaMain() {
             return false;
         }
         log_->write(L"virtual machine created; calling main of " + config_.mainClass);
-        mainCalled_ = true;
         singleInstance_->signalReady();
         return true;
+    };
+    // Java says why only on the stream it could not replace, which for a service reaches no one.
+    program.onStreamKept = [this](JavaStream stream, const std::wstring& path, const std::wstring& reason) {
+        const bool output = stream == JavaStream::Out;
+        log_->write(std::wstring(output ? L"Output File " : L"Error File ") + Win::fullPathOf(path) +
+                    L" could not be opened, so Java's standard " + (output ? L"output" : L"error") +
+                    L" stays where it was: " + reason);
     };
     if (config_.failureCheck)
         program.onUncaughtException = [this](const std::wstring& trace) { onUncaughtException(trace); };
@@ -192,11 +206,13 @@ void Launcher::forwardToSecondaryMain(const std::vector<std::wstring>& arguments
     callSecondaryMain(host_.javaVm(), config_.mainClass, arguments, reply);
 }
 
-bool Launcher::startJavaStop() {
+unsigned long Launcher::startJavaStop() {
     stopGate_.requestStop();  // from here the clean-up waits for this request
     Win::UniqueHandle thread(CreateThread(nullptr, 0, javaStopThread, this, 0, nullptr));
-    if (!thread) stopGate_.endStop();
-    return static_cast<bool>(thread);
+    if (thread) return 0;
+    const unsigned long error = GetLastError();
+    stopGate_.endStop();
+    return error;
 }
 
 void Launcher::requestJavaStop() {
@@ -218,7 +234,33 @@ int Launcher::run() {
     setUpEnvironment();
     if (!loadVm()) return -1;
     if (!buildVmOptions()) return -1;
+    const auto& program = file_.programPath();
+    const std::wstring logPath =
+        program ? LogFileRules::logFilePath(config_.logFile, *program, config_.serviceMode) : std::wstring();
+    for (const std::wstring& line : rollJavaOutputs({config_.outputFile, config_.errorFile}, logPath, program.value_or(L"")))
+        log_->write(line);
     return runVmThread() == 0 ? 0 : -1;
+}
+
+ServiceStatus::End Launcher::runAsService() {
+    using ServiceStatus::End;
+    const int result = run();
+    const MainRun& main = host_.mainRun();
+    const bool mainRan = main.end == MainRun::End::Returned || main.end == MainRun::End::Threw;
+    End end = End::Clean;
+    if (result != 0 && !mainRan) {
+        end = End::NotRun;
+    } else if (host_.detachFailed()) {
+        end = End::DetachFailed;
+        errors_.print(LauncherText::ServiceMainNotDetached, {static_cast<long>(end)});
+    } else if (main.end == MainRun::End::Threw && !stopGate_.stopRequested()) {
+        // An engine that crashed is not one that was asked to stop: recovery should restart it.
+        end = End::MainThrew;
+        const std::wstring exception = main.exceptionClass.empty() ? L"exception" : main.exceptionClass;
+        errors_.print(LauncherText::ServiceMainThrew, {exception, static_cast<long>(end)});
+    }
+    serviceFailed_ = end != End::Clean;
+    return end;
 }
 
 void Launcher::cleanUp() {

@@ -78,10 +78,15 @@ std::wstring rotate(const std::wstring& path, RotationFiles& files) {
     const unsigned long moved = files.replace(path, target);
     if (moved == 0) return std::wstring();
     std::wstring line = TextFormat::format(L"log rotation: moving the log to %s failed (errno = %lu)", {target, moved});
+    if (const unsigned long held = files.movable(path)) {
+        return line + TextFormat::format(L"; the log itself is held open (errno = %lu): appending to it, the next "
+                                         L"start tries again", {held});
+    }
     const unsigned long removed = files.remove(target);
     const unsigned long movedAgain = files.replace(path, target);
     if (movedAgain == 0) return line + L"; moved after deleting the old " + target;
     line += TextFormat::format(L", also after deleting the old one (errno = %lu, %lu)", {removed, movedAgain});
+    if (removed == 0) return line + L"; the old one is gone, so the log is kept and goes on growing";
     const unsigned long emptied = files.truncate(path);
     if (emptied == 0) return line + L"; the log was emptied instead";
     return line + TextFormat::format(L"; emptying it failed too (errno = %lu), so it goes on growing", {emptied});

@@ -29,11 +29,16 @@ public:
     virtual unsigned long replace(const std::wstring& from, const std::wstring& to) = 0;  // over an existing `to`
     virtual unsigned long remove(const std::wstring& path) = 0;                          // read-only ones too
     virtual unsigned long truncate(const std::wstring& path) = 0;
+    // Whether `path` itself could be moved now: 0, or why not (open elsewhere without delete sharing).
+    virtual unsigned long movable(const std::wstring& path) = 0;
 };
 
-// Moves the log to `rotatedPath(path)`. When that fails: deletes the old rotated file and tries once
-// more, and failing that empties the log, so that it cannot grow without bound. Returns the one log
-// line that says what went wrong, or an empty text when the plain move worked.
+// Moves the log to `rotatedPath(path)`. When that fails because the log itself cannot be moved (a
+// reader holds it open), nothing is touched: this run appends, the next start tries again. Otherwise
+// the old rotated file is in the way: it is deleted and the move tried once more. Failing that, the
+// log is emptied, so that it cannot grow without bound, but only while the old rotated file is still
+// there: one generation always survives. Returns the one log line that says what went wrong, or an
+// empty text when the plain move worked.
 std::wstring rotate(const std::wstring& path, RotationFiles& files);
 
 // The name of the named mutex that lets one process at a time rotate the log at `path`: processes

@@ -32,7 +32,7 @@ class FakeFiles : public RotationFiles {
 public:
     using Errors = std::map<std::wstring, std::vector<unsigned long>>;
     std::map<std::wstring, std::string> files;
-    Errors replaceFails, removeFails, truncateFails;
+    Errors replaceFails, removeFails, truncateFails, movableFails;
     std::vector<std::wstring> calls;
 
     unsigned long replace(const std::wstring& from, const std::wstring& to) override {
@@ -53,6 +53,10 @@ public:
         if (unsigned long e = next(truncateFails, path)) return e;
         files[path].clear();
         return 0;
+    }
+    unsigned long movable(const std::wstring& path) override {
+        calls.push_back(L"movable " + path);
+        return next(movableFails, path);
     }
 
 private:
@@ -91,17 +95,42 @@ TEST(LogFileRules, RotationFallsBackToDeletingTheOldFileThenToEmptyingTheLog) {
                                    L"after deleting the old one (errno = 5, 32); the log was emptied instead");
         EXPECT_EQ(fs.files, (Files{{log, ""}, {old, "older"}}));
     }
-    {  // Nothing works: said so, nothing lost.
+    {  // Emptying fails too: said so, nothing lost.
         FakeFiles fs;
         fs.files = {{log, "big"}, {old, "older"}};
         fs.replaceFails[old] = {183, 183};
+        fs.removeFails[old] = {5};
         fs.truncateFails[log] = {32};
         EXPECT_EQ(rotate(log, fs), L"log rotation: moving the log to C:\\Apps\\x.log.1 failed (errno = 183), also "
-                                   L"after deleting the old one (errno = 0, 183); emptying it failed too (errno = 32), "
+                                   L"after deleting the old one (errno = 5, 183); emptying it failed too (errno = 32), "
                                    L"so it goes on growing");
-        EXPECT_EQ(fs.calls, (std::vector<std::wstring>{L"replace " + old, L"remove " + old, L"replace " + old,
-                                                       L"truncate " + log}));
         EXPECT_EQ(fs.files[log], "big");
+    }
+}
+
+// Both generations are never lost in one rotation: a log that a reader holds open (it cannot be moved)
+// leaves the old file alone, and once the old file is deleted the log is no longer emptied.
+TEST(LogFileRules, RotationNeverWipesBothGenerations) {
+    using Files = std::map<std::wstring, std::string>;
+    const std::wstring log = L"C:\\Apps\\x.log", old = L"C:\\Apps\\x.log.1";
+    {
+        FakeFiles fs;
+        fs.files = {{log, "big"}, {old, "older"}};
+        fs.replaceFails[old] = {32};
+        fs.movableFails[log] = {32};
+        EXPECT_EQ(rotate(log, fs), L"log rotation: moving the log to C:\\Apps\\x.log.1 failed (errno = 32); the log "
+                                   L"itself is held open (errno = 32): appending to it, the next start tries again");
+        EXPECT_EQ(fs.files, (Files{{log, "big"}, {old, "older"}}));
+        EXPECT_EQ(fs.calls, (std::vector<std::wstring>{L"replace " + old, L"movable " + log}));
+    }
+    {
+        FakeFiles fs;
+        fs.files = {{log, "big"}, {old, "older"}};
+        fs.replaceFails[old] = {183, 5};
+        EXPECT_EQ(rotate(log, fs), L"log rotation: moving the log to C:\\Apps\\x.log.1 failed (errno = 183), also "
+                                   L"after deleting the old one (errno = 0, 5); the old one is gone, so the log is kept "
+                                   L"and goes on growing");
+        EXPECT_EQ(fs.files, (Files{{log, "big"}}));
     }
 }
 

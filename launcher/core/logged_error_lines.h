@@ -14,8 +14,9 @@ public:
 
     std::wstring text(unsigned id) override { return console_.text(id); }
     void printMessage(const std::wstring& message) override {
-        console_.printMessage(message);
+        // The log first: standard output may block.
         log_.write(L"Error: " + message);
+        console_.printMessage(message);
         std::lock_guard<std::mutex> hold(lock_);
         printed_.push_back(message);
     }

@@ -1,7 +1,8 @@
 #pragma once
 // Where the service record registers its control handler, reports its status, sets its pre-shutdown
-// time-out and ends a process that would not stop: the service control manager and the process in
-// the program, a recorder in tests that drive the record in-process.
+// time-out, reports an error event and ends a process that would not stop: the service control
+// manager, the event log and the process in the program, a recorder in tests that drive the record
+// in-process.
 #include <windows.h>
 
 #include <string>
@@ -21,10 +22,15 @@ public:
     virtual DWORD setPreShutdownTimeout(const std::wstring& installedName, DWORD milliseconds) = 0;
     // Ends the process at once, whatever its other threads are doing.
     virtual void endProcess(UINT exitCode) = 0;
+    // One error event in the Application event log, under the service's installed name.
+    virtual void reportError(const std::wstring& text) = 0;
 };
+
+class Launcher;
 
 class ServiceControlManagerPort : public ServiceControlPort {
 public:
+    explicit ServiceControlManagerPort(Launcher& launcher) : launcher_(launcher) {}
     bool registerHandler(const std::wstring& serviceName, LPHANDLER_FUNCTION handler) override {
         statusHandle_ = RegisterServiceCtrlHandlerW(serviceName.c_str(), handler);
         return statusHandle_ != nullptr;
@@ -46,7 +52,9 @@ public:
         return ChangeServiceConfig2W(service.get(), SERVICE_CONFIG_PRESHUTDOWN_INFO, &info) ? 0 : GetLastError();
     }
     void endProcess(UINT exitCode) override { endThisProcess(exitCode); }
+    void reportError(const std::wstring& text) override;
 
 private:
+    Launcher& launcher_;
     SERVICE_STATUS_HANDLE statusHandle_ = nullptr;  // not closed: the manager owns it
 };

@@ -1,6 +1,7 @@
 #include "service_dispatch_win.h"
 
 #include "config_platform_win.h"
+#include "event_log_win.h"
 #include "launcher.h"
 #include "process_environment.h"
 #include "service_record_win.h"
@@ -18,7 +19,7 @@ int dispatchService(Launcher& launcher) {
         launcher.errors().printWindowsError(LauncherText::ModulePathFailed, error);
         return -1;
     }
-    ServiceControlManagerPort port;
+    ServiceControlManagerPort port(launcher);
     ServiceRecord record(launcher, fileNameOf(programPath), port);
     record.dispatch();  // succeeded or not, the service ends with 0
     return 0;
@@ -45,4 +46,24 @@ std::wstring installedNameOfThisProcess() {
     for (DWORD i = 0; i < count; ++i)
         if (services[i].ServiceStatusProcess.dwProcessId == GetCurrentProcessId()) return services[i].lpServiceName;
     return std::wstring();
+}
+
+void reportServiceError(Launcher& launcher, const std::wstring& text, const std::wstring& what) {
+    std::wstring programPath;
+    unsigned long error = 0;
+    if (text.empty() || !currentProgramPath(programPath, error)) return;
+    std::wstring source = launcher.installedServiceName();
+    if (source.empty()) source = installedNameOfThisProcess();  // the start-up failed before the dispatcher
+    if (source.empty()) {
+        source = fileNameOf(programPath);  // not started by the service manager: no installed name
+    } else {
+        const std::wstring registration = registerEventSource(source, programPath);
+        if (!registration.empty()) launcher.log().write(registration);
+    }
+    const bool reported = reportServiceEvent(source, text);
+    launcher.log().write(what + (reported ? L" reported to the event log" : L" could not be reported to the event log"));
+}
+
+void ServiceControlManagerPort::reportError(const std::wstring& text) {
+    reportServiceError(launcher_, text, L"lost stop request");
 }

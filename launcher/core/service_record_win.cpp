@@ -5,14 +5,31 @@
 #include "stop_limit_win.h"
 
 #include <algorithm>
+#include <memory>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace {
 
 ServiceRecord* gRecord = nullptr;  // the record alive in this process
 
+// How long the limit's error line may take: standard output can block for ever (a thread stuck
+// writing to a full pipe holds the stream), and nothing may keep the limit from ending the process.
+// The line reaches the log before standard output.
+constexpr DWORD kStopTimedOutLineMs = 1000;
+
 void printStopTimedOut(Launcher& launcher) {
-    launcher.errors().print(LauncherText::StopTimedOut, {launcher.config().stopTimeoutSeconds});
+    auto printed = std::make_shared<Win::UniqueHandle>(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    try {
+        std::thread([&launcher, printed] {
+            launcher.errors().print(LauncherText::StopTimedOut, {launcher.config().stopTimeoutSeconds});
+            SetEvent(printed->get());
+        }).detach();
+    } catch (const std::system_error&) {
+        return;  // no thread to print on: the process still ends
+    }
+    WaitForSingleObject(printed->get(), kStopTimedOutLineMs);
 }
 
 }  // namespace
@@ -87,7 +104,7 @@ void ServiceRecord::runService(DWORD argc, LPWSTR* argv) {
     if (preShutdown) setPreShutdownTimeout(argc > 0 ? argv[0] : serviceName_);
     // All of them, the first (the service name) included.
     launcher_.appendProgramArguments(std::vector<std::wstring>(argv, argv + argc));
-    const bool succeeded = launcher_.run() == 0;
+    const ServiceStatus::End end = launcher_.runAsService();
 
     // stop() calls still under way go on; the VM's destruction waits for them, STOPPED does not.
     launcher_.closeJavaStops();
@@ -100,7 +117,7 @@ void ServiceRecord::runService(DWORD argc, LPWSTR* argv) {
     if (progress) WaitForSingleObject(progress, INFINITE);
     std::lock_guard<std::mutex> hold(lock_);
     if (status_.currentState == ServiceStatus::kStopped) return;  // "Stop Timeout" came first
-    ServiceStatus::setStopped(status_, succeeded);
+    ServiceStatus::setStopped(status_, end);
     reportLocked();
 }
 
@@ -111,6 +128,8 @@ void ServiceRecord::setPreShutdownTimeout(const std::wstring& installedName) {
 
 void ServiceRecord::control(DWORD code) {
     launcher_.log().write(L"service control " + std::to_wstring(code) + L" received");
+    unsigned lostBecause = 0;  // the text of why a stop request goes nowhere
+    DWORD error = 0;
     {
         std::lock_guard<std::mutex> hold(lock_);
         if (!ServiceStatus::isStopRequest(code)) {
@@ -119,12 +138,26 @@ void ServiceRecord::control(DWORD code) {
         }
         if (status_.currentState == ServiceStatus::kStopped) return;
         ServiceStatus::setStopPending(status_);
-        if (!reportLocked()) return;
-        // The launcher, not the record, runs it: a stop thread may outlive the dispatcher.
-        launcher_.startJavaStop();
-        if (!progressThread_) progressThread_.reset(CreateThread(nullptr, 0, progressThreadMain, this, 0, nullptr));
+        if (!reportLocked()) {
+            lostBecause = LauncherText::StopNotReported;
+            error = GetLastError();
+        } else {
+            // The launcher, not the record, runs it: a stop thread may outlive the dispatcher.
+            error = launcher_.startJavaStop();
+            if (error != 0) lostBecause = LauncherText::StopThreadNotStarted;
+            if (!progressThread_) progressThread_.reset(CreateThread(nullptr, 0, progressThreadMain, this, 0, nullptr));
+        }
     }
-    startStopLimit();  // outside the lock, which the limit's action takes
+    // Outside the lock: the event log may be slow, and the limit's action takes the lock.
+    if (lostBecause != 0) reportLostStop(lostBecause, error);
+    if (lostBecause != LauncherText::StopNotReported) startStopLimit();
+}
+
+// A request the administrator made that reaches no one: said where an administrator looks.
+void ServiceRecord::reportLostStop(unsigned reason, DWORD error) {
+    const std::wstring text = launcher_.errors().windowsErrorText(reason, error);
+    launcher_.errors().printMessage(text);
+    port_.reportError(text);
 }
 
 DWORD WINAPI ServiceRecord::progressThreadMain(void* record) {
@@ -155,7 +188,7 @@ void ServiceRecord::endStopThatTookTooLong() {
     {
         std::lock_guard<std::mutex> hold(lock_);
         if (status_.currentState != ServiceStatus::kStopped) {
-            ServiceStatus::setStoppedAfterTimeout(status_);
+            ServiceStatus::setStopped(status_, ServiceStatus::End::StopTimedOut);
             reportLocked();
         }
     }

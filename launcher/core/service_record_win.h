@@ -43,6 +43,7 @@ private:
     void reportStopProgress();
     void startStopLimit();
     void endStopThatTookTooLong();
+    void reportLostStop(unsigned reason, DWORD error);
 
     Launcher& launcher_;
     std::wstring serviceName_;

@@ -56,6 +56,10 @@ public:
         std::lock_guard<std::mutex> hold(lock_);
         endedWith_.push_back(exitCode);
     }
+    void reportError(const std::wstring& text) override {
+        std::lock_guard<std::mutex> hold(lock_);
+        events_.push_back(text);
+    }
     bool report(const SERVICE_STATUS& status) override {
         bool refused;
         {
@@ -64,6 +68,7 @@ public:
             refused = refuse && refuse(status);
         }
         if (afterReport) afterReport(status);
+        if (refused) SetLastError(ERROR_INVALID_HANDLE);
         return !refused;
     }
 
@@ -108,6 +113,10 @@ public:
         std::lock_guard<std::mutex> hold(lock_);
         return endedWith_;
     }
+    std::vector<std::wstring> events() {
+        std::lock_guard<std::mutex> hold(lock_);
+        return events_;
+    }
 
 private:
     std::mutex lock_;
@@ -118,6 +127,7 @@ private:
     std::vector<Report> reports_;
     std::vector<std::string> preShutdown_;
     std::vector<UINT> endedWith_;
+    std::vector<std::wstring> events_;
 };
 
 // The program seems to be the sandbox's copy, so the INI beside it is the one read.
@@ -444,6 +454,13 @@ TEST_F(ServiceRecordTest, RefusedStopPendingReportStartsNoStopThread) {
     serviceMain.join();
     EXPECT_TRUE(stopThreads().empty());
     EXPECT_TRUE(lastReportIs(SERVICE_STOPPED));
+    // The dropped request leaves a trace in the log and the event log.
+    const std::wstring dropped = L"Windows exception: the service could not report that it is stopping, so a stop "
+                                 L"request was dropped (errno = 6).\n";
+    EXPECT_THAT(errors.lines, ::testing::ElementsAre(L"Error: " + dropped + L" \n"));
+    EXPECT_THAT(port.events(), ::testing::ElementsAre(dropped));
+    EXPECT_NE(launchLog().find("Error: " + narrow(dropped.substr(0, dropped.size() - 1))), std::string::npos)
+        << launchLog();
     launcher.cleanUp();
 }
 
@@ -537,6 +554,91 @@ TEST_F(ServiceRecordTest, WithoutShutdownTimeoutThePlainHandlerAndStopAndShutdow
     serviceMain.join();
     EXPECT_THAT(stopThreads(), SizeIs(1));
     launcher.cleanUp();
+}
+
+// How the run ended decides what the manager sees: recovery must fire for an engine that died on its own,
+// and must not for one that ended because it was asked to stop.
+struct EndCase {
+    const char* mainClass;
+    const char* parameters;
+    bool stop;  // a stop request while main runs
+    DWORD serviceSpecificCode;
+    const wchar_t* errorLine;  // the one error line (and event text), or empty
+};
+
+TEST_F(ServiceRecordTest, StoppedTellsAMainThatDiedOrFailedToDetachFromACleanEnd) {
+    ASSERT_TRUE(copied);
+    const EndCase cases[] = {
+        {"vwtest.Throws", "", false, 3,
+         L"The Java program's main method ended with an uncaught java.lang.IllegalStateException; the service stops "
+         L"with service-specific error 3."},
+        {"vwtest.ThrowsAtStop", "", true, 0, L""},
+        {"vwtest.Record", "-Dstandin.failMainDetach=yes", false, 4,
+         L"The Java program's main thread could not detach from the virtual machine; the service stops with "
+         L"service-specific error 4."},
+    };
+    for (const EndCase& c : cases) {
+        SCOPED_TRACE(c.mainClass);
+        // One VM per process and launcher: each case in a sandbox of its own, with its own runtime copy.
+        Sandbox box(L"service-record-end");
+        RecordingErrorLines caseErrors;
+        SandboxPlatform casePlatform(box.exe);
+        Launcher caseLauncher(caseErrors, casePlatform, probe, registry, prompt);
+        RecordingPort casePort;
+        static int counter = 0;
+        const std::wstring eventName = L"vw-record-end-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                       std::to_wstring(++counter);
+        Win::UniqueHandle mainMayReturn(CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
+        box.writeIni("Application Type=service\r\n",
+                     std::string("Main Class=") + c.mainClass + "\r\nVirtual Machine Parameters=" + box.recordOption() +
+                         " -Dstandin.stopEvent=" + narrow(eventName) + " " + c.parameters + "\r\n",
+                     "a.jar");
+        ASSERT_TRUE(caseLauncher.startUp());
+        ServiceRecord record(caseLauncher, L"VwRecordTest", casePort);
+        std::thread main([&record] {
+            wchar_t name[] = L"VwRecordTest";
+            LPWSTR argv[] = {name};
+            record.serviceMain(1, argv);
+        });
+        ASSERT_TRUE(waitUntil([&] { return !linesOf(box.recordText(), "main count=").empty(); })) << "main never ran";
+        if (c.stop) casePort.handler()(SERVICE_CONTROL_STOP);
+        main.join();
+        caseLauncher.cleanUp();
+
+        const SERVICE_STATUS stopped = casePort.reports().back().status;
+        EXPECT_EQ(stopped.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
+        EXPECT_EQ(stopped.dwWin32ExitCode, c.serviceSpecificCode ? static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR) : 0u);
+        EXPECT_EQ(stopped.dwServiceSpecificExitCode, c.serviceSpecificCode);
+        const std::wstring expected = c.errorLine;
+        EXPECT_EQ(caseLauncher.serviceFailureText(), expected) << "the event log's text";
+        if (expected.empty()) {
+            EXPECT_THAT(caseErrors.lines, ::testing::IsEmpty());
+        } else {
+            EXPECT_THAT(caseErrors.lines, ::testing::ElementsAre(L"Error: " + expected + L" \n"));
+            EXPECT_NE(slurp(box.folder + L"VaultwickService.log").find("Error: " + narrow(expected)), std::string::npos);
+        }
+    }
+}
+
+// A stop before main is a clean end, even after a harmless error line (here the pre-shutdown time-out
+// that could not be set): no service-specific error, and nothing for the event log.
+TEST_F(ServiceRecordTest, AStopBeforeMainIsACleanEndAfterAnEarlierErrorLine) {
+    ASSERT_TRUE(copied);
+    Win::UniqueHandle mainMayReturn = writeBlockingService("vwtest.Blocks", "Shutdown Timeout=45\r\n",
+                                                           "-Dstandin.createDelayMs=2000");
+    ASSERT_TRUE(launcher.startUp());
+    port.preShutdownError = ERROR_ACCESS_DENIED;
+    ServiceRecord record(launcher, L"VaultwickService.exe", port);
+    startServiceMain(record);
+    ASSERT_TRUE(waitUntil([&] { return !linesOf(recordText(), "create ").empty(); })) << "the VM was never created";
+    EXPECT_EQ(port.controlEx(SERVICE_CONTROL_STOP), static_cast<DWORD>(NO_ERROR));
+    serviceMain.join();
+    launcher.cleanUp();
+    EXPECT_THAT(linesOf(recordText(), "main "), ::testing::IsEmpty());
+    ASSERT_TRUE(lastReportIs(SERVICE_STOPPED));
+    EXPECT_EQ(port.reports().back().status.dwWin32ExitCode, 0u);
+    EXPECT_THAT(errors.lines, SizeIs(1)) << "the pre-shutdown line";
+    EXPECT_EQ(launcher.serviceFailureText(), L"") << "a clean stop reported as a failure";
 }
 
 }  // namespace

@@ -28,17 +28,12 @@ bool advanceStopProgress(ServiceStatusValues& status) {
     return true;
 }
 
-void setStopped(ServiceStatusValues& status, bool runSucceeded) {
+void setStopped(ServiceStatusValues& status, End end) {
     status.currentState = kStopped;
     status.checkPoint = 0;
     status.waitHint = 0;
-    status.win32ExitCode = runSucceeded ? 0 : kServiceSpecificError;
-    status.serviceSpecificExitCode = runSucceeded ? 0 : 1;
-}
-
-void setStoppedAfterTimeout(ServiceStatusValues& status) {
-    setStopped(status, false);
-    status.serviceSpecificExitCode = kStopTimedOutCode;
+    status.win32ExitCode = end == End::Clean ? 0 : kServiceSpecificError;
+    status.serviceSpecificExitCode = static_cast<std::uint32_t>(end);
 }
 
 }  // namespace ServiceStatus

@@ -41,11 +41,18 @@ void setRunning(ServiceStatusValues& status, bool acceptPreShutdown = false);
 void setStopPending(ServiceStatusValues& status);
 // The next progress report while stop-pending; false (nothing changed) in any other state.
 bool advanceStopProgress(ServiceStatusValues& status);
-// Stopped. A run step that failed (the Java program never ran) reports a service-specific error 1,
-// so the manager's recovery actions fire; a clean end reports 0.
-void setStopped(ServiceStatusValues& status, bool runSucceeded);
-// Stopped because main did not return within "Stop Timeout": a service-specific error of its own.
-inline constexpr std::uint32_t kStopTimedOutCode = 2;
-void setStoppedAfterTimeout(ServiceStatusValues& status);
+// How a service's run ended. Every end but Clean is reported as a service-specific error with a code
+// of its own, so the manager's recovery actions fire and an administrator can tell the ends apart.
+enum class End : std::uint32_t {
+    Clean = 0,         // main returned, or a stop request ended the run (whatever main did then)
+    NotRun = 1,        // the Java program never ran: runtime, class path, VM or main class missing
+    StopTimedOut = 2,  // main did not return within "Stop Timeout"
+    MainThrew = 3,     // main ended with an uncaught exception while no stop had been asked for
+    DetachFailed = 4,  // main ran, but its thread could not detach from the virtual machine
+};
+
+// Stopped, with exit codes 0 for a clean end and ERROR_SERVICE_SPECIFIC_ERROR with the end's code
+// otherwise.
+void setStopped(ServiceStatusValues& status, End end);
 
 }  // namespace ServiceStatus

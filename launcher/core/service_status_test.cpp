@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 using namespace ServiceStatus;
@@ -33,24 +35,24 @@ TEST(ServiceStatus, StoppedTellsAFailedRunFromACleanOne) {
     setRunning(s);
     setStopPending(s);
     advanceStopProgress(s);
-    setStopped(s, true);
+    setStopped(s, End::Clean);
     EXPECT_EQ(s.currentState, 1u);
     EXPECT_EQ(s.win32ExitCode, 0u);
     EXPECT_EQ(s.serviceSpecificExitCode, 0u);
     EXPECT_EQ(s.checkPoint + s.waitHint, 0u);
     EXPECT_FALSE(advanceStopProgress(s));
 
-    setRunning(s);
-    setStopped(s, false);
-    EXPECT_EQ(s.win32ExitCode, 1066u);
-    EXPECT_EQ(s.serviceSpecificExitCode, 1u);
-
-    setRunning(s);
-    setStopPending(s);
-    setStoppedAfterTimeout(s);
-    EXPECT_EQ(s.currentState, 1u);
-    EXPECT_EQ(s.win32ExitCode, 1066u);
-    EXPECT_EQ(s.serviceSpecificExitCode, 2u) << "told apart from a run that never started";
+    // The codes the guide documents; each failure told apart from the others.
+    const std::pair<End, std::uint32_t> failures[] = {
+        {End::NotRun, 1}, {End::StopTimedOut, 2}, {End::MainThrew, 3}, {End::DetachFailed, 4}};
+    for (const auto& [end, code] : failures) {
+        setRunning(s);
+        setStopPending(s);
+        setStopped(s, end);
+        EXPECT_EQ(s.currentState, 1u);
+        EXPECT_EQ(s.win32ExitCode, 1066u);
+        EXPECT_EQ(s.serviceSpecificExitCode, code);
+    }
 }
 
 TEST(ServiceStatus, PreShutdownIsAcceptedOnlyWhenAskedForAndActsAsShutdown) {

@@ -16,6 +16,7 @@
 
 using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::SizeIs;
 
@@ -112,6 +113,20 @@ protected:
         ASSERT_TRUE(CopyFileW(backslashes(widen(VW_STANDIN_JVM)).c_str(),
                               (folder + sub + L"\\bin\\server\\jvm.dll").c_str(), FALSE));
         std::ofstream((folder + sub + L"\\bin\\java.dll").c_str()) << "runtime file";
+    }
+
+    // The engine's jars where the samples' class paths name them, as an administrator copies them: each
+    // holds the samples' main class, which behaves like vwtest.Blocks (see standin.jars).
+    void installEngineJars() {
+        CreateDirectoryW((folder + L"lib").c_str(), nullptr);
+        for (const wchar_t* jar : {L"lib\\engine.jar", L"vaultwick-engine.jar"})
+            std::ofstream((folder + jar).c_str(), std::ios::binary) << "vaultwick/engine/ReferenceEngine=vwtest/Blocks\r\n";
+    }
+
+    // The stand-in's options for a sample, through the layered "+" section, which the samples leave unused.
+    std::string standinSection(const std::string& extra = "") {
+        return "[Java Runtime Environment+]\r\nVirtual Machine Parameters=" + recordOption() + " -Dstandin.jars=yes " +
+               stopEventOption() + " " + extra + "\r\n";
     }
 
     std::wstring eventSourceKey() const {
@@ -318,38 +333,58 @@ std::vector<std::string> iniBlocksOfTheGuide() {
 
 std::string shippedIni() { return slurp(backslashes(widen(VW_SHIPPED_INI))); }
 
-// The guide's sample, copied as it stands, with a private runtime where the guide puts it: the service
-// starts and the runtime gets the guide's class path. The test adds only the stand-in's options, through
-// the layered "+" section, which the guide leaves unused.
+// The guide's sample, copied as it stands, with a private runtime where the guide puts it and the
+// engine's jar where the sample's class path names it: the service starts, finds its main class through
+// that class path (from the system folder a service starts in, it would not) and stops cleanly. The test
+// adds only the stand-in's options, through the layered "+" section, which the guide leaves unused.
 TEST_F(ServiceTest, TheGuidesSampleIniStartsTheService) {
     const std::vector<std::string> blocks = iniBlocksOfTheGuide();
     ASSERT_FALSE(blocks.empty()) << "no ini sample in the guide";
     installPrivateRuntime(L"jre64");
+    installEngineJars();
     std::ofstream((folder + L"VaultwickService.ini").c_str(), std::ios::binary)
-        << blocks.front() << "[Java Runtime Environment+]\r\nVirtual Machine Parameters=" << recordOption()
-        << " -Dstandin.createDelayMs=1000\r\n";
+        << blocks.front() << standinSection("-Dstandin.createDelayMs=1000");
 
     installAndStart({});
     ASSERT_TRUE(recordHas("create version=")) << "the runtime was never created";
     const std::string record = recordText();
     EXPECT_THAT(linesOf(record, "option "), Contains("-Djava.class.path=lib\\engine.jar"));
     EXPECT_THAT(linesOf(record, "env "), Contains("QL_JVM_PATH=" + narrow(folder) + "jre64\\bin\\server\\jvm.dll"));
+    EXPECT_TRUE(recordHas("\nmain count=")) << "main was not found: " << slurp(folder + L"VaultwickService.log");
+    EXPECT_EQ(control(SERVICE_CONTROL_STOP).dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
+    ASSERT_TRUE(waitForState(SERVICE_STOPPED));
+    EXPECT_EQ(query().dwWin32ExitCode, 0u);
 }
 
-// The INI file that ships with the program, as it stands, with a private runtime in the folder its
-// comment names: the service finds that runtime and hands it the file's class path.
+// The INI file that ships with the program, as it stands, with a private runtime in each layout its
+// comment names (a folder beside the program, then bin\ straight beside it, which comes first): the
+// service finds that runtime and hands it the file's class path. The comment also names the last
+// source, JAVA_HOME.
 TEST_F(ServiceTest, TheShippedIniStartsTheServiceWithTheRuntimeWhereItSaysSo) {
     const std::string ini = shippedIni();
     std::smatch named;
     ASSERT_TRUE(std::regex_search(ini, named, std::regex("(\\w+)\\\\ folder beside the program")))
         << "the file does not say where a private runtime goes";
-    installPrivateRuntime(widen(named[1].str().c_str()));
-    std::ofstream((folder + L"VaultwickService.ini").c_str(), std::ios::binary)
-        << ini << "\r\n[Java Runtime Environment+]\r\nVirtual Machine Parameters=" << recordOption() << "\r\n";
+    EXPECT_TRUE(std::regex_search(ini, std::regex("bin\\\\ folder straight beside the program")))
+        << "the file leaves out the runtime laid out straight beside the program";
+    EXPECT_NE(ini.find("JAVA_HOME"), std::string::npos) << "the file leaves out JAVA_HOME";
+    std::ofstream((folder + L"VaultwickService.ini").c_str(), std::ios::binary) << ini << "\r\n" << standinSection();
 
-    installAndRequestStart({});
-    ASSERT_TRUE(recordHas("create version=")) << "no runtime in " << named[1].str() << "\\: " << slurp(folder + L"VaultwickService.log");
-    EXPECT_THAT(linesOf(recordText(), "option "), Contains("-Djava.class.path=vaultwick-engine.jar"));
+    const std::wstring folderRuntime = widen(named[1].str().c_str());
+    for (const std::wstring& layout : {folderRuntime, std::wstring(L".")}) {
+        SCOPED_TRACE(narrow(layout));
+        DeleteFileW(record.c_str());
+        installPrivateRuntime(layout);
+        name += L"l";
+        installAndRequestStart({});
+        ASSERT_TRUE(recordHas("create version=")) << slurp(folder + L"VaultwickService.log");
+        EXPECT_THAT(linesOf(recordText(), "option "), Contains("-Djava.class.path=vaultwick-engine.jar"));
+        EXPECT_THAT(linesOf(recordText(), "env "),
+                    Contains("QL_JVM_PATH=" + narrow(folder) + (layout == L"." ? "" : narrow(layout) + "\\") +
+                             "bin\\server\\jvm.dll"));
+        TearDown();
+        service.reset();
+    }
 }
 
 struct DocumentedKey {
@@ -393,7 +428,7 @@ TEST_F(ServiceTest, EveryExampleKeyReadsAsDocumented) {
     std::vector<std::string> blocks = iniBlocksOfTheGuide();
     blocks.push_back(shippedIni());
     installPrivateRuntime(L"jre64");
-    CreateDirectoryW((folder + L"logs").c_str(), nullptr);
+    installEngineJars();  // what the guide says to copy; no other folder or file is made for the samples
     const std::wstring serviceName = name;
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         SCOPED_TRACE("INI block " + std::to_string(i) + ":\n" + blocks[i]);
@@ -410,6 +445,8 @@ TEST_F(ServiceTest, EveryExampleKeyReadsAsDocumented) {
             else ini.insert(application + header.size(), "Log File=launch.log\r\n");
         }
         DeleteFileW(log.c_str());
+        // A service sample runs its main, so that it is seen to start as a service.
+        if (asService) ini += standinSection();
         std::ofstream((folder + L"VaultwickService.ini").c_str(), std::ios::binary) << ini;
 
         auto missing = [&] {
@@ -428,22 +465,26 @@ TEST_F(ServiceTest, EveryExampleKeyReadsAsDocumented) {
             name = serviceName + L"b" + std::to_wstring(i);
             installAndRequestStart({});
             waitUntil([&] { return missing().empty(); });
+            EXPECT_TRUE(waitUntil([&] { return slurp(log).find("calling main of") != std::string::npos; }))
+                << "the sample did not start as a service; the log:\n" << slurp(log);
             TearDown();
             service.reset();
         } else {
             run();
         }
         EXPECT_THAT(missing(), IsEmpty()) << "the log:\n" << slurp(log);
+        EXPECT_EQ(slurp(log).find("could not be opened"), std::string::npos) << "the log:\n" << slurp(log);
     }
 }
 
 // "Stop Timeout" through the service manager: main ignores the stop; once the limit has passed, STOPPED
 // carries a service-specific code of its own and the process has ended with -1 without destroying the VM
-// and without the runtime's detach code (which blocks here).
+// and without the runtime's detach code (which blocks here). Main also holds standard output's lock, as
+// a thread stuck writing to a full pipe does: the limit's error line cannot hold up the end either.
 TEST_F(ServiceTest, StopTimeoutEndsAServiceWhoseMainDoesNotReturn) {
     writeIni("Application Type=service\r\nStop Timeout=1\r\n",
-             "Main Class=vwtest.NoStop\r\nVirtual Machine Parameters=" + recordOption() + " -Dstandin.blockDetach=yes " +
-                 stopEventOption() + "\r\n",
+             "Main Class=vwtest.NoStop\r\nVirtual Machine Parameters=" + recordOption() +
+                 " -Dstandin.blockDetach=yes -Dstandin.holdStdout=yes " + stopEventOption() + "\r\n",
              "a.jar");
     Win::UniqueHandle process;
     ASSERT_NO_FATAL_FAILURE(startThenStop(process));
@@ -451,7 +492,9 @@ TEST_F(ServiceTest, StopTimeoutEndsAServiceWhoseMainDoesNotReturn) {
     EXPECT_EQ(stopped.dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
     EXPECT_EQ(stopped.dwServiceSpecificExitCode, 2u);
     EXPECT_EQ(endOf(process), kFailure);
+    EXPECT_THAT(linesOf(recordText(), "main "), Contains("holds stdout"));
     EXPECT_THAT(linesOf(recordText(), "destroy "), IsEmpty()) << "the VM was waited for";
+    EXPECT_THAT(slurp(folder + L"VaultwickService.log"), HasSubstr("did not stop within 1 seconds"));
 }
 
 // "Stop Timeout" covers the time after STOPPED too: main returns at the stop, but stop() itself hangs,

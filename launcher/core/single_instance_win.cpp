@@ -20,7 +20,12 @@ struct SingleInstance::Request {
     HANDLE done;  // set by the pool once the callback has returned; owned by forwarders_
 };
 
-SingleInstance::SingleInstance(Forward forward) : forward_(std::move(forward)) {}
+SingleInstance::SingleInstance(Forward forward, Submit submit)
+    : forward_(std::move(forward)), submit_(std::move(submit)) {}
+
+bool SingleInstance::submitToThreadPool(PTP_SIMPLE_CALLBACK callback, void* context) {
+    return TrySubmitThreadpoolCallback(callback, context, nullptr) != 0;
+}
 
 SingleInstance::~SingleInstance() { shutDown(); }
 
@@ -134,7 +139,11 @@ int SingleInstance::waitForFirstInstance() {
         // The whole queue: the wait below wakes only for messages that arrive after this check.
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
             if (msg.message == message) return replyValue(msg.wParam);
-        if (!GetExitCodeProcess(first.get(), &code) || code != STILL_ACTIVE) return static_cast<int>(code);
+        // A signalled handle means the first instance has ended: its exit code is the answer even when
+        // it is 259, the value that otherwise says "still running". Asked first, so a code read after
+        // it is final.
+        const bool ended = watchable && WaitForSingleObject(first.get(), 0) == WAIT_OBJECT_0;
+        if (!GetExitCodeProcess(first.get(), &code) || ended || code != STILL_ACTIVE) return static_cast<int>(code);
         // Woken by the reply or by the first instance's end; a handle that cannot be waited on is
         // queried again after a while instead.
         HANDLE process = first.get();
@@ -163,19 +172,27 @@ void SingleInstance::listen() {
         // others are busy, so requests still run side by side.
         Win::UniqueHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
         if (!done) continue;
-        request->done = done.get();
-        if (!TrySubmitThreadpoolCallback(forwardingCallback, request.get(), nullptr)) continue;
+        const HANDLE doneEvent = done.get();
+        request->done = doneEvent;
+        // Known to the clean-up before the callback can run, so the VM cannot go while it attaches.
+        if (!keepForwarder(std::move(done))) continue;
+        if (!submit_(forwardingCallback, request.get())) {
+            SetEvent(doneEvent);  // nothing will run: no one may wait for it, and the next request drops it
+            continue;
+        }
         request.release();
-        keepForwarder(std::move(done));
     }
 }
 
-void SingleInstance::keepForwarder(Win::UniqueHandle done) {
+bool SingleInstance::keepForwarder(Win::UniqueHandle done) {
     std::lock_guard<std::mutex> hold(forwardersLock_);
+    // Closing is set before the clean-up takes the list: a request seen after that is not taken.
+    if (WaitForSingleObject(closing_.get(), 0) == WAIT_OBJECT_0) return false;
     // Requests served are let go, so a long run does not collect handles.
     auto ended = [](const Win::UniqueHandle& t) { return WaitForSingleObject(t.get(), 0) == WAIT_OBJECT_0; };
     forwarders_.erase(std::remove_if(forwarders_.begin(), forwarders_.end(), ended), forwarders_.end());
     forwarders_.push_back(std::move(done));
+    return true;
 }
 
 void SingleInstance::waitForForwarders() {

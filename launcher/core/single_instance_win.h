@@ -19,7 +19,12 @@ public:
     using Forward = std::function<void(const std::vector<std::wstring>& arguments,
                                        const std::function<void(int)>& reply)>;
 
-    explicit SingleInstance(Forward forward);
+    // Hands a request's callback to a pooled thread; false when it could not. Tests pass their own to
+    // choose when the callback runs relative to the clean-up.
+    using Submit = std::function<bool(PTP_SIMPLE_CALLBACK callback, void* context)>;
+    static bool submitToThreadPool(PTP_SIMPLE_CALLBACK callback, void* context);
+
+    explicit SingleInstance(Forward forward, Submit submit = submitToThreadPool);
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
     ~SingleInstance();
@@ -55,12 +60,13 @@ private:
     void turnOff();
     bool handOver(const std::vector<std::wstring>& arguments);
     void listen();
-    void keepForwarder(Win::UniqueHandle done);
+    bool keepForwarder(Win::UniqueHandle done);
     void waitForForwarders();
     unsigned char* block() const { return static_cast<unsigned char*>(view_.get()); }
     UINT messageId() const;
 
     Forward forward_;
+    Submit submit_;
     std::wstring name_;
     bool on_ = false;
     bool first_ = false;

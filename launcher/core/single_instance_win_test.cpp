@@ -3,12 +3,15 @@
 // instance's Java program.
 #include "instance_block.h"
 #include "launcher_sandbox_win.h"
+#include "single_instance_win.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 using ::testing::ElementsAre;
@@ -135,19 +138,22 @@ TEST(SingleInstance, LaterStartsAtTheSameTimeEachGetTheirOwnArgumentsServed) {
 }
 
 // vwtest/Exits has no secondaryMain: the request is never answered, and the waiting start ends with
-// the first instance's exit code once that one ends.
+// the first instance's exit code once that one ends. 259 is also the value that says "still running",
+// so only the ended process's signalled handle can tell that code apart.
 TEST(SingleInstance, FirstInstanceEndingReleasesAWaitingLaterStartWithItsExitCode) {
-    Installation app("vwtest.Exits");
-    Launched first = app.startFirst();
-    Launched waiting = app.start(L"q", L"waiting.txt");
-    ASSERT_TRUE(waitUntil([&] { return slurp(app.folder + L"first.txt").find("secondaryMain") != std::string::npos; }))
-        << "the request never reached the first instance";
-    EXPECT_THAT(slurp(app.folder + L"first.txt"), HasSubstr("NoSuchMethodError"));
-    EXPECT_TRUE(waiting.running()) << "no reply was sent, so the later start must still wait";
+    for (DWORD code : {7u, 259u}) {
+        Installation app("vwtest.Exits", "-Dstandin.exitCode=" + std::to_string(code));
+        Launched first = app.startFirst();
+        Launched waiting = app.start(L"q", L"waiting.txt");
+        ASSERT_TRUE(waitUntil([&] { return slurp(app.folder + L"first.txt").find("secondaryMain") != std::string::npos; }))
+            << "the request never reached the first instance";
+        EXPECT_THAT(slurp(app.folder + L"first.txt"), HasSubstr("NoSuchMethodError"));
+        EXPECT_TRUE(waiting.running()) << "no reply was sent, so the later start must still wait";
 
-    app.endFirst();
-    EXPECT_EQ(first.finish().exitCode, 7u);
-    EXPECT_EQ(waiting.finish().exitCode, 7u);
+        app.endFirst();
+        EXPECT_EQ(first.finish().exitCode, code);
+        EXPECT_EQ(waiting.finish(15000).exitCode, code);
+    }
 }
 
 // A hand-over on its way into Java when main returns: the VM is not destroyed under it. The slow
@@ -255,6 +261,93 @@ TEST(SingleInstance, FirstInstanceEndingWhileALaterStartWaitsForTheHandOverLock)
     EXPECT_EQ(waiting.finish().exitCode, 7u);
     ReleaseMutex(lock.get());
     EXPECT_THAT(secondaryCalls(app.recordText()), IsEmpty());
+}
+
+// An installation with "Single Instance" on, as the configuration step sees it, for running both
+// sides of a hand-over inside this process.
+class SingleInstanceSettings : public ConfigPlatform {
+public:
+    std::wstring readProfileSection(const std::wstring&, const std::wstring& section) override {
+        return section == L"Application" ? std::wstring(L"Single Instance=yes\0", 20) : std::wstring();
+    }
+    std::size_t readProfileString(const std::wstring&, const std::wstring&, const std::wstring&, wchar_t* buffer,
+                                  std::size_t) override {
+        buffer[0] = L'\0';
+        return 0;
+    }
+    void writeProfileString(const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&) override {}
+    bool programPath(std::wstring& path, unsigned long&) override {
+        path = L"C:\\vw-in-process-" + std::to_wstring(GetCurrentProcessId()) + L"\\VaultwickService.exe";
+        return true;
+    }
+    std::wstring environmentVariable(const std::wstring&) override { return std::wstring(); }
+    std::wstring expandEnvironment(const std::wstring& text) override { return text; }
+    bool isNtPlatform() override { return true; }
+    bool fileExists(const std::wstring&) override { return false; }
+    void createDirectory(const std::wstring&) override {}
+};
+
+class NoErrorLines : public ErrorLines {
+public:
+    std::wstring text(unsigned) override { return std::wstring(); }
+    void printMessage(const std::wstring&) override {}
+};
+
+// The clean-up before the VM goes, started at the worst moment: the pool has taken a request whose
+// callback is already in the VM while the listener has not come back from handing it over. The clean-up
+// must still wait for that callback; and once it has begun, a new request is not taken at all.
+TEST(SingleInstance, CleanUpWaitsForAHandOverJustSubmittedAndTakesNoNewOne) {
+    SingleInstanceSettings settings;
+    NoErrorLines errors;
+    ConfigFile file(settings, errors);
+    Win::UniqueHandle inVm(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    Win::UniqueHandle cleanedUp(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::atomic<bool> cleanUpEndedUnderForward{false};
+    std::atomic<int> submitted{0};
+    std::atomic<bool> cleanUpStarted{false};
+    std::thread cleanUp;
+    SingleInstance* firstInstance = nullptr;
+
+    SingleInstance first(
+        [&](const std::vector<std::wstring>&, const std::function<void(int)>&) {
+            SetEvent(inVm.get());
+            // Stands for the time the VM is in use; the clean-up ending meanwhile would destroy it.
+            cleanUpEndedUnderForward = WaitForSingleObject(cleanedUp.get(), 1000) == WAIT_OBJECT_0;
+        },
+        [&](PTP_SIMPLE_CALLBACK callback, void* context) {
+            if (!SingleInstance::submitToThreadPool(callback, context)) return false;
+            if (++submitted > 1) return true;
+            // Called on the listener: hold it here until the callback is in the VM, then clean up.
+            EXPECT_EQ(WaitForSingleObject(inVm.get(), 10000), WAIT_OBJECT_0);
+            cleanUp = std::thread([&] {
+                firstInstance->stopForwarding();
+                SetEvent(cleanedUp.get());
+            });
+            WaitForSingleObject(cleanedUp.get(), 500);
+            cleanUpStarted = true;
+            return true;
+        });
+    firstInstance = &first;
+    ASSERT_TRUE(first.setUp(file, {}));
+    ASSERT_TRUE(first.on());
+    ASSERT_FALSE(first.isSecondInstance());
+    first.signalReady();
+
+    {
+        SingleInstance later([](const std::vector<std::wstring>&, const std::function<void(int)>&) {});
+        ASSERT_TRUE(later.setUp(file, {L"one"}));
+        ASSERT_TRUE(later.isSecondInstance());
+    }
+    ASSERT_TRUE(waitUntil([&] { return cleanUpStarted.load(); }, 10000));
+    cleanUp.join();
+    EXPECT_FALSE(cleanUpEndedUnderForward) << "the clean-up did not wait for a request it had not seen";
+
+    {
+        SingleInstance later([](const std::vector<std::wstring>&, const std::function<void(int)>&) {});
+        ASSERT_TRUE(later.setUp(file, {L"two"}));  // returns once the first instance has copied the request
+    }
+    first.shutDown();
+    EXPECT_EQ(submitted, 1) << "a request was taken after the clean-up began";
 }
 
 }  // namespace

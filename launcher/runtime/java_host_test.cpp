@@ -59,6 +59,7 @@ std::string tempPath(const char* name) {
 }
 
 std::wstring wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+std::string narrowOf(const std::wstring& s) { return std::string(s.begin(), s.end()); }
 
 class JavaHostTest : public ::testing::Test {
 protected:
@@ -141,7 +142,10 @@ TEST_F(JavaHostTest, ReadyHookCanKeepMainFromRunning) {
 }
 
 TEST_F(JavaHostTest, RedirectionIntoAMissingFolderKeepsTheStream) {
-    EXPECT_FALSE(redirectStream(gEnv, JavaStream::Out, wide(tempPath("no-such-dir/out.txt"))));
+    std::wstring reason;
+    EXPECT_FALSE(redirectStream(gEnv, JavaStream::Out, wide(tempPath("no-such-dir/out.txt")), &reason));
+    EXPECT_THAT(narrowOf(reason), HasSubstr("java.io.FileNotFoundException: " + tempPath("no-such-dir/out.txt")))
+        << "why, for the launcher log";
     EXPECT_EQ(callMain(gEnv, JavaMain{L"vwtest/Echo", {L"still here"}}, *gErrors).end, MainRun::End::Returned);
     flushJava();
     EXPECT_EQ(slurp(outPath), "still here\n");

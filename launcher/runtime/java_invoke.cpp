@@ -43,11 +43,28 @@ bool trySetStream(JNIEnv* env, JavaStream stream, const std::wstring& path) {
     return !env->ExceptionCheck();
 }
 
+// Throwable.toString(): the class and the message; empty when that cannot be had.
+std::wstring throwableText(JNIEnv* env, jthrowable exception) {
+    LocalRef<jclass> cls(env, env->GetObjectClass(exception));
+    jmethodID toString = cls ? env->GetMethodID(cls.get(), "toString", "()Ljava/lang/String;") : nullptr;
+    LocalRef<jstring> text(env, toString ? static_cast<jstring>(env->CallObjectMethod(exception, toString)) : nullptr);
+    if (env->ExceptionCheck()) {
+        env->ExceptionClear();
+        return {};
+    }
+    return text ? fromJavaString(env, text.get()) : std::wstring();
+}
+
 }  // namespace
 
-bool redirectStream(JNIEnv* env, JavaStream stream, const std::wstring& path) {
+bool redirectStream(JNIEnv* env, JavaStream stream, const std::wstring& path, std::wstring* reason) {
     const bool done = trySetStream(env, stream, path);
+    LocalRef<jthrowable> failure(env, done ? nullptr : env->ExceptionOccurred());
     describePending(env);
+    if (!done && reason) {
+        *reason = failure ? throwableText(env, failure.get()) : std::wstring();
+        if (reason->empty()) *reason = L"the stream could not be made";
+    }
     return done;
 }
 

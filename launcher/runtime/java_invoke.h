@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+enum class JavaStream { Out, Err };
+
 struct JavaMain {
     std::wstring mainClass;               // with '/' separators
     std::vector<std::wstring> arguments;  // handed to main in this order
@@ -20,13 +22,14 @@ struct JavaMain {
     std::function<bool()> onReady;
     // With the failure check on: the stack trace of an exception main let escape; may be empty.
     std::function<void(const std::wstring& stackTrace)> onUncaughtException;
+    // An "Output File" or "Error File" that could not be used, with why; may be empty.
+    std::function<void(JavaStream stream, const std::wstring& path, const std::wstring& reason)> onStreamKept;
 };
 
-enum class JavaStream { Out, Err };
-
 // Replaces System.out or System.err with a PrintStream on a new FileOutputStream for `path`.
-// Returns false when the stream stayed as it was.
-bool redirectStream(JNIEnv* env, JavaStream stream, const std::wstring& path);
+// Returns false when the stream stayed as it was; `reason`, when given, then gets the exception as
+// Java shows it ("java.io.FileNotFoundException: logs\out.txt (...)").
+bool redirectStream(JNIEnv* env, JavaStream stream, const std::wstring& path, std::wstring* reason = nullptr);
 
 // How a call of main went.
 struct MainRun {

@@ -168,6 +168,11 @@ class NullPlatform : public ConfigPlatform {
 public:
     std::vector<std::wstring> writes;
     std::wstring readProfileSection(const std::wstring&, const std::wstring&) override { return L""; }
+    std::size_t readProfileString(const std::wstring&, const std::wstring&, const std::wstring&, wchar_t* buffer,
+                                  std::size_t) override {
+        buffer[0] = L'\0';
+        return 0;
+    }
     void writeProfileString(const std::wstring& f, const std::wstring&, const std::wstring& k,
                             const std::wstring& v) override {
         writes.push_back(f + L"|" + k + L"=" + v);

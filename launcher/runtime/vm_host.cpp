@@ -5,6 +5,8 @@
 #include "vm_options.h"
 #include "vm_thread.h"
 
+#include <utility>
+
 bool VmHost::loadVm(const std::wstring& vmLibraryPath) {
     const VmLibraryLoad load = loadVmLibrary(vmLibraryPath);
     switch (load.status) {
@@ -50,8 +52,13 @@ bool VmHost::createVm() {
 
 bool VmHost::startJava(const JavaMain& program) {
     if (!createVm()) return false;
-    if (!program.outputFile.empty()) redirectStream(env_, JavaStream::Out, program.outputFile);
-    if (!program.errorFile.empty()) redirectStream(env_, JavaStream::Err, program.errorFile);
+    const std::pair<JavaStream, const std::wstring*> streams[] = {{JavaStream::Out, &program.outputFile},
+                                                                  {JavaStream::Err, &program.errorFile}};
+    for (const auto& [stream, path] : streams) {
+        std::wstring reason;
+        if (!path->empty() && !redirectStream(env_, stream, *path, &reason) && program.onStreamKept)
+            program.onStreamKept(stream, *path, reason);
+    }
     return true;
 }
 

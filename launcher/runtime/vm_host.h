@@ -42,6 +42,8 @@ public:
     // an uncaught java.lang.IllegalStateException" or "main not called", and whether the thread then
     // failed to detach (which makes the run a failure).
     std::wstring mainEnding() const;
+    const MainRun& mainRun() const { return mainRun_; }
+    bool detachFailed() const { return detachFailed_; }
 
     // The stack size the virtual-machine thread gets: the -Xss one, else the runtime's default.
     std::uint64_t vmThreadStackSize();

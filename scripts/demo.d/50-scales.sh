@@ -4,8 +4,11 @@
 # manifest), and the "JRE Not Found" and "Java Exception" dialogs in English, German and Japanese (the
 # dialog probe, with the launcher's manifest). Each scale gets a screen of the size a display at that
 # scale has (1024x768, 2048x1536), so that a dialog is never cut by the screen. Then every tray image
-# at 100, 150 and 200 % on a dark and on a light taskbar: the notification area with each state, side
-# by side, in tray-states-<scale>-<dark|light>.png. PNG files in demo-output/scales/.
+# at 100, 150 and 200 % on a dark and on a light taskbar, at 175, 225, 350 and 400 % on a dark one, and
+# at 100 and 200 % in the black and the white high-contrast scheme: the notification area with each
+# state, side by side, in tray-states-<scale>-<dark|light|hc-black|hc-white>.png, and the whole screen
+# of each scheme at 100 % with the menu open (an online and an offline computer) in
+# tray-100-<hc-black|hc-white>-menu.png. PNG files in demo-output/scales/.
 # Own build trees and Wine session, stopped on every exit path.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -51,21 +54,36 @@ own_display() {
     echo ":$(tr -d '[:space:]' <"$state/display.tmp")" >"$state/display"
 }
 
+# The system colours of a look ($1: light, dark, hc-black or hc-white) that differ from Wine's own:
+# "Name=R G B" lines. The high-contrast ones are those of the two built-in schemes.
+colours_of() {
+    case "$1" in
+    dark) printf '%s\n' "ButtonFace=32 32 32" "Menu=32 32 32" "Window=32 32 32" ;;
+    hc-black) printf '%s\n' "Background=0 0 0" "ButtonFace=0 0 0" "Menu=0 0 0" "Window=0 0 0" \
+        "ButtonText=255 255 255" "MenuText=255 255 255" "WindowText=255 255 255" "Hilight=26 235 255" \
+        "HilightText=0 0 0" "GrayText=63 242 63" ;;
+    hc-white) printf '%s\n' "Background=255 255 255" "ButtonFace=255 255 255" "Menu=255 255 255" \
+        "Window=255 255 255" "ButtonText=0 0 0" "MenuText=0 0 0" "WindowText=0 0 0" "Hilight=55 0 110" \
+        "HilightText=255 255 255" "GrayText=96 0 0" ;;
+    esac
+}
+
 # Wine reads LogPixels when a process starts; a fresh session per scale also restarts the desktop.
-# The taskbar ($2, light unless told): Wine's own colours or dark ones for the desktop's taskbar, menus,
-# windows and buttons, and the user's theme setting that the tray picks its images by.
+# The look ($2, light unless told): the system colours of the desktop's taskbar, menus, windows and
+# buttons, and the user's theme setting that the tray picks its images by.
 start_session() {
-    local taskbar=${2:-light} light=1
-    [ "$taskbar" = dark ] && light=0
+    local taskbar=${2:-light} light=0 key colour
+    [ "$taskbar" = light ] && light=1
     "$session" down "$state" >/dev/null 2>&1 || true
     own_display
     "$session" up "$state"
     export WINEPREFIX="$state/prefix" WINEDEBUG=-all DISPLAY
     DISPLAY=$(cat "$state/display")
     "$wine_loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
-    for key in ButtonFace Menu Window; do
-        if [ "$taskbar" = dark ]; then
-            "$wine_loader" reg add 'HKCU\Control Panel\Colors' /v "$key" /d "32 32 32" /f >/dev/null 2>&1
+    for key in Background ButtonFace Menu Window ButtonText MenuText WindowText Hilight HilightText GrayText; do
+        colour=$(colours_of "$taskbar" | sed -n "s/^$key=//p")
+        if [ -n "$colour" ]; then
+            "$wine_loader" reg add 'HKCU\Control Panel\Colors' /v "$key" /d "$colour" /f >/dev/null 2>&1
         else
             "$wine_loader" reg delete 'HKCU\Control Panel\Colors' /v "$key" /f >/dev/null 2>&1 || true
         fi
@@ -101,9 +119,10 @@ shoot() {  # whole screen, and the lower right corner (notification area), at 10
     echo "scales: $out/$1.png"
 }
 
-find_icon() {  # the green house is the only thing of its colour on the desktop
-    local box x y w h
-    box=$(/usr/bin/convert "$1" -fill black +opaque 'rgb(40,160,60)' -trim -format '%X %Y %w %h' info: 2>/dev/null || true)
+find_icon() {  # the green house ($2: or the ink of a high-contrast scheme) is the only thing of its colour
+    local box x y w h ink=${2:-rgb(40,160,60)} other=black
+    [ "$ink" = black ] && other=white
+    box=$(/usr/bin/convert "$1" -fill "$other" +opaque "$ink" -trim -format '%X %Y %w %h' info: 2>/dev/null || true)
     read -r x y w h <<<"${box//+/}"
     if [ -n "${w:-}" ] && [ "$w" -le 96 ]; then icon_x=$((x + w / 2)) icon_y=$((y + h / 2)); fi
 }
@@ -149,33 +168,52 @@ for dpi in 96 192; do
         done
     done
 done
-for dpi in 96 144 192; do
+# Every tray image at a scale in a look: "<dpi>:<light|dark|hc-black|hc-white>".
+for run in 96:dark 96:light 144:dark 144:light 192:dark 192:light 168:dark 216:dark 336:dark 384:dark \
+           96:hc-black 96:hc-white 192:hc-black 192:hc-white; do
+    dpi=${run%%:*} taskbar=${run#*:}
     scale=$((dpi * 100 / 96)) factor10=$((dpi * 10 / 96))
     width=$((1024 * factor10 / 10)) height=$((768 * factor10 / 10)) screen="${width}x${height}"
-    for taskbar in dark light; do
-        echo "--- every tray image at $scale % on a $taskbar taskbar"
-        start_session "$dpi" "$taskbar"
-        rm -rf "$(markers_unix)" && mkdir -p "$(markers_unix)"
-        "$wine_loader" explorer /desktop=scales,"$screen" "$tray_build/tray/ui/tray_ui_showcase.exe" 'C:\vw-scales' states \
-            </dev/null >/dev/null 2>&1 &
-        program_pid=$!
-        shots=()
-        # The notification area: the lower right corner, as high as the taskbar at this scale.
-        w=$((48 * factor10 / 10)) h=$((24 * factor10 / 10))
-        for id in 159 104 105 106 160 151 152 153 154 155; do
-            wait_for "state-$id"
-            sleep 0.5
-            import -window root -crop "${w}x${h}+$((width - w))+$((height - h))" +repage "$out/.state-$id.png"
-            shots+=("$out/.state-$id.png")
-            rm -f "$(markers_unix)/state-$id.ready"
-        done
-        /usr/bin/convert "${shots[@]}" -bordercolor 'rgb(128,128,128)' -border 2 +append \
-            "$out/tray-states-$scale-$taskbar.png"
-        rm -f "${shots[@]}"
-        echo "scales: $out/tray-states-$scale-$taskbar.png"
-        for _ in $(seq 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
-        kill "$program_pid" 2>/dev/null || true
-        program_pid=
+    contrast=
+    case "$taskbar" in hc-*) contrast=high-contrast ;; esac
+    echo "--- every tray image at $scale % on a $taskbar taskbar"
+    start_session "$dpi" "$taskbar"
+    rm -rf "$(markers_unix)" && mkdir -p "$(markers_unix)"
+    "$wine_loader" explorer /desktop=scales,"$screen" "$tray_build/tray/ui/tray_ui_showcase.exe" 'C:\vw-scales' states \
+        ${contrast:+"$contrast"} </dev/null >/dev/null 2>&1 &
+    program_pid=$!
+    shots=()
+    # The notification area: the lower right corner, as high as the taskbar at this scale.
+    w=$((48 * factor10 / 10)) h=$((24 * factor10 / 10))
+    for id in 159 104 105 106 160 151 152 153 154 155; do
+        wait_for "state-$id"
+        sleep 0.5
+        import -window root -crop "${w}x${h}+$((width - w))+$((height - h))" +repage "$out/.state-$id.png"
+        shots+=("$out/.state-$id.png")
+        rm -f "$(markers_unix)/state-$id.ready"
     done
+    wait_for state-menu
+    if [ -n "$contrast" ] && [ "$dpi" = 96 ]; then
+        import -window root "$out/.screen.png"
+        icon_x=$((width - 10)) icon_y=$((height - 10))
+        ink=white
+        [ "$taskbar" = hc-white ] && ink=black
+        find_icon "$out/.screen.png" "$ink"
+        rm -f "$out/.screen.png"
+        xdotool mousemove "$icon_x" "$icon_y" click 3
+        sleep 1.5
+        import -window root "$out/tray-$scale-$taskbar-menu.png"
+        echo "scales: $out/tray-$scale-$taskbar-menu.png"
+        xdotool key Escape
+        sleep 0.5
+    fi
+    rm -f "$(markers_unix)/state-menu.ready"
+    /usr/bin/convert "${shots[@]}" -bordercolor 'rgb(128,128,128)' -border 2 +append \
+        "$out/tray-states-$scale-$taskbar.png"
+    rm -f "${shots[@]}"
+    echo "scales: $out/tray-states-$scale-$taskbar.png"
+    for _ in $(seq 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
+    kill "$program_pid" 2>/dev/null || true
+    program_pid=
 done
 echo "scales: done"

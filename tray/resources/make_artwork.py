@@ -5,17 +5,22 @@ Tray states: a house with a badge whose shape names the state, so the states sta
 colour: a tick (104, backed up), "!" in a triangle (105, warning), "!" in a disc (106, error), an
 empty house with a cross (159, not connected), a bell (160, alerts) and a round arrow that turns from
 frame to frame (151-155, busy). Each image is 32-bit with alpha, anti-aliased, drawn at 16, 20, 24,
-32, 40 and 48 px (the small-icon sizes at 100-300 % scale), each size laid out for itself: widths and
-badge positions are chosen in whole pixels for that size, then the shapes are rasterised there.
-The 40 and 48 px images are stored as PNG to keep the program small.
+28, 32, 36, 40, 48, 56 and 64 px (the small-icon sizes at 100-400 % scale), each size laid out for
+itself: widths and badge positions are chosen in whole pixels for that size, then the shapes are
+rasterised there. The images above 32 px are stored as PNG to keep the program small.
 
 Two variants per state: the resource of the id itself is for a dark taskbar (also the one used where
-the system has no light theme), id + 1000 for a light taskbar; they differ in the outline colours.
+the system has no light theme), id + 1000 for a light taskbar; they differ in the outline colours. A third, id + 2000, is for high
+contrast: one ink on nothing, stored black, which the tray recolours to the scheme's window text
+colour. Its house is a silhouette (an outline when not connected) and the state is in the badge alone:
+"!" cut out of a triangle (warning) or of a disc (error), or a bare tick, cross, bell or arrow.
 
 Also: the program icon 102 (16 colours), the menu's online/offline dots 113/114 (9 px) and their
 200 % forms 1113/1114 (18 px), 32-bit with premultiplied alpha, and contact-sheet.png: every state at every size on both taskbars, in
-colour and in greys. The script checks that every state differs from every other in luminance alone
-(see MIN_LUMA_DIFF) and fails otherwise. Run it again after changing a shape; its output is committed."""
+colour and in greys, and the high-contrast set on the black and the white scheme. The script checks
+that every state differs from every other in luminance alone (see MIN_LUMA_DIFF) in every set, that
+the high-contrast set keeps its contrast (MIN_HIGH_CONTRAST), and fails otherwise. Run it again after changing a shape; its output is committed."""
+import copy
 import math
 import os
 import struct
@@ -25,9 +30,11 @@ import zlib
 HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(HERE, "art")
 LAUNCHER_OUT = os.path.join(HERE, "..", "..", "launcher", "resources", "art")
-SIZES = (16, 20, 24, 32, 40, 48)
-PNG_SIZES = (40, 48)  # stored as PNG; the others as bitmaps
+SIZES = (16, 20, 24, 28, 32, 36, 40, 48, 56, 64)
+PNG_SIZES = tuple(n for n in SIZES if n > 32)  # stored as PNG; the others as bitmaps
+PROGRAM_SIZES = (16, 20, 24, 32, 40, 48)  # the program's and the launcher's own icons
 LIGHT_OFFSET = 1000  # resource id of the light-taskbar variant: id + LIGHT_OFFSET
+HIGH_CONTRAST_OFFSET = 2000  # resource id of the high-contrast variant: id + HIGH_CONTRAST_OFFSET
 LARGE_DOT_OFFSET = 1000  # resource id of the 200 % menu dot: id + LARGE_DOT_OFFSET
 
 # Taskbar colours the variants are made for (and the contact sheet shows them on).
@@ -35,6 +42,12 @@ TASKBARS = {"dark": (32, 32, 32), "light": (238, 238, 238)}
 # Every pair of states differs by at least this mean absolute luma (0-255, Rec. 601) per pixel,
 # composited on either taskbar, at every size. The native icon test checks the same figure.
 MIN_LUMA_DIFF = 12
+# The two built-in high-contrast schemes (window text on window), which the sheet and the checks use.
+HIGH_CONTRAST = {"hc-black": ((255, 255, 255), (0, 0, 0)), "hc-white": ((0, 0, 0), (255, 255, 255))}
+# The high-contrast set's best contrast (WCAG ratio of its strongest pixel against the scheme's
+# window colour) on either scheme; the colour set's own figure there is printed beside it.
+MIN_HIGH_CONTRAST = 7.0
+INK = (0, 0, 0)  # the high-contrast set's stored colour; only its alpha is used
 
 GREEN = (40, 160, 60)  # the demo scripts find the good icon on screen by this exact colour
 WHITE = (255, 255, 255)
@@ -148,6 +161,13 @@ class Layout:
         self.bar = 2 * max(1, round(0.9 * s))        # "!" width, even: the badge centre is whole
         self.stroke = max(1.6, 0.42 * self.r)        # tick, cross, arrow
 
+    def bare(self):
+        """The same badge place with glyphs drawn larger, for a glyph that stands without its disc."""
+        big = copy.copy(self)
+        big.r = 1.2 * self.r
+        big.stroke = max(1.6, 0.42 * self.r)
+        return big
+
     def house(self):
         ax, ay = self.apex
         roof = d_polygon([(ax, ay), (self.n - 0.3 * self.s, self.eaves), (0.3 * self.s, self.eaves)])
@@ -238,6 +258,32 @@ def state_layers(state, n, taskbar):
         phase = (state - BUSY[0]) * 2 * math.pi / len(BUSY)  # one turn in five steps
         return filled_house(GREEN) + badge(L.badge_disc(), WHITE, L.arrow(phase - math.pi / 2), (15, 100, 35))
     raise ValueError(state)
+
+
+def high_contrast_layers(state, n):
+    """One ink on nothing: the house cut round the badge, and the badge that names the state."""
+    L = Layout(n)
+    house = L.house()
+    if state == 159:
+        house = minus(grow(house, L.line / 2 + 0.5), grow(house, -(L.line / 2 + 0.5)))
+    big = L.bare()
+    if state == 105:
+        badge = minus(L.badge_triangle(), L.exclamation(0.18 * L.r))
+    elif state == 106:
+        badge = minus(L.badge_disc(), L.exclamation())
+    elif state == 104:
+        badge = big.tick()
+    elif state == 159:
+        badge = big.cross()
+    elif state == 160:
+        badge = big.bell()
+    elif state in BUSY:
+        badge = L.arrow((state - BUSY[0]) * 2 * math.pi / len(BUSY) - math.pi / 2)
+    else:
+        raise ValueError(state)
+    # The bite is round (a triangle for the warning) and also follows a glyph that reaches past it.
+    place = union(L.badge_triangle() if state == 105 else L.badge_disc(), badge)
+    return [(house, INK), (grow(place, L.gap), None), (badge, INK)]
 
 
 def plain_house(size, fill):
@@ -376,39 +422,83 @@ def luma_distance(a, b, background):
     return sum(abs(luma(p) - luma(q)) for ra, rb in zip(ca, cb) for p, q in zip(ra, rb)) / (n * n)
 
 
+def tinted(img, ink):
+    """A high-contrast image in the scheme's ink, as the tray recolours it."""
+    return [[tuple(ink) + (p[3],) for p in row] for row in img]
+
+
+# Each set as shown: (name, images' variant, background, ink for the high-contrast set or None).
+VIEWS = [("dark", "dark", TASKBARS["dark"], None), ("light", "light", TASKBARS["light"], None)] + \
+        [(name, "hc", window, text) for name, (text, window) in HIGH_CONTRAST.items()]
+
+
+def view_of(images, variant, state, n, ink):
+    img = images[variant, state, n]
+    return tinted(img, ink) if ink else img
+
+
 def check_luminance(images):
     """Smallest luma distance between two different states (the busy frames are one state)."""
     worst = None
-    for taskbar, background in TASKBARS.items():
+    for name, variant, background, ink in VIEWS:
         for n in SIZES:
             for i, a in enumerate(ORDER):
                 for b in ORDER[i + 1:]:
                     if a in BUSY and b in BUSY:
                         continue
-                    d = luma_distance(images[taskbar, a, n], images[taskbar, b, n], background)
+                    d = luma_distance(view_of(images, variant, a, n, ink), view_of(images, variant, b, n, ink), background)
                     if worst is None or d < worst[0]:
-                        worst = (d, taskbar, n, a, b)
+                        worst = (d, name, n, a, b)
     return worst
 
 
+def relative_luminance(c):
+    def linear(v):
+        v /= 255
+        return v / 12.92 if v <= 0.04045 else ((v + 0.055) / 1.055) ** 2.4
+    r, g, b = (linear(v) for v in c)
+    return 0.2126 * r + 0.7152 * g + 0.0722 * b
+
+
+def best_contrast(img, background):
+    """The WCAG contrast ratio of the image's strongest pixel against the background it lies on."""
+    lb = relative_luminance(background)
+    best = 1.0
+    for row in on(img, background):
+        for p in row:
+            lp = relative_luminance(p)
+            best = max(best, (max(lp, lb) + 0.05) / (min(lp, lb) + 0.05))
+    return best
+
+
+def worst_best_contrast(images, variant, ink, background):
+    """The lowest best contrast of any state at any size: (ratio, state, size)."""
+    return min((best_contrast(view_of(images, variant, state, n, ink), background), state, n)
+               for state in ORDER for n in SIZES)
+
+
 def contact_sheet(images, path):
-    """Columns: the states; rows: the sizes; left the dark taskbar, right the light one; below, the
-    same in greys."""
-    cell, pad = 56, 8
-    width = 2 * (len(ORDER) * cell + pad)
-    height = 2 * len(SIZES) * cell + pad
+    """Columns: the states; rows: the sizes, each row as high as its images; left the dark taskbar,
+    right the light one; below, the same in greys; at the bottom the high-contrast set on the black
+    and on the white scheme."""
+    cell, pad = 72, 8
+    band = sum(n + pad for n in SIZES)
+    panel = len(ORDER) * cell
+    width = 2 * (panel + pad)
+    height = 3 * (band + pad) - pad
     canvas = [[(128, 128, 128)] * width for _ in range(height)]
-    for grey in (False, True):
-        for t, (taskbar, background) in enumerate(TASKBARS.items()):
-            x0 = t * (len(ORDER) * cell + pad)
-            y0 = (len(SIZES) * cell + pad) if grey else 0
-            for yy in range(len(SIZES) * cell):
-                for xx in range(len(ORDER) * cell):
-                    canvas[y0 + yy][x0 + xx] = background
-            for row, n in enumerate(SIZES):
+    bands = [(VIEWS[0], VIEWS[1], False), (VIEWS[0], VIEWS[1], True), (VIEWS[2], VIEWS[3], False)]
+    for b, (left, right, grey) in enumerate(bands):
+        y0 = b * (band + pad)
+        for t, (_, variant, background, ink) in enumerate((left, right)):
+            x0 = t * (panel + pad)
+            for yy in range(band):
+                canvas[y0 + yy][x0:x0 + panel] = [background] * panel
+            top = y0
+            for n in SIZES:
                 for col, state in enumerate(ORDER):
-                    pixels = on(images[taskbar, state, n], background)
-                    ox, oy = x0 + col * cell + (cell - n) // 2, y0 + row * cell + (cell - n) // 2
+                    pixels = on(view_of(images, variant, state, n, ink), background)
+                    ox, oy = x0 + col * cell + (cell - n) // 2, top + pad // 2
                     for y in range(n):
                         for x in range(n):
                             p = pixels[y][x]
@@ -416,6 +506,7 @@ def contact_sheet(images, path):
                                 v = int(round(luma(p)))
                                 p = (v, v, v)
                             canvas[oy + y][ox + x] = p
+                top += n + pad
     write_png(path, canvas)
 
 
@@ -423,23 +514,34 @@ def main():
     os.makedirs(OUT, exist_ok=True)
     os.makedirs(LAUNCHER_OUT, exist_ok=True)
     images = {}
-    for taskbar in TASKBARS:
+    for variant, offset in (("dark", 0), ("light", LIGHT_OFFSET), ("hc", HIGH_CONTRAST_OFFSET)):
         for state in ORDER:
             for n in SIZES:
-                images[taskbar, state, n] = render(n, state_layers(state, n, taskbar))
-            icon_id = state + (LIGHT_OFFSET if taskbar == "light" else 0)
-            write_ico("%d.ico" % icon_id, [(n, 32, (image_png if n in PNG_SIZES else image_32)(images[taskbar, state, n]))
-                                           for n in SIZES])
+                layers = high_contrast_layers(state, n) if variant == "hc" else state_layers(state, n, variant)
+                images[variant, state, n] = render(n, layers)
+            # The high-contrast set is all PNG: its pixels are only ink coverage, which packs to a third.
+            as_png = lambda n: variant == "hc" or n in PNG_SIZES
+            write_ico("%d.ico" % (state + offset), [(n, 32, (image_png if as_png(n) else image_32)(images[variant, state, n]))
+                                                   for n in SIZES])
     palette = [(0, 0, 0), GREEN, mix(GREEN, (0, 0, 0), 0.45)] + [(0, 0, 0)] * 13
-    write_ico("102.ico", [(n, 4, image_4(plain_house(n, GREEN), palette)) for n in SIZES])
-    write_ico("launcher.ico", [(n, 24, image_24(plain_house(n, LAUNCHER_BLUE))) for n in SIZES], LAUNCHER_OUT)
+    write_ico("102.ico", [(n, 4, image_4(plain_house(n, GREEN), palette)) for n in PROGRAM_SIZES])
+    write_ico("launcher.ico", [(n, 24, image_24(plain_house(n, LAUNCHER_BLUE))) for n in PROGRAM_SIZES], LAUNCHER_OUT)
     for dot_id, colour in ((113, (30, 190, 60)), (114, (150, 150, 150))):
         write_dot_bmp("%d.bmp" % dot_id, 9, colour)
         write_dot_bmp("%d.bmp" % (dot_id + LARGE_DOT_OFFSET), 18, colour)
     contact_sheet(images, os.path.join(HERE, "contact-sheet.png"))
-    d, taskbar, n, a, b = check_luminance(images)
-    print("smallest luma distance: %.1f (%s taskbar, %d px, %d and %d); required %d" % (d, taskbar, n, a, b, MIN_LUMA_DIFF))
-    return 0 if d >= MIN_LUMA_DIFF else 1
+    d, name, n, a, b = check_luminance(images)
+    print("smallest luma distance: %.1f (%s, %d px, %d and %d); required %d" % (d, name, n, a, b, MIN_LUMA_DIFF))
+    ok = d >= MIN_LUMA_DIFF
+    for scheme, (text, window) in HIGH_CONTRAST.items():
+        for variant in TASKBARS:
+            c, state, n = worst_best_contrast(images, variant, None, window)
+            print("on %s, the %s-taskbar set: lowest best contrast %.1f:1 (%d at %d px)" % (scheme, variant, c, state, n))
+        c, state, n = worst_best_contrast(images, "hc", text, window)
+        print("on %s, the high-contrast set: lowest best contrast %.1f:1 (%d at %d px); required %.1f:1"
+              % (scheme, c, state, n, MIN_HIGH_CONTRAST))
+        ok = ok and c >= MIN_HIGH_CONTRAST
+    return 0 if ok else 1
 
 
 if __name__ == "__main__":

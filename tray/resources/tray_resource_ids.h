@@ -17,6 +17,8 @@
 // Each tray image above is drawn for a dark taskbar (also used where the system has no light theme);
 // its light-taskbar twin has the id plus this offset.
 #define IDI_LIGHT_TASKBAR_OFFSET 1000
+// And its high-contrast twin: only coverage, recoloured to the scheme's window text colour.
+#define IDI_HIGH_CONTRAST_OFFSET 2000
 
 // Popup menu and its commands.
 #define IDM_TRAY_MENU 103

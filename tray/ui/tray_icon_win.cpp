@@ -195,9 +195,10 @@ bool TrayIcon::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (message == WM_DPICHANGED) {
         rescale(LOWORD(wParam));  // the new DPI comes with the message, before the window reports it
-    } else if (message == WM_DISPLAYCHANGE || message == WM_SETTINGCHANGE ||
-               (taskbarCreatedMessage_ != 0 && message == taskbarCreatedMessage_)) {
-        rescale(windowDpi(window_));  // the theme, the monitor or the taskbar's own scale may have changed
+    } else if (message == WM_DISPLAYCHANGE || message == WM_SETTINGCHANGE || message == WM_THEMECHANGED ||
+               message == WM_SYSCOLORCHANGE || (taskbarCreatedMessage_ != 0 && message == taskbarCreatedMessage_)) {
+        // The theme, high contrast or its colours, the monitor or the taskbar's own scale may have changed.
+        rescale(windowDpi(window_));
     }
     return handler_->onWindowMessage(message, wParam, lParam);
 }

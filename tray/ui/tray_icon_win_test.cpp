@@ -64,13 +64,36 @@ private:
     Win::UniqueHkey key_;
 };
 
+// Turns high contrast on or off for one test in place of the system's setting, which Wine cannot switch.
+class HighContrast {
+public:
+    HighContrast() : previous_(KovToolkit::setHighContrastQuery(&query)) {}
+    ~HighContrast() {
+        KovToolkit::setHighContrastQuery(previous_);
+        on_ = false;
+    }
+    void set(bool on) { on_ = on; }
+
+private:
+    static bool query() { return on_; }
+    static inline bool on_ = false;
+    KovToolkit::HighContrastQuery previous_;
+};
+
+// The high-contrast image of a state as the tray shows it: the stored coverage in that ink (0xRRGGBB).
+IconImage inkedImage(unsigned id, int size, std::uint32_t ink) {
+    IconImage image = resourceImage(IDI_HIGH_CONTRAST_OFFSET + id, size);
+    for (std::uint32_t& pixel : image.pixels) pixel = (pixel & 0xFF000000u) | ink;
+    return image;
+}
+
 void sendDpiChange(HWND window, unsigned dpi) {
     RECT suggested{0, 0, 0, 0};
     SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
 }
 
 // The icon handed to the shell is the image drawn for the notification area's size at that scale,
-// not another size stretched: 16, 20, 24 and 32 px at 100, 125, 150 and 200 %, one modification each.
+// not another size stretched, from 16 px at 100 % to 64 px at 400 %, one modification each.
 TEST_F(TrayIconTest, TheShellGetsTheImageDrawnForTheSmallIconSizeOfEachScale) {
     icon.create();
     icon.show();
@@ -78,7 +101,8 @@ TEST_F(TrayIconTest, TheShellGetsTheImageDrawnForTheSmallIconSizeOfEachScale) {
     ASSERT_EQ(shell.requests[1].image.width, 16);
     EXPECT_TRUE(shell.requests[1].image == resourceImage(104, 16));
     icon.setIcon(105);
-    for (auto [dpi, size] : {std::pair{120u, 20}, {144u, 24}, {192u, 32}, {96u, 16}}) {
+    for (auto [dpi, size] : {std::pair{120u, 20}, {144u, 24}, {168u, 28}, {192u, 32}, {216u, 36}, {336u, 56},
+                             {384u, 64}, {96u, 16}}) {
         shell.requests.clear();
         sendDpiChange(icon.getWindow(), dpi);
         ASSERT_EQ(shell.requests.size(), 1u) << dpi << " DPI";
@@ -97,7 +121,9 @@ TEST_F(TrayIconTest, TheShellGetsTheImageDrawnForTheSmallIconSizeOfEachScale) {
 // size, and the menu's dots are the 200 % ones from 150 % on. Wine reads the DPI once per process.
 TEST(TrayAtDisplayScale, AddsTheImageDrawnForTheScaleAndPicksTheMenuDots) {
     for (auto [dpi, line] : {std::pair{96u, "icon=16 drawn=1 dot=9"}, {120u, "icon=20 drawn=1 dot=9"},
-                             {144u, "icon=24 drawn=1 dot=18"}, {192u, "icon=32 drawn=1 dot=18"}}) {
+                             {144u, "icon=24 drawn=1 dot=18"}, {168u, "icon=28 drawn=1 dot=18"},
+                             {192u, "icon=32 drawn=1 dot=18"}, {216u, "icon=36 drawn=1 dot=18"},
+                             {336u, "icon=56 drawn=1 dot=18"}, {384u, "icon=64 drawn=1 dot=18"}}) {
         std::string report = DpiProbe::runAt(dpi, VW_SCALE_PROBE_EXE);
         EXPECT_EQ(report, "dpi=" + std::to_string(dpi) + " " + line + "\n");
     }
@@ -138,6 +164,42 @@ TEST_F(TrayIconTest, ThemeAndScaleChangesModifyTheIconOnceWithTheNewImage) {
     EXPECT_TRUE(shell.requests[1].image == resourceImage(153, 32));
     // The controller still sees each of these messages.
     EXPECT_THAT(handler.windowMessages, ::testing::IsSupersetOf({UINT(WM_SETTINGCHANGE), UINT(WM_DPICHANGED)}));
+}
+
+// While high contrast is on, the shell gets the high-contrast image in the scheme's window text colour
+// on either taskbar theme, at the scale's size. Switching high contrast (announced as a setting or a
+// theme change) or the scheme's colours reloads it once; the same state again does nothing.
+TEST_F(TrayIconTest, HighContrastShowsItsOwnImageInTheWindowTextColourAndFollowsItsChanges) {
+    HighContrast contrast;
+    TaskbarTheme theme;
+    theme.set(1);
+    SystemColour text(COLOR_WINDOWTEXT, RGB(255, 255, 0));
+    icon.create();
+    icon.show();
+    icon.setIcon(105);
+    contrast.set(true);
+    shell.requests.clear();
+    SendMessageW(icon.getWindow(), WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+    ASSERT_EQ(shell.requests.size(), 1u);
+    EXPECT_EQ(shell.requests[0].data.uFlags, UINT(NIF_ICON));
+    ASSERT_EQ(shell.requests[0].image.width, 16);
+    EXPECT_TRUE(shell.requests[0].image == inkedImage(105, 16, 0xFFFF00));
+    SendMessageW(icon.getWindow(), WM_THEMECHANGED, 0, 0);
+    EXPECT_EQ(shell.requests.size(), 1u);
+
+    SystemColour white(COLOR_WINDOWTEXT, RGB(255, 255, 255));
+    SendMessageW(icon.getWindow(), WM_SYSCOLORCHANGE, 0, 0);
+    ASSERT_EQ(shell.requests.size(), 2u);
+    EXPECT_TRUE(shell.requests[1].image == inkedImage(105, 16, 0xFFFFFF));
+
+    contrast.set(false);
+    SendMessageW(icon.getWindow(), WM_THEMECHANGED, 0, 0);
+    ASSERT_EQ(shell.requests.size(), 3u);
+    EXPECT_TRUE(shell.requests[2].image == resourceImage(IDI_LIGHT_TASKBAR_OFFSET + 105, 16));
+    contrast.set(true);
+    sendDpiChange(icon.getWindow(), 384);
+    ASSERT_EQ(shell.requests.size(), 4u);
+    EXPECT_TRUE(shell.requests[3].image == inkedImage(105, 64, 0xFFFFFF));
 }
 
 TEST_F(TrayIconTest, ConstructionRegistersTheCallbackMessageAndCreatesNothing) {
@@ -391,10 +453,17 @@ protected:
     std::wstring root_;
 };
 
-TEST_F(SkinFolderTest, CustomThenShippedThenBuiltInAndNeverCached) {
+// Skins are colour images for a taskbar: high contrast keeps its own image in the scheme's colour.
+TEST_F(SkinFolderTest, CustomThenShippedThenBuiltInAndNeverCachedButNotInHighContrast) {
     writeIcon(kCustom, 0xFF0000);
     writeIcon(kShipped, 0x0000FF);
     EXPECT_EQ(colourOf104(), 0xFF0000u);
+    {
+        HighContrast contrast;
+        contrast.set(true);
+        SystemColour text(COLOR_WINDOWTEXT, RGB(255, 255, 0));
+        EXPECT_EQ(colourOf104(), 0xFFFF00u);
+    }
     writeIcon(kCustom, 0x00FFFF);  // replaced while running: read again
     EXPECT_EQ(colourOf104(), 0x00FFFFu);
     DeleteFileW(kCustom);
@@ -444,22 +513,31 @@ TEST(TrayResources, EveryTrayImageIsBuiltIn) {
 }
 
 // Told apart without colour: every two states differ by at least this mean luma per pixel (0-255),
-// on the taskbar each variant is made for, at every size. Frames of the busy animation are one state.
-TEST(TrayResources, EveryStateStaysApartInGreysOnBothTaskbars) {
+// on the taskbar each variant is made for and, as the tray shows the high-contrast set, on the black
+// and the white scheme, at every size. Frames of the busy animation are one state.
+TEST(TrayResources, EveryStateStaysApartInGreysOnBothTaskbarsAndInHighContrast) {
     constexpr double kMinMeanLumaDifference = 12;
     const std::vector<unsigned> states{104, 105, 106, 159, 160, 151, 152, 153, 154, 155};
     auto busy = [](unsigned id) { return id >= 151 && id <= 155; };
-    for (auto [offset, background] : {std::pair{0u, 32.0}, {unsigned(IDI_LIGHT_TASKBAR_OFFSET), 238.0}}) {
-        for (int size : {16, 20, 24, 32, 40, 48}) {
+    struct Look {
+        const char* name;
+        double background;
+        bool highContrast;
+        COLORREF ink;
+    };
+    for (Look look : {Look{"dark taskbar", 32, false, 0}, {"light taskbar", 238, false, 0},
+                      {"black scheme", 0, true, RGB(255, 255, 255)}, {"white scheme", 255, true, RGB(0, 0, 0)}}) {
+        for (int size : {16, 20, 24, 28, 32, 36, 40, 48, 56, 64}) {
+            const KovToolkit::ImageScale scale{96, size, look.background == 238, look.highContrast, look.ink};
             std::vector<std::vector<double>> greys;
             for (unsigned id : states) {
-                IconImage image = resourceImage(offset + id, size);
-                ASSERT_EQ(image.width, size) << "icon " << offset + id;
+                IconImage image = iconImage(KovToolkit::loadTrayImage(static_cast<std::uint16_t>(id), scale).get());
+                ASSERT_EQ(image.width, size) << "icon " << id << " on the " << look.name;
                 std::vector<double> grey;
                 for (std::uint32_t p : image.pixels) {
                     double alpha = (p >> 24) / 255.0;
                     double luma = 0.299 * ((p >> 16) & 0xFF) + 0.587 * ((p >> 8) & 0xFF) + 0.114 * (p & 0xFF);
-                    grey.push_back(background + (luma - background) * alpha);
+                    grey.push_back(look.background + (luma - look.background) * alpha);
                 }
                 greys.push_back(grey);
             }
@@ -469,7 +547,7 @@ TEST(TrayResources, EveryStateStaysApartInGreysOnBothTaskbars) {
                     double sum = 0;
                     for (std::size_t i = 0; i < greys[a].size(); ++i) sum += std::abs(greys[a][i] - greys[b][i]);
                     EXPECT_GE(sum / greys[a].size(), kMinMeanLumaDifference)
-                        << states[a] << " and " << states[b] << " at " << size << " px, offset " << offset;
+                        << states[a] << " and " << states[b] << " at " << size << " px on the " << look.name;
                 }
             }
         }

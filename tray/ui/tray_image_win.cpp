@@ -1,6 +1,9 @@
 #include "tray_image_win.h"
 
+#include <cstdint>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "kov_text.h"
 #include "kov_text_win.h"
@@ -37,6 +40,38 @@ Win::UniqueHicon loadIconResource(unsigned id, int size) {
         static_cast<HICON>(LoadImageW(moduleInstance(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0)));
 }
 
+// The high-contrast images hold only coverage (their alpha); the colour is the scheme's, known at run
+// time, so each pixel takes the ink and keeps its alpha. The mask is the loaded one, for systems that
+// draw icons without alpha.
+Win::UniqueHicon inked(HICON coverage, int size, COLORREF ink) {
+    ICONINFO info{};
+    if (!coverage || !GetIconInfo(coverage, &info)) return {};
+    Win::UniqueGdiObject colour(info.hbmColor), mask(info.hbmMask);
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = size;
+    format.bmiHeader.biHeight = -size;  // top row first
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(size) * size);
+    HDC screen = GetDC(nullptr);
+    const int rows = colour ? GetDIBits(screen, static_cast<HBITMAP>(colour.get()), 0, size, pixels.data(), &format,
+                                        DIB_RGB_COLORS)
+                            : 0;
+    void* bits = nullptr;
+    Win::UniqueGdiObject recoloured(CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ReleaseDC(nullptr, screen);
+    if (rows != size || !recoloured || !bits) return {};
+    const std::uint32_t rgb = (std::uint32_t(GetRValue(ink)) << 16) | (GetGValue(ink) << 8) | GetBValue(ink);
+    for (std::uint32_t& pixel : pixels) pixel = (pixel & 0xFF000000u) | rgb;
+    std::memcpy(bits, pixels.data(), pixels.size() * sizeof pixels[0]);
+    ICONINFO made{TRUE, 0, 0, static_cast<HBITMAP>(mask.get()), static_cast<HBITMAP>(recoloured.get())};
+    return Win::UniqueHicon(CreateIconIndirect(&made));  // copies both bitmaps
+}
+
+HighContrastQuery highContrastQuery = &systemHighContrast;
+
 }  // namespace
 
 unsigned windowDpi(HWND window) {
@@ -61,9 +96,30 @@ bool taskbarUsesLightTheme() {
     return status == ERROR_SUCCESS && value == 1;
 }
 
-ImageScale imageScaleFor(unsigned dpi) { return ImageScale{dpi, smallIconSize(dpi), taskbarUsesLightTheme()}; }
+bool systemHighContrast() {
+    HIGHCONTRASTW state{};
+    state.cbSize = sizeof state;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof state, &state, 0) && (state.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+HighContrastQuery setHighContrastQuery(HighContrastQuery query) {
+    HighContrastQuery previous = highContrastQuery;
+    highContrastQuery = query ? query : &systemHighContrast;
+    return previous;
+}
+
+ImageScale imageScaleFor(unsigned dpi) {
+    const bool highContrast = highContrastQuery();
+    return ImageScale{dpi, smallIconSize(dpi), taskbarUsesLightTheme(), highContrast,
+                      highContrast ? GetSysColor(COLOR_WINDOWTEXT) : COLORREF(0)};
+}
 
 Win::UniqueHicon loadTrayImage(std::uint16_t iconId, const ImageScale& scale) {
+    // Skins are colour images made for a taskbar; high contrast wants the scheme's own colour.
+    if (scale.highContrast) {
+        Win::UniqueHicon coverage = loadIconResource(iconId + IDI_HIGH_CONTRAST_OFFSET, scale.size);
+        if (auto icon = inked(coverage.get(), scale.size, scale.ink)) return icon;
+    }
     const std::wstring name = fromInt(iconId) + L".ico";
     for (const wchar_t* folder : {L"skin\\custom\\tray\\", L"skin\\tray\\"}) {
         if (auto icon = loadIconFile(folder + name, scale.size)) return icon;

@@ -165,21 +165,6 @@ TEST_F(VaultwickMenuTest, ShowPostsTheEmptyMessageAfterTracking) {
     EXPECT_TRUE(PeekMessageW(&msg, owner_.get(), WM_NULL, WM_NULL, PM_REMOVE));
 }
 
-// Sets a system colour for one test and puts the old one back.
-class SystemColour {
-public:
-    SystemColour(int element, COLORREF colour) : element_(element), old_(GetSysColor(element)) {
-        SetSysColors(1, &element_, &colour);
-    }
-    ~SystemColour() { SetSysColors(1, &element_, &old_); }
-    SystemColour(const SystemColour&) = delete;
-    SystemColour& operator=(const SystemColour&) = delete;
-
-private:
-    int element_;
-    COLORREF old_;
-};
-
 // Pixels of a bitmap with a channel outside the range spanned by the dot's and the menu's colour
 // (0xRRGGBB, one step of rounding allowed): a dot drawn on anything else shows round its edge.
 int pixelsOffTheMenu(HBITMAP bitmap, std::uint32_t dot, COLORREF menuColour) {
@@ -207,7 +192,7 @@ TEST_F(VaultwickMenuTest, DotsFollowTheScaleAndLieOnTheMenuColour) {
     menu.updateMenu();
 
     const COLORREF darkMenu = RGB(64, 64, 64);
-    SystemColour colour(COLOR_MENU, darkMenu);
+    TrayWinTest::SystemColour colour(COLOR_MENU, darkMenu);
     menu.fitDots(192);  // the 200 % dots, on the menu's new colour, for the items already there
     auto items = itemsOf(menu.popup());
     HBITMAP online = items[2].unchecked, offline = items[3].unchecked;
@@ -228,7 +213,7 @@ TEST_F(VaultwickMenuTest, DotsFollowTheScaleAndLieOnTheMenuColour) {
 
     // Shown at the owner's DPI (100 %) after the menu colour changed again: 9 px dots on that colour.
     const COLORREF paleMenu = RGB(212, 208, 200);
-    SystemColour pale(COLOR_MENU, paleMenu);
+    TrayWinTest::SystemColour pale(COLOR_MENU, paleMenu);
     UINT_PTR timer = SetTimer(nullptr, 0, 10, closeMenu);
     ASSERT_NE(timer, 0u);
     menu.show();

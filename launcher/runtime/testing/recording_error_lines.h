@@ -25,6 +25,12 @@ public:
             {228, L"not enough memory"}, {229, L"VM already created"}, {230, L"invalid arguments"},
             {232, L"The Java program did not stop within %d seconds; the service process is ended."},
             {233, L"failed to set the service's pre-shutdown time-out"},
+            {234, L"The Java program's main method ended with an uncaught %s; the service stops with service-specific "
+                  L"error %d."},
+            {235, L"The Java program's main thread could not detach from the virtual machine; the service stops with "
+                  L"service-specific error %d."},
+            {236, L"the service could not report that it is stopping, so a stop request was dropped"},
+            {237, L"no thread could be started to pass a stop request to Java, so it was dropped"},
         };
         auto it = english.find(id);
         return it == english.end() ? std::wstring() : it->second;

@@ -1,11 +1,14 @@
 // Shows the tray icon in each of its states, with its tooltip and menu, for the demo's
 // screenshots. Not part of the tray program.
 //
-//   tray_ui_showcase.exe MARKER_DIR [sleep|states]
+//   tray_ui_showcase.exe MARKER_DIR [sleep|states] [high-contrast]
 // For each step it sets the state, writes MARKER_DIR\<step>.ready and waits (at most 30 s) for the
 // caller to delete it, so a script can take its screenshot in between. A right click on the icon
 // opens the real menu. With "sleep" a last step, 12-sleep, opens the sleep dialog until it is closed.
-// With "states" it only shows each tray image in turn, still, as step "state-<icon id>".
+// With "states" it only shows each tray image in turn, still, as step "state-<icon id>", then, as step
+// "state-menu", has the menu (opened by a right click) list an online and an offline computer.
+// With "high-contrast" the tray takes high contrast as on, which Wine cannot switch on itself; the
+// caller sets the scheme's colours.
 // It carries the tray's manifest (ui_showcase.rc), so it is drawn as the tray is at any display scale.
 #include <windows.h>
 
@@ -70,6 +73,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     std::wstring dir = argc > 1 ? argv[1] : L".";
     bool withSleepDialog = argc > 2 && lstrcmpW(argv[2], L"sleep") == 0;
     bool statesOnly = argc > 2 && lstrcmpW(argv[2], L"states") == 0;
+    if (argc > 3 && lstrcmpW(argv[3], L"high-contrast") == 0) KovToolkit::setHighContrastQuery([] { return true; });
     LocalFree(argv);
 
     Showcase showcase;
@@ -77,16 +81,25 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     VaultwickTrayIcon icon(&showcase, &model);
     icon.create();
     icon.show();
+    VaultwickMenu menu(icon.getWindow(), &model, &showcase);
+    showcase.menu = &menu;
     if (statesOnly) {
         for (std::uint16_t id : {IDI_TRAY_INACTIVE, IDI_TRAY_GOOD, IDI_TRAY_WARNING, IDI_TRAY_ERROR, IDI_TRAY_ALERT,
                                  IDI_TRAY_BUSY_1, IDI_TRAY_BUSY_2, IDI_TRAY_BUSY_3, IDI_TRAY_BUSY_4, IDI_TRAY_BUSY_5}) {
             icon.setIcon(id);
             pauseAt(dir, (L"state-" + std::to_wstring(id)).c_str());
         }
+        model.connecting = false;
+        model.connected = true;
+        model.loggedIn = true;
+        model.applicationName = L"Vaultwick";
+        model.stats.empty = false;
+        model.stats.flags = Messages::BackupStats::Enabled;
+        model.computers = {computer(7, L"Office", true), computer(8, L"Laptop", false)};
+        menu.updateMenu();
+        pauseAt(dir, L"state-menu");
         return 0;
     }
-    VaultwickMenu menu(icon.getWindow(), &model, &showcase);
-    showcase.menu = &menu;
     menu.updateMenu();
     pauseAt(dir, L"01-connecting");
 

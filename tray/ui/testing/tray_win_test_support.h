@@ -184,6 +184,21 @@ inline std::uint32_t iconPixel(HICON icon, int x16, int y16) {
     return c;
 }
 
+// Sets a system colour for one test and puts the old one back.
+class SystemColour {
+public:
+    SystemColour(int element, COLORREF colour) : element_(element), old_(GetSysColor(element)) {
+        SetSysColors(1, &element_, &colour);
+    }
+    ~SystemColour() { SetSysColors(1, &element_, &old_); }
+    SystemColour(const SystemColour&) = delete;
+    SystemColour& operator=(const SystemColour&) = delete;
+
+private:
+    int element_;
+    COLORREF old_;
+};
+
 // Runs the thread's message loop until `done` or `maxRounds` waits of 50 ms have passed.
 template <typename Done>
 bool pumpUntil(Done done, int maxRounds = 200) {

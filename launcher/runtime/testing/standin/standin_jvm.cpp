@@ -6,9 +6,10 @@
 //   vwtest/Blocks   main waits until stop(); secondaryMain(String[])I records and returns 40 + count
 //   vwtest/BlocksVoid  the same with secondaryMain(String[])V; in both, an argument "standin:stop"
 //                   makes main return
-//   vwtest/Exits    main waits like Blocks, then ends the process with 7 (as System.exit(7) would);
-//                   no stop(), no secondaryMain
+//   vwtest/Exits    main waits like Blocks, then ends the process with 7, or the code that
+//                   -Dstandin.exitCode=<n> names (as System.exit would); no stop(), no secondaryMain
 //   vwtest/NoStop   main waits like Blocks, but there is no stop() to end it
+//   vwtest/ThrowsAtStop  main waits like Blocks, then throws java.lang.IllegalStateException
 // and the library classes the launcher uses (FileOutputStream, PrintStream, System, Class.getName,
 // ByteArrayOutputStream, Throwable.printStackTrace). Strings are made from UTF-16 units (NewString);
 // the default character set, which ByteArrayOutputStream.toString decodes with, is UTF-8, as in every
@@ -24,7 +25,13 @@
 // each stop() from returning (after it has let main go) until that event is set;
 // -Dstandin.attachDelayMs=<n> makes AttachCurrentThread take n ms (an attach that ends after
 // DestroyJavaVM is recorded as "attach after destroy" and fails); -Dstandin.blockDetach=yes makes the
-// library's detach at process exit block for ever, as a runtime's can. Options that are neither -D nor
+// library's detach at process exit block for ever, as a runtime's can; -Dstandin.failMainDetach=yes makes
+// the detach of the thread that created the VM report an error (the thread is let go all the same);
+// -Dstandin.holdStdout=yes makes main take the C runtime's standard output lock before it waits, and
+// keep it, as a thread stuck writing to a full pipe does; -Dstandin.jars=yes finds the scripted
+// classes only through the class path, as a runtime finds classes in jars: each entry is a file opened
+// from the current folder, whose lines "name/of/Class=vwtest/Script" name the classes it holds and the
+// scripted class each behaves as. Options that are neither -D nor
 // -X fail creation, as a real VM does with ignoreUnrecognized false.
 //
 // DestroyJavaVM waits, as a real VM does, until no other thread is attached (here for at most 30 s, so a
@@ -45,8 +52,10 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <mutex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <utility>
 
@@ -64,9 +73,15 @@ std::set<DWORD> gAttached;
 bool gDestroyed = false;
 DWORD gAttachDelayMs = 0;
 bool gBlockDetach = false;
+bool gHoldStdout = false;
+bool gFailMainDetach = false;
+bool gJars = false;
+std::string gClassPath;
+DWORD gCreatingThread = 0;
 HANDLE gStopEvent = nullptr;
 HANDLE gStopReturnEvent = nullptr;  // when named, stop() returns only once it is set
 int gStopsNeeded = 1;
+UINT gExitCode = 7;  // vwtest/Exits
 int gStops = 0;
 
 JNIEnv* env() { return &gEnv; }
@@ -96,6 +111,11 @@ jint JNICALL createJavaVm(JavaVM** vm, void** penv, void* argsPointer) {
         if (option.rfind("-Dstandin.attachDelayMs=", 0) == 0)
             gAttachDelayMs = static_cast<DWORD>(std::atoi(option.c_str() + 24));
         if (option == "-Dstandin.blockDetach=yes") gBlockDetach = true;
+        if (option == "-Dstandin.holdStdout=yes") gHoldStdout = true;
+        if (option.rfind("-Dstandin.exitCode=", 0) == 0) gExitCode = static_cast<UINT>(std::atoi(option.c_str() + 19));
+        if (option == "-Dstandin.failMainDetach=yes") gFailMainDetach = true;
+        if (option == "-Dstandin.jars=yes") gJars = true;
+        if (option.rfind("-Djava.class.path=", 0) == 0) gClassPath = option.substr(18);
         if (option.rfind("-D", 0) != 0 && option.rfind("-X", 0) != 0 && result == JNI_OK) result = JNI_ERR;
     }
     record("create version=" + hex(args->version) + " ignoreUnrecognized=" +
@@ -110,6 +130,7 @@ jint JNICALL createJavaVm(JavaVM** vm, void** penv, void* argsPointer) {
     {
         std::lock_guard<std::mutex> hold(gLock);
         gAttached.insert(GetCurrentThreadId());
+        gCreatingThread = GetCurrentThreadId();
     }
     *vm = &gVm;
     *penv = env();
@@ -150,7 +171,7 @@ jint JNICALL detachCurrentThread(JavaVM*) {
     std::lock_guard<std::mutex> hold(gLock);
     if (!gAttached.erase(GetCurrentThreadId())) return JNI_EDETACHED;
     gDetached.notify_all();
-    return JNI_OK;
+    return gFailMainDetach && GetCurrentThreadId() == gCreatingThread ? JNI_ERR : JNI_OK;
 }
 
 jint JNICALL getEnv(JavaVM*, void** penv, jint) {
@@ -165,7 +186,7 @@ jint JNICALL getEnv(JavaVM*, void** penv, jint) {
 const std::set<std::string> kClasses = {
     "java/lang/String", "java/lang/System", "java/lang/Class", "java/io/FileOutputStream", "java/io/PrintStream",
     "java/io/ByteArrayOutputStream", "vwtest/Record", "vwtest/Throws", "vwtest/NoMain", "vwtest/Blocks",
-    "vwtest/BlocksVoid", "vwtest/Exits", "vwtest/NoStop"};
+    "vwtest/BlocksVoid", "vwtest/Exits", "vwtest/NoStop", "vwtest/ThrowsAtStop"};
 
 bool hasMethod(const std::string& cls, const std::string& name, const std::string& sig, bool isStatic) {
     static const std::set<std::string> statics = {
@@ -175,17 +196,33 @@ bool hasMethod(const std::string& cls, const std::string& name, const std::strin
         "vwtest/Record.secondaryMain([Ljava/lang/String;)I", "vwtest/Blocks.secondaryMain([Ljava/lang/String;)I",
         "vwtest/BlocksVoid.main([Ljava/lang/String;)V", "vwtest/BlocksVoid.stop()V",
         "vwtest/BlocksVoid.secondaryMain([Ljava/lang/String;)V", "vwtest/Exits.main([Ljava/lang/String;)V",
-        "vwtest/NoStop.main([Ljava/lang/String;)V"};
+        "vwtest/NoStop.main([Ljava/lang/String;)V", "vwtest/ThrowsAtStop.main([Ljava/lang/String;)V",
+        "vwtest/ThrowsAtStop.stop()V"};
     static const std::set<std::string> instance = {
         "java/lang/Class.getName()Ljava/lang/String;", "java/io/FileOutputStream.<init>(Ljava/lang/String;)V",
         "java/io/PrintStream.<init>(Ljava/io/OutputStream;)V", "java/io/ByteArrayOutputStream.<init>()V",
         "java/io/ByteArrayOutputStream.toString()Ljava/lang/String;",
-        "java/lang/Throwable.printStackTrace(Ljava/io/PrintStream;)V"};
+        "java/lang/Throwable.printStackTrace(Ljava/io/PrintStream;)V", "java/lang/Throwable.toString()Ljava/lang/String;"};
     return (isStatic ? statics : instance).count(cls + "." + name + sig) != 0;
 }
 
+// The scripted class that the "jar" files of the class path map `name` to; empty when none does.
+std::string scriptInJars(const std::string& name) {
+    std::istringstream entries(gClassPath);
+    for (std::string entry; std::getline(entries, entry, ';');) {
+        std::ifstream jar(entry);  // relative entries mean the current folder
+        for (std::string line; std::getline(jar, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (line.rfind(name + "=", 0) == 0) return line.substr(name.size() + 1);
+        }
+    }
+    return std::string();
+}
+
 jclass JNICALL findClass(JNIEnv*, const char* name) {
-    if (kClasses.count(name)) return classObject(name);
+    const std::string wanted = name;
+    const std::string script = gJars && wanted.rfind("java/", 0) != 0 ? scriptInJars(wanted) : wanted;
+    if (kClasses.count(script)) return classObject(script);
     throwNew("java/lang/NoClassDefFoundError", fromUtf8(name));
     return nullptr;
 }
@@ -251,11 +288,17 @@ jint callStatic(const Method& m, jobject argument) {
             writeSystemStream(true, "out from main\n");
             writeSystemStream(false, "err from main\n");
         }
-        if (cls == "vwtest/Blocks" || cls == "vwtest/BlocksVoid" || cls == "vwtest/Exits" || cls == "vwtest/NoStop")
+        if (gHoldStdout) {
+            record("main holds stdout");
+            _lock_file(stdout);
+        }
+        if (cls == "vwtest/Blocks" || cls == "vwtest/BlocksVoid" || cls == "vwtest/Exits" || cls == "vwtest/NoStop" ||
+            cls == "vwtest/ThrowsAtStop")
             WaitForSingleObject(gStopEvent, INFINITE);
+        if (cls == "vwtest/ThrowsAtStop") throwNew("java/lang/IllegalStateException", L"thrown by main at stop");
         if (cls == "vwtest/Exits") {
-            record("main exits 7");
-            ExitProcess(7);
+            record("main exits " + std::to_string(gExitCode));
+            ExitProcess(gExitCode);
         }
         record("main returns");
     } else if (m.name == "stop") {
@@ -328,7 +371,9 @@ void JNICALL callVoidMethod(JNIEnv* e, jobject target, jmethodID id, ...) {
 }
 
 jobject JNICALL callObjectMethodV(JNIEnv*, jobject target, jmethodID id, va_list) {
-    if (method(id).name == "toString") return newString(fromUtf8(object(target)->bytes));
+    Object* o = object(target);
+    if (method(id).name == "toString" && o->isThrowable) return newString(fromUtf8(dotted(o->className)) + L": " + o->text);
+    if (method(id).name == "toString") return newString(fromUtf8(o->bytes));
     if (method(id).name == "getName") return newString(fromUtf8(dotted(object(target)->className)));
     return nullptr;
 }

@@ -1,0 +1,49 @@
+#include "java_output_roll_win.h"
+
+#include "full_path_win.h"
+#include "owner_only_security_win.h"
+#include "process_environment.h"
+#include "text_format.h"
+#include "unique_handle_win.h"
+
+#include <windows.h>
+
+namespace {
+
+bool samePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The roll of one file; in the log's folder, the new file made protected before Java opens it.
+void roll(const std::wstring& path, bool protect, std::vector<std::wstring>& lines) {
+    if (exists(path) && !MoveFileExW(path.c_str(), (path + L".1").c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        lines.push_back(TextFormat::format(L"Java output file %s could not be kept as .1, so Java empties it (errno = %lu)",
+                                           {path, GetLastError()}));
+    }
+    if (!protect) return;
+    // Java's open empties the file but keeps its rights, which its .1 keeps in turn at the next start.
+    OwnerOnlySecurity security;
+    Win::UniqueFileHandle made(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           security.attributes(), CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+}  // namespace
+
+std::vector<std::wstring> rollJavaOutputs(const std::vector<std::wstring>& paths, const std::wstring& logPath,
+                                          const std::wstring& programPath) {
+    std::wstring protectedFolder = logPath.empty() ? std::wstring() : cutPathComponents(Win::fullPathOf(logPath), 1);
+    if (samePath(protectedFolder, cutPathComponents(programPath, 1))) protectedFolder.clear();
+    std::vector<std::wstring> lines, rolled;
+    for (const std::wstring& path : paths) {
+        if (path.empty()) continue;
+        const std::wstring full = Win::fullPathOf(path);
+        bool seen = false;
+        for (const std::wstring& done : rolled) seen = seen || samePath(done, full);
+        if (seen) continue;
+        rolled.push_back(full);
+        roll(full, !protectedFolder.empty() && samePath(cutPathComponents(full, 1), protectedFolder), lines);
+    }
+    return lines;
+}
