@@ -3,7 +3,7 @@
 # release trees of their own and writes vaultwick-native-<version>-windows.zip with both programs
 # (stripped), the sample VaultwickService.ini, README-service.md and SHA256SUMS, and beside it
 # vaultwick-native-<version>-windows-symbols.zip with each program's debug file (<exe>.debug, which
-# the stripped program names in its .gnu_debuglink section).
+# the stripped program names in its .gnu_debuglink section), built with -g.
 # One commit gives the same bytes every time: no link time stamps, build paths mapped away, and the
 # zip written with one date (SOURCE_DATE_EPOCH, by default the last commit's time) and no extra fields.
 #   scripts/package.sh        trees in build/, archives in dist/
@@ -28,9 +28,9 @@ export SOURCE_DATE_EPOCH
 build_program() {
     local tree="$trees/$1"
     echo "package: building $4 in $tree"
-    # The paths of this checkout and tree stay out of the debug files (and so out of the programs'
-    # debug link checksums): a build elsewhere gives the same bytes.
-    local map="-ffile-prefix-map=$repo=/vaultwick -ffile-prefix-map=$tree=/build"
+    # With debug information for the symbols archive; the paths of this checkout and tree stay out of
+    # it (and so out of the programs' debug link checksums): a build elsewhere gives the same bytes.
+    local map="-g -ffile-prefix-map=$repo=/vaultwick -ffile-prefix-map=$tree=/build"
     cmake -S "$repo" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/$2" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_C_FLAGS="$map" -DCMAKE_CXX_FLAGS="$map" \
         -DVW_PARTS="$3" -DVW_OUTPUT_DIR="$tree/out" >"$tree.configure.log" 2>&1 \

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Makes the release archive with scripts/package.sh twice, the second time in other trees, and requires
-# the same bytes (or takes the archive given, and its symbols beside it); then checks what it holds:
+# Makes the release archive with scripts/package.sh twice, the second time from a copy of the sources in
+# another folder and in other trees, and requires the same bytes, so no source or build path can leak
+# into either (or takes the archive given, and its symbols beside it); then checks what it holds:
 # exactly the five files, their checksums, each program's machine, version resource and manifest
 # (read with our own PE reader, vw_pe_report, built natively), its header (cmake/VwProgramHeaderCheck.cmake),
-# that it is stripped and names the debug file that the symbols archive holds for it, and the sample INI.
+# that it is stripped and names the debug file that the symbols archive holds for it, that this file
+# describes the program's own sources, and the sample INI.
 #   scripts/package_test.sh [archive.zip]
 set -euo pipefail
 given=""
@@ -20,7 +22,13 @@ if [ -n "$given" ]; then
     archive=$given
 else
     archive=$(scripts/package.sh | sed -n 's/^package: \(.*\.zip\)$/\1/p' | tail -1)
-    again=$(scripts/package.sh "$repo/build/package-again" | sed -n 's/^package: \(.*\.zip\)$/\1/p' | tail -1)
+    # The sources as they are here (with any change not yet committed), in a folder of another name;
+    # always the same one, so its trees build only what changed (tar keeps the files' times).
+    copy=$repo/build/package-again/source
+    rm -rf "$copy" && mkdir -p "$copy"
+    git ls-files -z --cached --others --exclude-standard |
+        tar --null --files-from=- --ignore-failed-read -cf - 2>/dev/null | tar -xf - -C "$copy"
+    again=$("$copy/scripts/package.sh" "$repo/build/package-again" | sed -n 's/^package: \(.*\.zip\)$/\1/p' | tail -1)
     for zip in "$archive" "${archive%.zip}-symbols.zip"; do
         other="$(dirname "$again")/$(basename "$zip")"
         cmp -s "$zip" "$other" || fail "two builds of one commit differ: $zip and $other"
@@ -64,13 +72,16 @@ for path in sys.argv[2:]:
             sys.exit("%s: %s is dated %s with %d bytes of extra fields" % (path, entry.filename, entry.date_time, len(entry.extra)))
 ' "$SOURCE_DATE_EPOCH" "$archive" "$symbols_archive" || fail "the archives' dates or fields vary"
 
-# check_stripped EXE TOOL_PREFIX: no symbols or debug sections, and a debug link to the debug file
-# of the symbols archive, with that file's checksum.
+# check_stripped EXE TOOL_PREFIX SOURCE: no symbols or debug sections, and a debug link to the debug
+# file of the symbols archive, with that file's checksum; that file has a compile unit for SOURCE (the
+# mingw runtime's own units would otherwise pass for debug information).
 check_stripped() {
     local exe="$work/$name/$1" debug="$work/symbols/$name/$1.debug"
     "$2-objdump" -h "$exe" | grep -q ' \.debug_' && fail "$1 carries debug sections"
     "$2-objdump" -t "$exe" | grep -q '^no symbols$' || fail "$1 carries a symbol table"
-    "$2-objdump" -h "$debug" | grep -q ' \.debug_info ' || fail "$1.debug holds no debug information"
+    "$2-objdump" --dwarf=info --dwarf-depth=1 "$debug" >"$work/units" 2>/dev/null
+    grep -q "DW_AT_name *:.* /vaultwick/$3\$" "$work/units" ||
+        fail "$1.debug has no compile unit for /vaultwick/$3"
     "$2-objdump" -s -j .gnu_debuglink "$exe" >"$work/link" 2>/dev/null || { fail "$1 has no debug link"; return; }
     python3 -c '
 import struct, sys, zlib
@@ -85,8 +96,8 @@ if name != sys.argv[3] or crc != zlib.crc32(open(sys.argv[2], "rb").read()):
     cmake -DVW_PROGRAM="$exe" -DVW_OBJDUMP="$2-objdump" -P cmake/VwProgramHeaderCheck.cmake >/dev/null 2>"$work/header" ||
         fail "$(tr '\n' ' ' <"$work/header")"
 }
-check_stripped VaultwickTray.exe i686-w64-mingw32
-check_stripped VaultwickService.exe x86_64-w64-mingw32
+check_stripped VaultwickTray.exe i686-w64-mingw32 tray/app/tray_main_win.cpp
+check_stripped VaultwickService.exe x86_64-w64-mingw32 launcher/core/entry_win.cpp
 
 # check_program EXE MACHINE DESCRIPTION DPI_LINE
 check_program() {

@@ -5,7 +5,8 @@
 #include <vector>
 
 std::wstring Win32ConfigPlatform::readProfileSection(const std::wstring& file, const std::wstring& section) {
-    // A section that does not fit is cut and reported as size - 2: grow until it fits.
+    // A section that does not fit is cut and reported as size - 2: grow until it fits, or until the
+    // system's own limit cuts it whatever the size (the caller then reads the section key by key).
     std::vector<wchar_t> buffer(4096);
     for (;;) {
         const DWORD length = GetPrivateProfileSectionW(section.c_str(), buffer.data(),
@@ -24,27 +25,6 @@ std::size_t Win32ConfigPlatform::readProfileString(const std::wstring& file, con
 void Win32ConfigPlatform::writeProfileString(const std::wstring& file, const std::wstring& section,
                                              const std::wstring& key, const std::wstring& value) {
     WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str());
-}
-
-bool currentProgramPath(std::wstring& path, unsigned long& error) {
-    // A path that fills the buffer may have been cut; grow rather than use a wrong file name.
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) {
-            error = GetLastError();
-            return false;
-        }
-        if (length < buffer.size()) {
-            path.assign(buffer.data(), length);
-            return true;
-        }
-        if (buffer.size() >= 32768) {
-            error = ERROR_INSUFFICIENT_BUFFER;
-            return false;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
 }
 
 bool Win32ConfigPlatform::programPath(std::wstring& path, unsigned long& error) {

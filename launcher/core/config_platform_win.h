@@ -1,6 +1,7 @@
 #pragma once
 // The real ConfigPlatform: Windows profile functions, module path, environment and file system.
 #include "config_platform.h"
+#include "program_path_win.h"
 
 class Win32ConfigPlatform : public ConfigPlatform {
 public:
@@ -17,5 +18,4 @@ public:
     void createDirectory(const std::wstring& path) override;
 };
 
-// The program's full path, read whole however long it is; false with GetLastError() on failure.
-bool currentProgramPath(std::wstring& path, unsigned long& error);
+using Win::currentProgramPath;

@@ -30,6 +30,7 @@ if(WIN32)
         ${CMAKE_CURRENT_LIST_DIR}/stop_limit_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/launch_log_file_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/owner_only_security_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/owner_only_log_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/java_output_roll_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/launch_log_setup_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/event_log_win.cpp)

@@ -2,6 +2,7 @@
 
 #include "full_path_win.h"
 #include "log_file_rules.h"
+#include "owner_only_log_win.h"
 #include "owner_only_security_win.h"
 #include "text_format.h"
 
@@ -120,21 +121,20 @@ void LaunchLogFile::open(const std::wstring& path, const std::wstring& firstLine
     if (decided_) return;
     decided_ = true;
     const std::wstring full = Win::fullPathOf(path);
-    for (const std::wstring& folder : LogFileRules::foldersOf(full)) CreateDirectoryW(folder.c_str(), nullptr);
-    std::wstring note;
+    // A folder made here lets no one else create a log in it first.
+    OwnerOnlySecurity folderSecurity(OwnerOnlySecurity::Kind::Folder);
+    for (const std::wstring& folder : LogFileRules::foldersOf(full))
+        CreateDirectoryW(folder.c_str(), folderSecurity.attributes());
+    std::vector<std::wstring> notes;
     {
         RotationLock rotation(full);
-        note = rotation.held() ? rotateIfLarge(full) : rotation.skipped();
-        OwnerOnlySecurity security;
-        // Appending writes land whole at the end, and others may read the log while it grows.
-        file_.reset(CreateFileW(full.c_str(), FILE_APPEND_DATA,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, security.attributes(),
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file_ && GetLastError() != ERROR_ALREADY_EXISTS && !security.attributes())
-            note += (note.empty() ? L"" : L"; ") + std::wstring(L"log created with its folder's access rights");
+        const std::wstring rotated = rotation.held() ? rotateIfLarge(full) : rotation.skipped();
+        if (!rotated.empty()) notes.push_back(rotated);
+        protectOldLog(LogFileRules::rotatedPath(full), notes);
+        file_ = openOwnerOnlyLog(full, notes);
     }
     writeLocked(stampedLine(firstLine));
-    if (!note.empty()) writeLocked(stampedLine(note));
+    for (const std::wstring& note : notes) writeLocked(stampedLine(note));
     for (const std::wstring& line : held_) writeLocked(line);
     held_.clear();
 }

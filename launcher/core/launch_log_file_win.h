@@ -12,7 +12,8 @@
 class LaunchLogFile : public LaunchLog {
 public:
     // Makes the missing folders of `path`, rotates a file over the size limit (one process at a time),
-    // then appends to `path`, creating it readable by SYSTEM, Administrators and this account only.
+    // then appends to `path`, readable by SYSTEM, Administrators and this account only, as are the
+    // folders it makes and the old copy (owner_only_log_win.h).
     // `firstLine` comes first, then what rotation had to say, then the held lines with their times.
     void open(const std::wstring& path, const std::wstring& firstLine);
     // No log for this run: the held lines are dropped and later ones too.

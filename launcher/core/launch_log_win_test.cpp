@@ -3,6 +3,7 @@
 // stop, rotation, and a 32-bit library named in the error line.
 #include "launcher_sandbox_win.h"
 #include "log_file_rules.h"
+#include "owner_only_log_win.h"
 #include "owner_only_security_win.h"
 #include "pe_header_bytes.h"
 
@@ -166,6 +167,20 @@ TEST_F(LaunchLogTest, VendorRegisteredJdkStartsWithoutAnyRuntimeKeyAndTheLogSays
         userIn = userIn || sid == user;
     }
     EXPECT_TRUE(userIn);
+
+    // A log and an old copy left by a build that let everyone read them: an owner we trust keeps the
+    // file, with new rights. (Wine accepts new rights on a file but reads back what its permission bits
+    // said before, so what was set is checked on the descriptor, below.)
+    for (const wchar_t* name : {L"launch.log", L"launch.log.1"}) {
+        DeleteFileW((folder + name).c_str());
+        writeFile(folder + name, "earlier build\n");
+    }
+    ASSERT_THAT(allowedSids(folder + L"launch.log"), Contains(::testing::Key("S-1-1-0")));
+    ASSERT_EQ(run(L"a2").exitCode, 0u);
+    const std::string log = slurp(folder + L"launch.log");
+    EXPECT_EQ(log.rfind("earlier build\n", 0), 0u);
+    EXPECT_THAT(log, HasSubstr("] log access rights replaced: only SYSTEM, Administrators and this account may open it"));
+    EXPECT_THAT(log, HasSubstr("] access rights of " + narrow(folder) + "launch.log.1 replaced"));
 }
 
 // Java tells of an Output File it cannot open only on the stream it could not replace, which for a
@@ -225,6 +240,56 @@ TEST_F(LaunchLogTest, LogSecurityIsAProtectedDaclOfSystemAdministratorsAndThisAc
                                           {currentUserSid(), FILE_ALL_ACCESS}}));
 }
 
+// What an existing log's owner and DACL, as Windows reports them, lead to. Wine reports only what
+// permission bits can say, so the descriptors are made here; the rules behind the verdict are checked
+// natively.
+TEST_F(LaunchLogTest, ExistingLogIsJudgedByItsOwnerAndRights) {
+    const std::wstring user = widen(currentUserSid().c_str());
+    OwnerOnlySecurity security;
+    auto verdict = [&](const std::wstring& sddl) {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        EXPECT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor,
+                                                                         nullptr)) << narrow(sddl);
+        const Win::UniqueLocalMemory held(descriptor);
+        LogFileRules::FileAccess access;
+        EXPECT_TRUE(fileAccessOf(descriptor, access));
+        return LogFileRules::judgeLogAccess(access, security.account());
+    };
+    using LogFileRules::LogAccessVerdict;
+    const std::wstring ours = L"D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FA;;;" + user + L")";
+    EXPECT_EQ(verdict(L"O:" + user + ours), LogAccessVerdict::Keep);
+    EXPECT_EQ(verdict(L"O:BA" + ours), LogAccessVerdict::Keep);
+    // The log of an earlier build under %ProgramData%: rights inherited from the folder, Users may read.
+    EXPECT_EQ(verdict(L"O:SYD:AI(A;ID;FA;;;SY)(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)"), LogAccessVerdict::ReplaceRights);
+    // Made first by another user of the machine, even with the rights we would give it.
+    EXPECT_EQ(verdict(L"O:S-1-5-21-7-7-7-1234" + ours), LogAccessVerdict::MoveAside);
+
+    // Such a log is moved aside, with what it holds, and the lines go to a new file; if it cannot be
+    // moved, there is no log rather than one that someone else can read.
+    const std::wstring log = folder + L"x.log";
+    writeFile(log, "theirs\n");
+    auto someoneElses = [](HANDLE, std::wstring& owner) {
+        owner = L"S-1-5-21-7-7-7-1234";
+        return LogAccessVerdict::MoveAside;
+    };
+    std::vector<std::wstring> notes;
+    Win::UniqueFileHandle file = openOwnerOnlyLog(log, notes, someoneElses);
+    ASSERT_TRUE(file);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file.get(), "ours\n", 5, &written, nullptr));
+    file.reset();
+    EXPECT_EQ(slurp(log), "ours\n");
+    EXPECT_EQ(slurp(log + L".untrusted"), "theirs\n");
+    EXPECT_EQ(notes, (std::vector<std::wstring>{L"the existing log was moved to " + log + L".untrusted and a new one "
+                                                L"begun: it is owned by S-1-5-21-7-7-7-1234, not by SYSTEM, "
+                                                L"Administrators or this account"}));
+    DeleteFileW((log + L".untrusted").c_str());
+    CreateDirectoryW((log + L".untrusted").c_str(), nullptr);
+    EXPECT_FALSE(openOwnerOnlyLog(log, notes, someoneElses));
+    RemoveDirectoryW((log + L".untrusted").c_str());
+    EXPECT_EQ(slurp(log), "ours\n");
+}
+
 TEST_F(LaunchLogTest, NoRuntimeInServiceModeGoesToTheDefaultLog) {
     // Started from a console: the start-up fails before the service dispatcher would be reached.
     writeIniWithoutRuntime("Application Type=service\r\n", "vwtest.Record");
@@ -263,6 +328,9 @@ TEST_F(LaunchLogTest, NoLogWithoutTheKeyAndALogThatCannotOpenStopsNothing) {
     const std::vector<std::string> events = logEvents(L"new\\deeper\\launch.log");
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events.back(), "exit code 0");
+    // No one else may create a file in them (a log made first would be theirs).
+    for (const wchar_t* made : {L"new", L"new\\deeper"})
+        EXPECT_THAT(allowedSids(folder + made), Not(Contains(::testing::Key("S-1-1-0")))) << narrow(made);
 }
 
 TEST_F(LaunchLogTest, MissingMainClassIsLoggedBeforeTheLogCouldOpen) {

@@ -92,6 +92,25 @@ std::wstring rotate(const std::wstring& path, RotationFiles& files) {
     return line + TextFormat::format(L"; emptying it failed too (errno = %lu), so it goes on growing", {emptied});
 }
 
+LogAccessVerdict judgeLogAccess(const FileAccess& access, const std::wstring& account) {
+    auto trusted = [&](const std::wstring& sid) {
+        return sid == kSystemSid || sid == kAdministratorsSid || (!account.empty() && sid == account);
+    };
+    if (!trusted(access.owner)) return LogAccessVerdict::MoveAside;
+    if (!access.hasDacl || !access.daclProtected || account.empty()) return LogAccessVerdict::ReplaceRights;
+    bool system = false, administrators = false, self = false;
+    for (const AccessEntry& entry : access.entries) {
+        if (!entry.allows || entry.mask != kFileAllAccess || entry.flags != 0 || !trusted(entry.sid))
+            return LogAccessVerdict::ReplaceRights;
+        system = system || entry.sid == kSystemSid;
+        administrators = administrators || entry.sid == kAdministratorsSid;
+        self = self || entry.sid == account;
+    }
+    return system && administrators && self ? LogAccessVerdict::Keep : LogAccessVerdict::ReplaceRights;
+}
+
+std::wstring movedAsidePath(const std::wstring& path) { return path + L".untrusted"; }
+
 std::wstring rotationLockName(const std::wstring& path) {
     static const std::wstring prefix = L"Global\\VaultwickServiceLog:";
     constexpr std::size_t kLongestName = 259;  // MAX_PATH with its terminator

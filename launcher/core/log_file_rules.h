@@ -47,6 +47,38 @@ std::wstring rotate(const std::wstring& path, RotationFiles& files);
 // too long for that is replaced by its hash.
 std::wstring rotationLockName(const std::wstring& path);
 
+// Who owns an existing log and who its DACL lets in, as SID strings, for deciding whether it is
+// still only ours to read.
+struct AccessEntry {
+    bool allows;           // an access-allowed entry; anything else is counted as a foreign entry
+    std::wstring sid;
+    std::uint32_t mask;
+    std::uint8_t flags;    // inheritance flags; none on a protected file DACL of ours
+};
+struct FileAccess {
+    std::wstring owner;
+    bool hasDacl = false;  // no DACL lets everyone in
+    bool daclProtected = false;
+    std::vector<AccessEntry> entries;
+};
+
+inline const wchar_t kSystemSid[] = L"S-1-5-18";
+inline const wchar_t kAdministratorsSid[] = L"S-1-5-32-544";
+inline constexpr std::uint32_t kFileAllAccess = 0x1F01FF;
+
+enum class LogAccessVerdict {
+    Keep,          // owned by SYSTEM, Administrators or `account`, and only they may open it
+    ReplaceRights, // a trusted owner, but rights that let others in or are inherited
+    MoveAside,     // someone else owns it: they may read it and change its rights whatever we set
+};
+
+// The verdict on an existing log for a process running as `account` (its SID string). Expected: a
+// protected DACL of full access for SYSTEM, Administrators and `account`, and nothing else.
+LogAccessVerdict judgeLogAccess(const FileAccess& access, const std::wstring& account);
+
+// Where a log whose owner is not trusted goes, so that a new one can be made in its place.
+std::wstring movedAsidePath(const std::wstring& path);
+
 struct LocalTime {
     unsigned year, month, day, hour, minute, second, millisecond;
 };

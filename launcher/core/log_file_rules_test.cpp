@@ -134,6 +134,45 @@ TEST(LogFileRules, RotationNeverWipesBothGenerations) {
     }
 }
 
+// An existing log is judged by its owner and DACL as Windows reports them (Wine keeps only permission
+// bits, so the owners and entries below cannot be made there).
+TEST(LogFileRules, ExistingLogIsKeptOnlyWhenOursAloneToRead) {
+    const std::wstring self = L"S-1-5-21-1-2-3-1001", other = L"S-1-5-21-1-2-3-1002";
+    auto full = [](const std::wstring& sid) { return AccessEntry{true, sid, kFileAllAccess, 0}; };
+    const FileAccess ours{self, true, true, {full(kSystemSid), full(kAdministratorsSid), full(self)}};
+    EXPECT_EQ(judgeLogAccess(ours, self), LogAccessVerdict::Keep);
+    for (const wchar_t* owner : {kSystemSid, kAdministratorsSid}) {
+        FileAccess access = ours;
+        access.owner = owner;
+        EXPECT_EQ(judgeLogAccess(access, self), LogAccessVerdict::Keep) << owner;
+    }
+    // A service running as SYSTEM: its own entry is SYSTEM's.
+    const FileAccess asSystem{kSystemSid, true, true, {full(kSystemSid), full(kAdministratorsSid), full(kSystemSid)}};
+    EXPECT_EQ(judgeLogAccess(asSystem, kSystemSid), LogAccessVerdict::Keep);
+
+    // Someone else's file: whatever its rights, they can read it and change them.
+    FileAccess foreign = ours;
+    foreign.owner = other;
+    EXPECT_EQ(judgeLogAccess(foreign, self), LogAccessVerdict::MoveAside);
+    foreign.owner = L"S-1-1-0";  // Everyone
+    EXPECT_EQ(judgeLogAccess(foreign, self), LogAccessVerdict::MoveAside);
+
+    // Ours, but others may get in: the log of an earlier build, or one the folder's rights reach.
+    std::vector<FileAccess> loose(7, ours);
+    loose[0].hasDacl = false;
+    loose[1].daclProtected = false;
+    loose[2].entries.push_back(AccessEntry{true, L"S-1-5-32-545", 0x1200A9, 0});  // Users may read
+    loose[3].entries[2].flags = 0x10;                                           // inherited
+    loose[4].entries[2].allows = false;
+    loose[5].entries.pop_back();                                                // not even this account
+    loose[6].entries[1].mask = 0x120089;
+    for (std::size_t i = 0; i < loose.size(); ++i)
+        EXPECT_EQ(judgeLogAccess(loose[i], self), LogAccessVerdict::ReplaceRights) << i;
+    // The account could not be read: nothing is known to be ours alone.
+    EXPECT_EQ(judgeLogAccess(FileAccess{kSystemSid, true, true, ours.entries}, L""), LogAccessVerdict::ReplaceRights);
+    EXPECT_EQ(movedAsidePath(L"C:\\Logs\\x.log"), L"C:\\Logs\\x.log.untrusted");
+}
+
 TEST(LogFileRules, EveryFolderBelowTheRootIsCreatedOutermostFirst) {
     using Folders = std::vector<std::wstring>;
     EXPECT_EQ(foldersOf(L"C:\\ProgramData\\Vaultwick\\logs\\launch.log"),

@@ -25,14 +25,22 @@ std::wstring processUserSid() {
 
 }  // namespace
 
-OwnerOnlySecurity::OwnerOnlySecurity() {
-    const std::wstring user = processUserSid();
-    if (user.empty()) return;
-    // P: protected, nothing inherited; FA: all file access.
-    const std::wstring sddl = L"D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FA;;;" + user + L")";
+OwnerOnlySecurity::OwnerOnlySecurity(Kind kind) : account_(processUserSid()) {
+    if (account_.empty()) return;
+    // P: protected, nothing inherited; FA: all file access; OICI: passed on to files and folders within.
+    const std::wstring ace = kind == Kind::Folder ? L"(A;OICI;FA;;;" : L"(A;;FA;;;";
+    const std::wstring sddl = L"D:P" + ace + L"SY)" + ace + L"BA)" + ace + account_ + L")";
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
         return;
     descriptor_.reset(descriptor);
     attributes_ = SECURITY_ATTRIBUTES{sizeof attributes_, descriptor, FALSE};
+}
+
+ACL* OwnerOnlySecurity::dacl() const {
+    BOOL present = FALSE, defaulted = FALSE;
+    ACL* acl = nullptr;
+    if (!descriptor_ || !GetSecurityDescriptorDacl(descriptor_.get(), &present, &acl, &defaulted) || !present)
+        return nullptr;
+    return acl;
 }

@@ -11,6 +11,7 @@
 #include "main_application_commands.h"
 #include "outgoing_messages.h"
 #include "peer_check_win.h"
+#include "program_path_win.h"
 #include "sleep_dialog_win.h"
 #include "status_updates.h"
 #include "text_format.h"
@@ -54,7 +55,7 @@ VaultwickApp::VaultwickApp(const std::wstring& installDirectory, const std::wstr
     : services_(withDefaults(std::move(services))),
       activity_(*services_.inputClock),
       showUiPending_(showUi),
-      installDirectory_(installDirectoryWithSeparator(installDirectory)),
+      mainProgram_{installDirectoryWithSeparator(installDirectory), Win::currentProgramFolder()},
       taskbarCreatedMessage_(RegisterWindowMessageW(L"TaskbarCreated")) {
     // From here on the tray's log lines reach the engine whenever the socket is connected.
     previousSink_ = TrayLog::setSink(EngineRequests::engineLogSink(
@@ -155,6 +156,7 @@ bool VaultwickApp::onIconEvent(unsigned) { return false; }
 bool VaultwickApp::onWindowMessage(unsigned message, std::uintptr_t firstParameter, std::intptr_t secondParameter) {
     if (!socket_) return false;
     if (message == WM_TIMER) {
+        if (socket_->onTimer(firstParameter)) return true;
         if (firstParameter == connectTimer_->eventId()) {
             socket_->onConnectTimer();
         } else if (firstParameter == checkTimer_->eventId()) {
@@ -193,7 +195,7 @@ void VaultwickApp::checkActivity() {
 void VaultwickApp::onSocketConnect() {
     trayLog(L"INFO", L"VaultwickApp::onSocketConnect", L"Connecting to VaultwickService...");
     connectTimer_->stop();
-    checkTimer_->stop();
+    // The check timer keeps running: while connected its tick reads what a lost notification left.
     if (showUiPending_) {
         showUiPending_ = false;
         onMenuShowVaultwick();
@@ -207,6 +209,7 @@ void VaultwickApp::onSocketConnect() {
 
 void VaultwickApp::onSocketClose() {
     connectTimer_->start();
+    checkTimer_->stop();  // restarted, so the failure count begins with an immediate check as at start
     checkTimer_->start();
     StatusUpdates::markDisconnected(model_);
     refreshIcon();
@@ -271,7 +274,10 @@ void VaultwickApp::onAlertCount(int count) {
     requestDisplayRefresh();
 }
 
-void VaultwickApp::onShutdown() { PostQuitMessage(0); }
+void VaultwickApp::onShutdown() {
+    quitting_ = true;
+    PostQuitMessage(0);
+}
 
 void VaultwickApp::onTrayPopup(int value) {
     std::wstring title;
@@ -288,7 +294,7 @@ void VaultwickApp::onTrayPopup(int value) {
 void VaultwickApp::onMenuShowVaultwick() {
     const wchar_t* source = L"VaultwickApp::onMenuShowVaultwick";
     trayLog(L"INFO", source, L"MENU - Show Application...");
-    auto launch = showApplicationLaunch(installDirectory_, model_.applicationName);
+    auto launch = showApplicationLaunch(mainProgram_, model_.applicationName);
     if (!launch) {
         trayLog(L"SEVERE", source, L"Unable to show application, the application name is not a plain file name.");
         return;
@@ -303,10 +309,16 @@ void VaultwickApp::onMenuPauseResume() {
         send(Messages::ResumeSystemMessage());
         return;
     }
+    // The dialog's loop runs the tray meanwhile: Sleep chosen again is answered by the dialog already up.
+    if (sleepDialogOpen_) return;
+    sleepDialogOpen_ = true;
     const auto decision = EngineRequests::pauseDecisionFor(services_.askSleepHours(window_));
+    sleepDialogOpen_ = false;
     // Data that arrived while the dialog was up can have lost its socket notification (seen under
     // Wine while the dialog is first shown); without a read now the connection would stay silent.
     socket_->catchUp();
+    // Exit or the engine's Shutdown ended the dialog through the quit message: no answer to act on.
+    if (quitting_) return;
     switch (decision.kind) {
     case EngineRequests::PauseDecision::Kind::Failed:
         icon_->notify(KovToolkit::loadString(IDS_PAUSE_FAILED), KovToolkit::loadString(IDS_SYSTEM_ERROR));
@@ -323,13 +335,18 @@ void VaultwickApp::onMenuClose() {
     trayLog(L"INFO", L"VaultwickApp::onMenuClose", L"MENU - Exit...");
     checkTimer_->stop();
     send(Messages::ExitingMessage());
+    quitting_ = true;
     PostQuitMessage(0);
 }
 
 void VaultwickApp::onMenuComputer(const Messages::Computer* computer) {
     const wchar_t* source = L"VaultwickApp::onMenuComputer";
     trayLog(L"INFO", source, L"MENU - Show computer...");
-    const MainApplicationLaunch launch = showComputerLaunch(installDirectory_, computer);
-    trayLog(L"FINE", source, L"Show computer command is " + quoted(launch.commandLine()));
-    startProgram(launch.program, launch.arguments);
+    const auto launch = showComputerLaunch(mainProgram_, computer);
+    if (!launch) {
+        trayLog(L"SEVERE", source, L"Unable to show computer, its address is not a host name or IP address.");
+        return;
+    }
+    trayLog(L"FINE", source, L"Show computer command is " + quoted(launch->commandLine()));
+    startProgram(launch->program, launch->arguments);
 }

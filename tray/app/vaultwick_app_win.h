@@ -14,6 +14,7 @@
 
 #include "activity_monitor.h"
 #include "app_timer_win.h"
+#include "main_application_commands.h"
 #include "status_model.h"
 #include "tray_event_handler.h"
 #include "tray_icon_win.h"
@@ -106,9 +107,11 @@ private:
     HWND window_ = nullptr;
     StatusModel model_;
     bool showUiPending_;
-    std::wstring installDirectory_;
+    MainProgramPlace mainProgram_;
     std::int64_t startTime_ = 0;
     UINT taskbarCreatedMessage_;
     bool displayRefreshPending_ = false;
+    bool sleepDialogOpen_ = false;
+    bool quitting_ = false;  // the quit message is posted: Exit, or the engine's Shutdown
     TrayLog::Sink previousSink_;
 };

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +17,8 @@
 #include "engine_control.h"
 #include "kov_text_win.h"
 #include "peer_check.h"
+#include "program_path_win.h"
+#include "sleep_dialog_win.h"
 #include "socket_win.h"
 #include "tray_resource_ids.h"
 #include "tray_win_test_support.h"
@@ -114,10 +117,10 @@ protected:
         services_.inputClock = &clock_;
         services_.peers = &peers_;
         services_.startProgram = [this](const std::wstring& p, const std::wstring& a) { launches_.push_back({p, a}); };
-        services_.askSleepHours = [this](HWND) {
+        services_.askSleepHours = [this](HWND owner) {
             ++dialogsShown_;
             if (swallowPushWhileAsked_) swallowNextSocketNotification();
-            return sleepAnswer_;
+            return whileAsked_ ? whileAsked_(owner) : sleepAnswer_;
         };
     }
 
@@ -197,6 +200,8 @@ protected:
 
     std::int32_t sleepAnswer_ = 48;
     bool swallowPushWhileAsked_ = false;
+    // What happens while the dialog is up; its result is the dialog's.
+    std::function<std::int32_t(HWND owner)> whileAsked_;
     int dialogsShown_ = 0;
     std::unique_ptr<VaultwickApp> app_;
 };
@@ -444,8 +449,20 @@ TEST_F(VaultwickAppTest, ShowApplicationAndClicksStartTheMainProgram) {
     EXPECT_EQ(launches_[2].program, L"C:\\Vault\\VaultwickDesktop");
 }
 
-TEST_F(VaultwickAppTest, AnApplicationNameThatIsAPathIsRefusedAndLogged) {
+// Without "-dir" the main program is the one beside the tray, named by its full path: never one
+// found through the current folder or the search path.
+TEST_F(VaultwickAppTest, WithoutAnInstallFolderTheProgramBesideTheTrayAndANameThatIsAPathIsRefused) {
     connectAndSettle();
+    app_->onMenuShowVaultwick();
+    app_->onMenuComputer(nullptr);
+    ASSERT_EQ(launches_.size(), 2u);
+    const std::wstring folder = Win::currentProgramFolder();
+    ASSERT_GT(folder.size(), 3u);
+    EXPECT_EQ(launches_[0].program, folder + L"VaultwickDesktop");
+    EXPECT_EQ(launches_[0].arguments, L"");
+    EXPECT_EQ(launches_[1].program, folder + L"Desktop");
+    launches_.clear();
+
     pushThenSync("status", "true|false|..\\..\\Windows\\System32\\cmd");
     app_->onMenuShowVaultwick();
     EXPECT_TRUE(launches_.empty());
@@ -470,13 +487,18 @@ TEST_F(VaultwickAppTest, ShowComputerByIdOrAddressAndFineLinesStayLocal) {
     byAddress.address = L"10.0.0.7";
     byAddress.port = 4242;
     app_->onMenuComputer(&byAddress);
+    byAddress.address = L"10.0.0.7\" C:\\evil";  // an address that would steer the command line
+    app_->onMenuComputer(&byAddress);
     ASSERT_EQ(launches_.size(), 2u);
     EXPECT_EQ(launches_[0].program, L"C:\\Vault\\Desktop");
     EXPECT_EQ(launches_[0].arguments, L"computerId=42 dir=C:\\Vault\\");
-    EXPECT_EQ(launches_[1].arguments, L"computerFullAddress=10.0.0.7:4242 dir=C:\\Vault\\");
+    EXPECT_EQ(launches_[1].arguments, L"\"computerFullAddress=10.0.0.7:4242\" dir=C:\\Vault\\");
 
     const std::string info = "INFO|SysTray| |VaultwickApp::onMenuComputer|MENU - Show computer...";
-    ASSERT_TRUE(pumpUntil([&] { return countOf(record(), "LogMessage", info) == 2; }, kWaitMs));
+    const std::string refused = "SEVERE|SysTray| |VaultwickApp::onMenuComputer|Unable to show computer, its address "
+                                "is not a host name or IP address.";
+    ASSERT_TRUE(pumpUntil([&] { return countOf(record(), "LogMessage", refused) == 1; }, kWaitMs));
+    EXPECT_EQ(countOf(record(), "LogMessage", info), 3);
     for (const auto& f : record()) EXPECT_EQ(f.body.find("Show computer command is"), std::string::npos) << f.body;
 }
 
@@ -505,6 +527,54 @@ TEST_F(VaultwickAppTest, SleepSendsMinutesCancelSendsNothingAndWakeResumesWithou
     app_->onMenuPauseResume();
     EXPECT_EQ(dialogsShown_, 3);
     ASSERT_TRUE(pumpUntilCount("ResumeSystemMessage", 1));
+    EXPECT_EQ(countOf(record(), "PauseSystemMessage"), 1);
+}
+
+// Any modal loop (the menu's, a message box's) can lose a socket notification, after which no other
+// comes: the check tick reads the connection while connected, so the data arrive within its period.
+TEST_F(VaultwickAppTest, ANotificationLostOutsideTheSleepDialogIsReadOnTheCheckTick) {
+    connectAndSettle();
+    swallowNextSocketNotification();
+    EXPECT_TRUE(pumpUntil([&] { return app_->model().alertCount == 3; }, 15000));
+}
+
+// The dialog's own message loop runs the tray meanwhile: Sleep chosen again from the icon neither
+// opens another dialog nor sends another pause, and Exit or the engine's Shutdown end the dialog
+// without a "System Error" balloon or a pause, the quit still on its way to the program's loop.
+TEST_F(VaultwickAppTest, WhileTheSleepDialogIsUpSleepAgainExitAndShutdown) {
+    connectAndSettle();
+    whileAsked_ = [this](HWND) {
+        if (dialogsShown_ == 1) app_->onMenuPauseResume();
+        return 2;
+    };
+    app_->onMenuPauseResume();
+    EXPECT_EQ(dialogsShown_, 1);
+    app_->onMenuShowVaultwick();  // its log line follows whatever the tray sent before
+    ASSERT_TRUE(pumpUntilRecorded("LogMessage", "INFO|SysTray| |VaultwickApp::onMenuShowVaultwick|MENU - Show Application..."));
+    EXPECT_EQ(countOf(record(), "PauseSystemMessage"), 1);
+
+    const std::function<void()> endings[] = {
+        [this] { app_->onMenuClose(); },
+        [this] {
+            ASSERT_TRUE(engine_->send("shutdown"));
+            bool quit = false;
+            pumpUntil([&] { return quit; }, kWaitMs, &quit);
+            ASSERT_TRUE(quit);
+            PostQuitMessage(0);  // the dialog's loop meets it as it would have
+        },
+    };
+    for (const auto& ending : endings) {
+        app_.reset();
+        connectAndSettle();
+        whileAsked_ = [&](HWND owner) {
+            ending();
+            return SleepDialog::show(owner);  // the real dialog, ended by the quit message
+        };
+        app_->onMenuPauseResume();
+        EXPECT_TRUE(balloons().empty());
+        MSG quit;
+        EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the program would not end";
+    }
     EXPECT_EQ(countOf(record(), "PauseSystemMessage"), 1);
 }
 

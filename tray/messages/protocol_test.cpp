@@ -49,10 +49,15 @@ protected:
         handlers.calls.clear();
     }
 
-    // One read event per remaining chunk, plus one to find a peer close; bounded.
+    // One read event per remaining chunk (or the resume of a pause), plus one to find a peer close;
+    // bounded.
     void readAll() {
         for (int i = 0; i < 200 && (!channel.incoming.empty() || (channel.peerClosed && channel.opened)); ++i) {
-            protocol.onReadEvent();
+            if (protocol.readsPaused()) {
+                protocol.resumeReading();
+            } else {
+                protocol.onReadEvent();
+            }
         }
     }
 };
@@ -300,14 +305,16 @@ TEST(ProtocolDispatch, AFrameWhoseHandlingThrowsIsDroppedWithASevereLine) {
 
 // A read event takes what the connection holds, frames split across reads included, and leaves no
 // complete frame behind in what it read (no further event would come for it). Its reads are
-// bounded, so other window messages get their turn; the system signals again for the rest.
-TEST_F(Protocol, AReadEventDrainsTheConnectionInBoundedReads) {
+// bounded; one that used them all pauses reading, so the events its reads left queued (and catching
+// up) read nothing until the owner resumes, and the window's queue can empty in between.
+TEST_F(Protocol, AReadEventDrainsTheConnectionInBoundedReadsAndPausesWhenDataRemain) {
     connect();
     const auto third = frameOf(0x009B, "3");
     channel.deliver(concat({frameOf(0x009B, "1"), frameOf(0x009B, "2"), {third.begin(), third.begin() + 3}}));
     channel.deliver(concat({{third.begin() + 3, third.end()}, frameOf(0x009B, "4")}));
     protocol.onReadEvent();
     EXPECT_EQ(handlers.calls, (Calls{L"alertCount 1", L"alertCount 2", L"alertCount 3", L"alertCount 4"}));
+    EXPECT_FALSE(protocol.readsPaused());  // the last read found nothing
 
     handlers.calls.clear();
     for (int i = 0; i < 40; ++i) channel.deliver(frameOf(0x009B, std::to_string(i)));
@@ -315,9 +322,25 @@ TEST_F(Protocol, AReadEventDrainsTheConnectionInBoundedReads) {
     protocol.onReadEvent();
     EXPECT_EQ(channel.reads, 16);
     EXPECT_EQ(handlers.calls.size(), 16u);
-    readAll();
+    ASSERT_TRUE(protocol.readsPaused());
+    protocol.onReadEvent();
+    protocol.catchUp();
+    EXPECT_EQ(channel.reads, 16);
+
+    protocol.resumeReading();
+    EXPECT_EQ(handlers.calls.size(), 32u);
+    EXPECT_TRUE(protocol.readsPaused());
+    protocol.onCheckTimer();  // the check tick resumes too, should a resume never come
     ASSERT_EQ(handlers.calls.size(), 40u);
     EXPECT_EQ(handlers.calls.back(), L"alertCount 39");
+    EXPECT_FALSE(protocol.readsPaused());
+
+    // A connection that ends while paused leaves no pause behind for the next one.
+    for (int i = 0; i < 20; ++i) channel.deliver(frameOf(0x009B, "5"));
+    protocol.onReadEvent();
+    ASSERT_TRUE(protocol.readsPaused());
+    protocol.onCloseEvent();
+    EXPECT_FALSE(protocol.readsPaused());
 }
 
 // Catching up after a lost notification reads like a read event, but never a socket that is still

@@ -21,8 +21,15 @@ bool KovToolkit::Socket::open(HWND window, UINT message) {
 
 bool KovToolkit::Socket::open() {
     if (open_) return true;
-    Win::UniqueSocket created(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-    if (!created) return false;
+    // Programs the tray starts inherit its inheritable handles; none of them may hold this connection.
+    // Windows 7 before SP1 knows no such flag: there the handle is made private after creation.
+    Win::UniqueSocket created(
+        WSASocketW(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT));
+    if (!created) {
+        created.reset(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+        if (!created) return false;
+        SetHandleInformation(reinterpret_cast<HANDLE>(created.get()), HANDLE_FLAG_INHERIT, 0);
+    }
     if (notifyWindow_ && WSAAsyncSelect(created.get(), notifyWindow_, notifyMessage_, kEventMask) != 0) return false;
     const BOOL keepAlive = TRUE;
     ::setsockopt(created.get(), SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char*>(&keepAlive), sizeof keepAlive);

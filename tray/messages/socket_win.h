@@ -42,8 +42,8 @@ public:
     virtual void onSocketEvent(SOCKET socket, int event);
 
     bool open(HWND window, UINT message);
-    // True at once when already open. Creates the socket, asks for its events (when a window is
-    // set) and turns keep-alive on.
+    // True at once when already open. Creates the socket (never inherited by started programs),
+    // asks for its events (when a window is set) and turns keep-alive on.
     bool open();
     // `host` must be a dotted IPv4 address. True only when the connection completed at once; with
     // a notify window it normally completes later, reported by the write event.

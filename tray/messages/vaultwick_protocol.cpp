@@ -27,7 +27,10 @@ void VaultwickProtocol::onConnectTimer() {
 }
 
 void VaultwickProtocol::onCheckTimer() {
-    if (channel_.isOpen() && channel_.isConnected()) return;
+    if (channel_.isOpen() && channel_.isConnected()) {
+        resumeReading();
+        return;
+    }
     ++failedChecks_;
     if (socketHandler_) socketHandler_->onConnectionCheckFailed(failedChecks_);
 }
@@ -111,15 +114,24 @@ int VaultwickProtocol::sendFrame(const Messages::Bytes& frame) {
 }
 
 void VaultwickProtocol::onReadEvent() {
-    constexpr int kMaxReadsPerEvent = 16;
-    for (int i = 0; i < kMaxReadsPerEvent && channel_.isOpen(); ++i) {
-        receiveMessage();
-        if (reader_.lastReadCount() == 0) break;
-    }
+    if (!readsPaused_) drain();
+}
+
+void VaultwickProtocol::resumeReading() {
+    readsPaused_ = false;
+    catchUp();
 }
 
 void VaultwickProtocol::catchUp() {
-    if (channel_.isOpen() && channel_.isConnected()) onReadEvent();
+    if (!readsPaused_ && channel_.isOpen() && channel_.isConnected()) drain();
+}
+
+void VaultwickProtocol::drain() {
+    for (int i = 0; i < kMaxReadsPerDrain && channel_.isOpen(); ++i) {
+        receiveMessage();
+        if (reader_.lastReadCount() == 0) return;
+    }
+    readsPaused_ = channel_.isOpen();
 }
 
 void VaultwickProtocol::receiveMessage() {
@@ -163,6 +175,7 @@ void VaultwickProtocol::connectionEnded() {
     if (!connectionLive_) return;
     connectionLive_ = false;
     peerAdmitted_ = false;
+    readsPaused_ = false;
     reader_.reset();
     announcedTypes_.clear();
     if (socketHandler_) socketHandler_->onSocketClose();

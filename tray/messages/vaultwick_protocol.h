@@ -33,16 +33,26 @@ public:
     void checkPeersWith(const PeerCheck::ProcessDirectory* directory) { directory_ = directory; }
 
     void onConnectTimer();
+    // Not connected: counts a failed check. Connected: resumes reading (below), so a notification
+    // lost in any modal loop, or a resume that could not be scheduled, costs at most one period.
     void onCheckTimer();
 
     // Socket events, after the channel has updated its own flags. A read event drains what the
-    // connection holds (a bounded number of reads, so the window's other messages are not starved;
-    // the system signals again while data remain).
+    // connection holds, in at most kMaxReadsPerDrain reads. A drain that used them all most likely
+    // left data behind: reading pauses until resumeReading(), which the owner calls from a timer.
+    // Read events meanwhile read nothing, so the system posts no more of them, the window's queue
+    // empties, and its timers, input and painting get their turn before the next drain: a peer that
+    // never stops writing cannot keep the queue full (the system posts one more read event per read
+    // that leaves data, so reading on at every event would only lengthen it).
     void onReadEvent();
+    // Ends a pause and drains again (which may pause again).
+    void resumeReading();
+    bool readsPaused() const { return readsPaused_; }
     // Reads what may have arrived without a read event. The system's notification can go missing
     // (seen under Wine when data arrive while a dialog is first shown), and no other comes
     // until the next read, so the connection would fall silent for good. A socket still
-    // connecting is left alone: a read there fails and would end the attempt.
+    // connecting is left alone: a read there fails and would end the attempt. Nothing while
+    // paused: the resume reads.
     void catchUp();
     void onWriteEvent();
     // Reads what the peer sent before closing (its last message may be a shutdown), then closes.
@@ -57,6 +67,9 @@ public:
     const Framing::FrameReader& reader() const { return reader_; }
 
 private:
+    static constexpr int kMaxReadsPerDrain = 16;
+
+    void drain();
     int sendFrame(const Messages::Bytes& frame);
     void dispatchCompleteFrames();
     void connectionEnded();
@@ -77,6 +90,7 @@ private:
     PeerCheck::Process lastRefused_;
     bool unverifiedPending_ = false;  // to be logged after the handshake
     bool unverifiedLogged_ = false;   // once for the protocol's life
+    bool readsPaused_ = false;
     std::unordered_set<std::uint16_t> announcedTypes_;
     Framing::FrameReader reader_;
 };

@@ -18,6 +18,35 @@ bool VaultwickSocket::Channel::ends(PeerCheck::Connection& connection) const {
     return true;
 }
 
+VaultwickSocket::~VaultwickSocket() {
+    if (resumeScheduled_) KillTimer(window_, kResumeTimerId);
+}
+
+void VaultwickSocket::onCheckTimer() {
+    protocol_.onCheckTimer();
+    scheduleResume();
+}
+
+void VaultwickSocket::catchUp() {
+    protocol_.catchUp();
+    scheduleResume();
+}
+
+bool VaultwickSocket::onTimer(UINT_PTR eventId) {
+    if (eventId != kResumeTimerId) return false;
+    KillTimer(window_, kResumeTimerId);
+    resumeScheduled_ = false;
+    protocol_.resumeReading();
+    scheduleResume();
+    return true;
+}
+
+// Should the timer fail, the next check tick resumes.
+void VaultwickSocket::scheduleResume() {
+    if (!protocol_.readsPaused() || resumeScheduled_) return;
+    resumeScheduled_ = SetTimer(window_, kResumeTimerId, USER_TIMER_MINIMUM, nullptr) != 0;
+}
+
 // Events still queued for a socket already closed carry its old handle and are ignored here. They
 // are dispatched before the next connect tick (timer messages come only when the queue is empty),
 // so a new socket that reuses the handle value never sees them.
@@ -29,6 +58,7 @@ void VaultwickSocket::onSocketNotify(WPARAM wParam, LPARAM lParam) {
     case FD_READ:
         onSocketEvent(socket, event);
         protocol_.onReadEvent();
+        scheduleResume();
         break;
     case FD_WRITE:
         onSocketEvent(socket, event);

@@ -21,15 +21,22 @@ public:
     // `peers`: who may be believed at the other end (see VaultwickProtocol); null believes anyone.
     VaultwickSocket(const std::wstring& host, int port, HWND window, VaultwickSocketHandler* socketHandler,
                     VaultwickMessageHandler* messageHandler, const PeerCheck::ProcessDirectory* peers = nullptr);
+    ~VaultwickSocket() override;
+
+    // Event id of the window timer that resumes paused reading; outside the controller's and the
+    // icon's ids.
+    static constexpr UINT_PTR kResumeTimerId = 0x5653;
 
     // The application routes window messages with this number to onSocketNotify.
     UINT getNotifyMessage() const { return notifyMessage_; }
 
     void onConnectTimer() { protocol_.onConnectTimer(); }
-    void onCheckTimer() { protocol_.onCheckTimer(); }
+    void onCheckTimer();
     // wParam: the socket; low 16 bits of lParam: the event.
     void onSocketNotify(WPARAM wParam, LPARAM lParam);
-    void catchUp() { protocol_.catchUp(); }
+    void catchUp();
+    // The application routes its window's timer messages here first; true when the id was ours.
+    bool onTimer(UINT_PTR eventId);
     int sendMessage(const Messages::Message* message) { return protocol_.sendMessage(message); }
     void receiveMessage() { protocol_.receiveMessage(); }
 
@@ -53,8 +60,13 @@ private:
         VaultwickSocket& owner_;
     };
 
+    // Reading paused: the resume waits for a timer message, which comes only once the window's
+    // queue holds nothing else.
+    void scheduleResume();
+
     HWND window_;
     UINT notifyMessage_;
+    bool resumeScheduled_ = false;
     Channel channel_{*this};
     VaultwickProtocol protocol_;
 };

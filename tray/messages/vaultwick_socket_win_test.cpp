@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "class_message.h"
@@ -69,6 +70,7 @@ protected:
             self->socket->onSocketNotify(wParam, lParam);
             return 0;
         }
+        if (self && self->socket && message == WM_TIMER && self->socket->onTimer(wParam)) return 0;
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 
@@ -121,6 +123,10 @@ TEST_F(SocketOnWindow, AnnouncesOnceAndDispatchesEveryReceivedType) {
     EXPECT_EQ(socket->getNotifyMessage(), RegisterWindowMessageW(L"com.morvaine.tray.socket"));
     Win::UniqueSocket client = connectToServer();
     ASSERT_TRUE(client.valid());
+    // Programs the tray starts inherit its inheritable handles, but must never hold this connection.
+    DWORD flags = 0;
+    ASSERT_TRUE(GetHandleInformation(reinterpret_cast<HANDLE>(socket->handle()), &flags));
+    EXPECT_EQ(flags & HANDLE_FLAG_INHERIT, 0u);
 
     EXPECT_EQ(socket->sendMessage(&kQuery), static_cast<int>(kQueryFrame.size()));
     EXPECT_EQ(socket->sendMessage(&kQuery), static_cast<int>(kQueryFrame.size()));
@@ -218,6 +224,24 @@ TEST_F(SocketOnWindow, CheckTicksCountUntilConnectedAndAnOverlongBodyCloses) {
     EXPECT_EQ(log.lines[0],
               L"SEVERE|VaultwickSocket::receiveMessage|Unable to receive message, body too long. error=2147483647");
     EXPECT_FALSE(socket->isOpen());
+}
+
+// Far more than one drain's reads: reading pauses and its own timer resumes it, drain after drain,
+// with no check tick, until the last frame is in.
+TEST_F(SocketOnWindow, AFloodIsReadInDrainsThatTheResumeTimerContinues) {
+    Win::UniqueSocket client = connectToServer();
+    ASSERT_TRUE(client.valid());
+    constexpr int kFrames = 200000;  // 1.4 MB: many times what 16 reads of 64 KiB take
+    Bytes flood;
+    for (int i = 0; i < kFrames; ++i) {
+        const Bytes frame = frameOf(0x009B, std::to_string(i % 10));
+        flood.insert(flood.end(), frame.begin(), frame.end());
+    }
+    std::thread writer([&] { LoopbackServer::sendAll(client.get(), flood); });
+    const bool all = pumpUntilCalls(1 + kFrames);
+    writer.join();
+    ASSERT_TRUE(all) << handlers.calls.size() - 1 << " frames arrived";
+    EXPECT_EQ(handlers.calls.back(), L"alertCount 9");
 }
 
 TEST_F(SocketOnWindow, AHostThatIsNotSingleByteTextIsLogged) {

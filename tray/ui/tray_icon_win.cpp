@@ -93,11 +93,14 @@ bool TrayIcon::exists() { return shell_.request(NIM_MODIFY, record(0)); }
 
 void TrayIcon::show() {
     if (exists()) return;
-    Win::UniqueHicon icon = loadTrayImage(static_cast<std::uint16_t>(iconId_), scale_);
+    // A shell that lost the icon (the taskbar restarted) gets back the image it showed, still or a
+    // frame of the animation; the default one would stand until the next change.
+    const std::uint16_t image = current_ != 0 ? current_ : static_cast<std::uint16_t>(iconId_);
+    Win::UniqueHicon icon = loadTrayImage(image, scale_);
     NOTIFYICONDATAW data = record(NIF_MESSAGE | NIF_ICON);
     data.uCallbackMessage = callbackMessage_;
     data.hIcon = icon.get();
-    if (shell_.request(NIM_ADD, data)) current_ = static_cast<std::uint16_t>(iconId_);
+    if (shell_.request(NIM_ADD, data)) current_ = image;
 }
 
 void TrayIcon::hide() {
@@ -167,6 +170,9 @@ void TrayIcon::rescale(unsigned dpi) {
 
 void TrayIcon::animate(const std::vector<std::uint16_t>& frames) {
     if (frames.empty()) return;
+    // Every display refresh asks again; restarting would hold the first frame back for as long as
+    // refreshes come faster than the interval.
+    if (animation_.running() && animation_.frames() == frames) return;
     stopTimer();
     animation_.start(frames);
     loadFrames();

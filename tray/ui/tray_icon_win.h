@@ -53,6 +53,8 @@ public:
     virtual void notify(const std::wstring& text, const std::wstring& title);
     virtual void setIcon(std::uint16_t iconId, bool stopAnimation);
     virtual void setIcon(std::uint16_t iconId) { setIcon(iconId, true); }
+    // Cycles through `frames`, the first one an interval from now; asked for the sequence already
+    // running, it goes on undisturbed.
     virtual void animate(const std::vector<std::uint16_t>& frames);
     virtual void setAnimationInterval(int milliseconds) { intervalMs_ = milliseconds; }
 
@@ -87,7 +89,7 @@ private:
     ShellNotify& shell_;
     UINT taskbarCreatedMessage_ = 0;
     ImageScale scale_;
-    std::uint16_t current_ = 0;  // the image in the notification area; 0 while none is
+    std::uint16_t current_ = 0;  // the image in the notification area (or lost with it); 0 before any or after hide
     // The animation's frames at scale_: loaded once per scale, not at every tick (plain image changes
     // read the image afresh, so a replaced skin file shows at the next change).
     std::map<std::uint16_t, Win::UniqueHicon> frameImages_;

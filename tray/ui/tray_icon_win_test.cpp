@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "dpi_probe_run_win.h"
 #include "kov_text_win.h"
@@ -49,20 +51,91 @@ protected:
     ObservedTrayIcon icon{104, &handler, shell};
 };
 
-// Sets the user's taskbar theme ("SystemUsesLightTheme") and removes the value again afterwards, as
-// a system before Windows 10 has none.
+// Sets the user's taskbar theme ("SystemUsesLightTheme") and afterwards puts back exactly what it
+// found: the same type and bytes, no value where there was none (a system before Windows 10), and no
+// key where there was none. The test may run on a developer's own machine.
 class TaskbarTheme {
 public:
-    TaskbarTheme() { RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key_.put(), nullptr); }
-    ~TaskbarTheme() { RegDeleteValueW(key_.get(), L"SystemUsesLightTheme"); }
+    static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+    static constexpr const wchar_t* kValue = L"SystemUsesLightTheme";
+
+    TaskbarTheme() {
+        DWORD disposition = 0;
+        RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key_.put(),
+                        &disposition);
+        createdKey_ = disposition == REG_CREATED_NEW_KEY;
+        DWORD size = 0;
+        if (RegQueryValueExW(key_.get(), kValue, nullptr, &foundType_, nullptr, &size) != ERROR_SUCCESS) return;
+        found_.resize(size);
+        hadValue_ = RegQueryValueExW(key_.get(), kValue, nullptr, &foundType_, found_.data(), &size) == ERROR_SUCCESS;
+        found_.resize(size);
+    }
+    ~TaskbarTheme() {
+        if (hadValue_) {
+            RegSetValueExW(key_.get(), kValue, 0, foundType_, found_.data(), static_cast<DWORD>(found_.size()));
+        } else {
+            RegDeleteValueW(key_.get(), kValue);
+        }
+        key_.reset();
+        if (createdKey_) RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
+    }
+    TaskbarTheme(const TaskbarTheme&) = delete;
+    TaskbarTheme& operator=(const TaskbarTheme&) = delete;
     void set(DWORD light) {
-        RegSetValueExW(key_.get(), L"SystemUsesLightTheme", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&light), sizeof light);
+        RegSetValueExW(key_.get(), kValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&light), sizeof light);
     }
 
 private:
-    static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
     Win::UniqueHkey key_;
+    bool createdKey_ = false;
+    bool hadValue_ = false;
+    DWORD foundType_ = 0;
+    std::vector<BYTE> found_;
 };
+
+// The raw value as "type:bytes", or "absent".
+std::string storedTheme() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, TaskbarTheme::kKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return "no key";
+    Win::UniqueHkey owned(key);
+    DWORD type = 0;
+    BYTE bytes[64];
+    DWORD size = sizeof bytes;
+    if (RegQueryValueExW(key, TaskbarTheme::kValue, nullptr, &type, bytes, &size) != ERROR_SUCCESS) return "absent";
+    std::string text = std::to_string(type) + ":";
+    for (DWORD i = 0; i < size; ++i) text += std::to_string(bytes[i]) + ",";
+    return text;
+}
+
+// Whatever the user had, light, a value of another type or none at all, is there again after a test
+// changed the theme.
+TEST(TaskbarThemeOfTheTests, PutsBackWhatItFound) {
+    TaskbarTheme users;  // what this machine's user has comes back at the end
+    Win::UniqueHkey key;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, TaskbarTheme::kKey, 0, KEY_SET_VALUE, key.put()), ERROR_SUCCESS);
+    const DWORD light = 1;
+    const wchar_t text[] = L"1";
+    struct Found {
+        DWORD type;
+        const void* bytes;
+        DWORD size;
+    };
+    for (const Found& found : {Found{REG_DWORD, &light, sizeof light}, Found{REG_SZ, text, sizeof text}}) {
+        RegSetValueExW(key.get(), TaskbarTheme::kValue, 0, found.type, static_cast<const BYTE*>(found.bytes), found.size);
+        const std::string expected = storedTheme();
+        {
+            TaskbarTheme theme;
+            theme.set(0);
+        }
+        EXPECT_EQ(storedTheme(), expected);
+    }
+    RegDeleteValueW(key.get(), TaskbarTheme::kValue);
+    {
+        TaskbarTheme theme;
+        theme.set(1);
+    }
+    EXPECT_EQ(storedTheme(), "absent");
+}
 
 // Turns high contrast on or off for one test in place of the system's setting, which Wine cannot switch.
 class HighContrast {
@@ -250,6 +323,22 @@ TEST_F(TrayIconTest, ShowAddsOnceProbesFirstAndReaddsALostIcon) {
     icon.show();
     EXPECT_EQ(shell.requests.back().message, DWORD(NIM_ADD));
     EXPECT_TRUE(shell.present);
+
+    // A restarted taskbar gets the image shown last, still or a frame of the animation, not the
+    // default one until the next change.
+    for (bool animated : {false, true}) {
+        if (animated) {
+            icon.animate({151, 152});
+            SendMessageW(icon.getWindow(), WM_TIMER, 151, 0);
+            SendMessageW(icon.getWindow(), WM_TIMER, 151, 0);
+        } else {
+            icon.setIcon(106);
+        }
+        shell.present = false;
+        icon.show();
+        ASSERT_EQ(shell.requests.back().message, DWORD(NIM_ADD));
+        EXPECT_TRUE(shell.requests.back().image == resourceImage(animated ? 152 : 106, 16)) << animated;
+    }
 }
 
 TEST_F(TrayIconTest, HideDeletesOnlyAnIconThatIsThere) {
@@ -310,7 +399,10 @@ TEST_F(TrayIconTest, AnimationShowsFramesInOrderOnItsTicksAndPlainSetIconEndsIt)
     icon.create();
     icon.animate({151, 152, 153, 154, 155});
     EXPECT_TRUE(icon.shown.empty());  // the first frame waits one interval
-    for (int i = 0; i < 7; ++i) SendMessageW(icon.getWindow(), WM_TIMER, 151, 0);
+    for (int i = 0; i < 7; ++i) {
+        SendMessageW(icon.getWindow(), WM_TIMER, 151, 0);
+        icon.animate({151, 152, 153, 154, 155});  // the same sequence again goes on where it is
+    }
     std::vector<std::uint16_t> ids;
     for (auto [id, stop] : icon.shown) {
         ids.push_back(id);
