@@ -10,7 +10,7 @@ cores=$(nproc)
 memory=$(awk '/^MemTotal:/ {printf "%.1f GiB", $2 / 1048576}' /proc/meminfo)
 load=$(cut -d' ' -f1-3 /proc/loadavg)
 commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
-git diff --quiet HEAD 2>/dev/null || commit="$commit+changes"
+[ -z "$(git status --porcelain 2>/dev/null)" ] || commit="$commit+changes"
 
 printf '{\n  "date": %s,\n' "$(json_string "$(date -u +%Y-%m-%dT%H:%M:%SZ)")"
 printf '  "machine": {"host": %s, "cpu": %s, "cores": %s, "memory": %s, "load_average": %s, "wine": %s},\n' \
@@ -18,10 +18,10 @@ printf '  "machine": {"host": %s, "cpu": %s, "cores": %s, "memory": %s, "load_av
     "$(json_string "$load")" "$(json_string "$(wine --version 2>/dev/null || echo none)")"
 printf '  "commit": %s,\n  "figures": [' "$(json_string "$commit")"
 separator=""
-while IFS=$'\t' read -r name value unit floor; do
+while IFS=$'\t' read -r name value unit floor samples; do
     [ -n "$name" ] || continue
-    printf '%s\n    {"name": %s, "value": %s, "unit": %s, "floor": %s}' "$separator" "$(json_string "$name")" \
-        "${value:-null}" "$(json_string "$unit")" "${floor:-null}"
+    printf '%s\n    {"name": %s, "value": %s, "unit": %s, "floor": %s, "samples": %s}' "$separator" \
+        "$(json_string "$name")" "${value:-null}" "$(json_string "$unit")" "${floor:-null}" "${samples:-null}"
     separator=","
 done <"${1:?figures file}"
 printf '\n  ]\n}\n'

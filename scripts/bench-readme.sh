@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Rewrites the README's performance figures (between its two "bench" marker lines) from a JSON file
 # of scripts/bench.sh, by default bench-output/latest.json.   bench-readme.sh [FILE]
+# Only figures measured at a commit, from a tree without changes, go in: the table names that commit.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 python3 - "${1:-bench-output/latest.json}" README.md <<'PY'
@@ -10,6 +11,9 @@ figures_file, readme_file = sys.argv[1], sys.argv[2]
 with open(figures_file, encoding="utf-8") as f:
     run = json.load(f)
 m = run["machine"]
+if run["commit"] == "unknown" or run["commit"].endswith("+changes"):
+    sys.exit(f"bench-readme: {figures_file} was measured at {run['commit']}, not at a commit from a clean "
+             "tree; run `scripts/bench.sh --readme` on one")
 
 def number(v):
     return f"{v:,.0f}" if abs(v) >= 100 else f"{v:g}"

@@ -8,6 +8,8 @@
 # VW_BENCH_BASELINE=<another VaultwickService.exe> measures that build too, interleaved with this one,
 # so a change can be compared with what it replaces in one run on the same machine;
 # VW_BENCH_BASELINE_LABEL names it in the figures (for example "build of 1a2b3c4").
+# Every run is bounded (VW_BENCH_RUN_LIMIT seconds) and must end with its expected exit code: a failed
+# or hung start timed like a good one would falsify the figures, so the benchmark stops instead.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
@@ -16,6 +18,7 @@ root=$PWD
 build=$root/build/bench-launcher
 runs=${VW_BENCH_RUNS:-25}
 warm=5
+run_limit=${VW_BENCH_RUN_LIMIT:-60}
 
 cmake --preset win64 -B "$build" -DVW_PARTS="launcher/core;launcher/runtime;launcher/ui;launcher/resources" \
       -DVW_OUTPUT_DIR="$build/out" >/dev/null
@@ -75,6 +78,25 @@ INI
     [ -z "$baseline" ] || printf '%s\n' "${ini//@FOLDER@/C:\\vwbench\\base}" >"$work/base/VaultwickService.ini"
 }
 
+# checked_run EXIT_CODE COMMAND...: one bounded run of a Windows program (no input, Wine's messages
+# dropped, its standard output left to the caller); stops the benchmark when it ends with another
+# code or does not end in time.
+checked_run() {
+    local expected=$1 status=0
+    shift
+    timeout -k 5 "$run_limit" "$wine_loader" "$@" </dev/null 2>/dev/null || status=$?
+    [ "$status" -eq "$expected" ] && return 0
+    if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+        echo "launcher bench: $* did not end within $run_limit s; no figures from this run" >&2
+    else
+        echo "launcher bench: $* exited with $status, not $expected; no figures from this run" >&2
+    fi
+    exit 1
+}
+# A later start ends with what the first instance's secondaryMain returned: the stand-in's answers
+# 40 plus the number of arguments, so 41 proves the one argument reached the first instance.
+handed_over=41
+
 median() { sort -n | awk '{a[NR]=$1} END {m=(NR%2)?a[(NR+1)/2]:(a[NR/2]+a[NR/2+1])/2; printf "%d", m}'; }
 # The 99th percentile (nearest rank).
 p99() { sort -n | awk '{a[NR]=$1} END {r=int(NR*0.99); if (r<NR*0.99) r++; if (r<1) r=1; printf "%d", a[r]}'; }
@@ -87,14 +109,14 @@ measure_startup() {
     rm -f "$work/record.txt" "$work/base/record.txt" "$work/floor.txt"
     local order
     for i in $(seq $((runs + warm))); do
-        "$wine_loader" "C:\\vwbench\\vw_startup_floor.exe" </dev/null | tr -d '\r' >>"$work/floor.txt"
+        checked_run 0 "C:\\vwbench\\vw_startup_floor.exe" | tr -d '\r' >>"$work/floor.txt"
         # The run right after the floor's takes about half a millisecond longer here (seen with the
         # same build in both places), so the two builds take turns in that place.
         order='C:\vwbench C:\vwbench\base'
         [ $((i % 2)) -eq 1 ] || order='C:\vwbench\base C:\vwbench'
         for folder in $order; do
             [ -n "$baseline" ] || [ "$folder" = 'C:\vwbench' ] || continue
-            "$wine_loader" "$folder\\VaultwickService.exe" </dev/null >/dev/null 2>&1 || true
+            checked_run 0 "$folder\\VaultwickService.exe" >/dev/null
         done
     done
     grep -o 'startup_us=[0-9]*' "$work/floor.txt" | cut -d= -f2 | tail -n "$runs" | median >"$work/median.floor"
@@ -108,31 +130,35 @@ report_startup() {  # $1: label, $2: figure name, $3: target over the floor (mic
     local floor this
     floor=$(cat "$work/median.floor") this=$(cat "$work/median.this")
     printf '  %-36s %8d   (floor %d, +%d; target +%d)\n' "$1" "$this" "$floor" $((this - floor)) "$3"
-    bench_figure "$2" "$this" us "$floor"
+    bench_figure "$2" "$this" us "$floor" "$runs"
     if [ -n "$baseline" ]; then
         local base
         base=$(cat "$work/median.base")
         printf '  %-36s %8d   (floor %d, +%d)\n' "  $base_label" "$base" "$floor" $((base - floor))
-        bench_figure "$2 ($base_label)" "$base" us "$floor"
+        bench_figure "$2 ($base_label)" "$base" us "$floor" "$runs"
     fi
 }
 
-# Whole runs, from the shell's start of the process to its end: `runs` of the floor and `runs` later
-# starts of each build, interleaved, after `warm` of each. Leaves one file of microseconds per kind.
+# Whole runs, from the shell's start of the process to its end: `handovers` of each floor and later
+# starts of each build, interleaved, after `warm` of each. Which goes first turns with every round, as
+# the run right after another program's is slower here. Leaves one file of microseconds per kind.
 measure_handover() {
-    local kind t0
-    local -a run
+    local kind t0 expected
+    local -a run kinds
     rm -f "$work"/handover.*
     for i in $(seq $((handovers + warm))); do
-        for kind in floor queue this ${baseline:+base}; do
+        kinds=(floor queue this ${baseline:+base})
+        kinds=("${kinds[@]:i % ${#kinds[@]}}" "${kinds[@]:0:i % ${#kinds[@]}}")
+        for kind in "${kinds[@]}"; do
+            expected=$handed_over
             case $kind in
-                floor) run=('C:\vwbench\vw_startup_floor.exe') ;;
-                queue) run=('C:\vwbench\vw_startup_floor.exe' --message-queue) ;;
+                floor) run=('C:\vwbench\vw_startup_floor.exe') expected=0 ;;
+                queue) run=('C:\vwbench\vw_startup_floor.exe' --message-queue) expected=0 ;;
                 this) run=('C:\vwbench\VaultwickService.exe') ;;
                 base) run=('C:\vwbench\base\VaultwickService.exe') ;;
             esac
             t0=$(now_us)
-            "$wine_loader" "${run[@]}" "handover-$i" </dev/null >/dev/null 2>&1 || true
+            checked_run "$expected" "${run[@]}" "handover-$i" >/dev/null
             [ "$i" -le "$warm" ] || echo $(($(now_us) - t0)) >>"$work/handover.$kind"
         done
     done
@@ -156,7 +182,8 @@ for n in $(seq 1 20); do
 done
 
 # The hand-over: first instances (one per build) whose main blocks and whose secondaryMain returns at once.
-handovers=${VW_BENCH_HANDOVERS:-100}
+# 500 runs, so that the 99th percentile is the sixth-slowest run rather than the second.
+handovers=${VW_BENCH_HANDOVERS:-500}
 write_ini 'JRE Path=C:\vwbench\jre' yes vwtest.Blocks
 "$wine_loader" 'C:\vwbench\VaultwickService.exe' </dev/null >/dev/null 2>&1 &
 first_this=$!
@@ -166,27 +193,35 @@ if [ -n "$baseline" ]; then
     first_base=$!
 fi
 sleep 2
+for first in "$first_this" $first_base; do
+    kill -0 "$first" 2>/dev/null || { echo "launcher bench: a first instance ended at once; no hand-over to time" >&2; exit 1; }
+done
 measure_handover
-# A later start with this argument makes the stand-in's blocking main return.
-"$wine_loader" 'C:\vwbench\VaultwickService.exe' standin:stop </dev/null >/dev/null 2>&1 || true
-[ -z "$baseline" ] || "$wine_loader" 'C:\vwbench\base\VaultwickService.exe' standin:stop </dev/null >/dev/null 2>&1 || true
-wait "$first_this" $first_base 2>/dev/null || true
+# A later start with this argument makes the stand-in's blocking main return; each first instance
+# must then end by itself, as it would have to for every hand-over to have been a real one.
+checked_run "$handed_over" 'C:\vwbench\VaultwickService.exe' standin:stop >/dev/null
+[ -z "$baseline" ] || checked_run "$handed_over" 'C:\vwbench\base\VaultwickService.exe' standin:stop >/dev/null
+for first in "$first_this" $first_base; do
+    for _ in $(seq $((run_limit * 10))); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$first" 2>/dev/null && { echo "launcher bench: a first instance did not end when stopped" >&2; exit 1; }
+    wait "$first" || { echo "launcher bench: a first instance ended with $?; no figures from this run" >&2; exit 1; }
+done
 
-echo "single-instance hand-over, whole run of a later start, $handovers runs under Wine (microseconds):"
+echo "single-instance hand-over, whole run of a later start, $handovers runs each under Wine (microseconds):"
 floor_median=$(median <"$work/handover.floor") floor_p99=$(p99 <"$work/handover.floor")
 printf '  %-36s median %8d   p99 %8d\n' "floor (trivial program, whole run)" "$floor_median" "$floor_p99"
 # The reply is a thread message, so a later start must load user32 and make a message queue, which the
 # trivial program never does; this second floor shows how much of the hand-over that alone costs.
 queue_median=$(median <"$work/handover.queue") queue_p99=$(p99 <"$work/handover.queue")
 printf '  %-36s median %8d   p99 %8d\n' "floor with user32 and a message queue" "$queue_median" "$queue_p99"
-bench_figure "trivial program with a message queue, whole run, median" "$queue_median" us "$floor_median"
-bench_figure "trivial program with a message queue, whole run, p99" "$queue_p99" us "$floor_p99"
+bench_figure "trivial program with a message queue, whole run, median" "$queue_median" us "$floor_median" "$handovers"
+bench_figure "trivial program with a message queue, whole run, p99" "$queue_p99" us "$floor_p99" "$handovers"
 for kind in this ${baseline:+base}; do
     m=$(median <"$work/handover.$kind") p=$(p99 <"$work/handover.$kind")
     label="hand-over"; [ "$kind" = this ] || label="hand-over, $base_label"
     printf '  %-36s median %8d   p99 %8d   (p99 +%d over the floor'\''s p99, target +5000; +%d over the queue floor'\''s)\n' \
         "$label" "$m" "$p" $((p - floor_p99)) $((p - queue_p99))
     suffix=""; [ "$kind" = this ] || suffix=" ($base_label)"
-    bench_figure "hand-over median$suffix" "$m" us "$floor_median"
-    bench_figure "hand-over p99$suffix" "$p" us "$floor_p99"
+    bench_figure "hand-over median$suffix" "$m" us "$floor_median" "$handovers"
+    bench_figure "hand-over p99$suffix" "$p" us "$floor_p99" "$handovers"
 done

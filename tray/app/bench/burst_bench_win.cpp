@@ -13,73 +13,20 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "frame.h"
+#include "bench_support_win.h"
 #include "kov_text_win.h"
-#include "loopback_server_win.h"
 #include "socket_win.h"
-#include "vaultwick_app_win.h"
 
 namespace {
 
-constexpr std::uint16_t kStatisticsType = 0x005F;
-// Two idle records (no activity, so the tray does not start polling) whose tooltips differ.
-const char* const kRecords[2] = {"68|5|0|0|1|0|42|0|1000|5000|10000|10|0|0",
-                                 "68|0|0|0|2|0|0|0|0|0|1073741824|1200|1700000000000|1700003600000"};
-
-double nowMs() {
-    static const double ticksPerMs = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER count;
-    QueryPerformanceCounter(&count);
-    return static_cast<double>(count.QuadPart) / ticksPerMs;
-}
-
-// Keeps the last tooltip and when it was handed over; shows nothing.
-class TipWatch final : public KovToolkit::ShellNotify {
-public:
-    bool request(DWORD, const NOTIFYICONDATAW& data) override {
-        if (data.uFlags & NIF_TIP) {
-            tip = data.szTip;
-            at = nowMs();
-        }
-        return true;
-    }
-    std::wstring tip;
-    double at = 0;
-};
-
-// Runs this thread's messages until `done` or `timeoutMs`.
-template <typename Done>
-bool pumpUntil(Done done, int timeoutMs) {
-    const double deadline = nowMs() + timeoutMs;
-    while (!done()) {
-        const double left = deadline - nowMs();
-        if (left <= 0) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left < 50 ? left + 1 : 50), QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    return true;
-}
-
-void appendFrame(std::vector<std::uint8_t>& bytes, const std::string& body) {
-    std::uint8_t header[Framing::kHeaderSize];
-    Framing::writeHeader({kStatisticsType, static_cast<std::int32_t>(body.size())}, header);
-    bytes.insert(bytes.end(), header, header + Framing::kHeaderSize);
-    bytes.insert(bytes.end(), body.begin(), body.end());
-}
+using TrayBench::appendFrame;
+using TrayBench::kRecords;
+using TrayBench::nowMs;
+using TrayBench::pumpUntil;
 
 // The floor: the same bytes through a fresh loopback connection, read in 64 KiB blocking reads.
 double floorMs(LoopbackServer& server, const std::vector<std::uint8_t>& bytes) {
@@ -121,37 +68,12 @@ int main(int argc, char** argv) {
     KovToolkit::WinsockSession winsock;
     if (!winsock.started()) return std::printf("no Winsock\n"), 1;
 
-    LoopbackServer server;
-    TipWatch shell;
-    AppServices services;
-    services.shell = &shell;
-    services.startProgram = [](const std::wstring&, const std::wstring&) {};
-    auto app = std::make_unique<VaultwickApp>(L"", L"127.0.0.1", server.port(), false, services);
-
-    Win::UniqueSocket engine;
-    if (!pumpUntil([&] { return (engine = server.nextClient(10)).valid(); }, 20000) ||
-        !pumpUntil([&] { return app->model().connected; }, 20000)) {
-        return std::printf("the tray did not connect\n"), 1;
-    }
-    // What the tray sends (its handshake) is read and dropped, so its sends never block.
-    const SOCKET engineSocket = engine.get();
-    std::thread drain([engineSocket] {
-        char sink[4096];
-        while (::recv(engineSocket, sink, sizeof sink, 0) > 0) {
-        }
-    });
-
-    // The tooltip of each record, seen once on its own.
-    std::wstring tips[2];
-    for (int i : {0, 1, 0, 1}) {
-        std::vector<std::uint8_t> one;
-        appendFrame(one, kRecords[i]);
-        const std::wstring before = shell.tip;
-        LoopbackServer::sendAll(engineSocket, one);
-        pumpUntil([&] { return !tips[i].empty() ? shell.tip == tips[i] : shell.tip != before; }, 5000);
-        tips[i] = shell.tip;
-    }
-    if (tips[0] == tips[1]) return std::printf("the two records give the same tooltip\n"), 1;
+    TrayBench::ConnectedTray tray({});
+    if (!tray.error.empty()) return std::printf("%s\n", tray.error.c_str()), 1;
+    const SOCKET engineSocket = tray.engine.get();
+    LoopbackServer& server = tray.server;
+    TrayBench::TipWatch& shell = tray.shell;
+    const std::wstring* tips = tray.tips;
 
     std::vector<double> elapsed;
     std::vector<double> floors;
@@ -186,9 +108,5 @@ int main(int argc, char** argv) {
     for (double ms : elapsed) std::printf(" %.1f", ms);
     std::printf("\nburst_ms=%.1f frames_per_s=%.0f floor_ms=%.1f ws_before_kib=%zu ws_after_kib=%zu\n", median,
                 frames / (median / 1000.0), medianOf(floors), memoryBefore, memoryAfter);
-
-    app.reset();
-    ::shutdown(engineSocket, SD_BOTH);
-    drain.join();
     return 0;
 }
