@@ -9,6 +9,6 @@
 // mean the working folder, as they do to Java). A file in the folder of the log at `logPath` (empty:
 // no log), when that is not the program's own folder but one the launcher makes for its log, is
 // created anew readable by SYSTEM, Administrators and this account only, as the log is, and its `.1`
-// keeps those rights. Returns the log lines of what went wrong.
+// gets those rights when it lacks them. Returns the log lines of what was done or went wrong.
 std::vector<std::wstring> rollJavaOutputs(const std::vector<std::wstring>& paths, const std::wstring& logPath,
                                           const std::wstring& programPath);

@@ -204,21 +204,22 @@ TEST_F(LaunchLogTest, JavaOutputOfThePreviousRunIsKeptAsDotOne) {
     writeIni("Log File=logs\\launch.log\r\nOutput File=logs\\out.txt\r\nError File=kept\\err.txt\r\n",
              "Main Class=vwtest.Record\r\nVirtual Machine Parameters=" + recordOption() + "\r\n", "a.jar");
     const std::wstring out = folder + L"logs\\out.txt", err = folder + L"kept\\err.txt";
+    // Wine keeps a DACL as permission bits only: Everyone's absence is what can be seen (see above).
+    const std::string user = currentUserSid();
+    auto expectOnlyOurs = [&](const std::wstring& file) {
+        for (const auto& [sid, access] : allowedSids(file))
+            EXPECT_TRUE(sid == "S-1-5-18" || sid == "S-1-5-32-544" || sid == user) << narrow(file) << ": " << sid;
+    };
     for (int runs = 1; runs <= 3; ++runs) {
         ASSERT_EQ(run().exitCode, 0u);
+        expectOnlyOurs(out);
+        if (runs > 1) expectOnlyOurs(out + L".1");
         for (const std::wstring& file : {out, err}) std::ofstream(file.c_str(), std::ios::app | std::ios::binary) << "run " << runs << "\n";
     }
     EXPECT_EQ(slurp(out), "out from main\nrun 3\n");
     EXPECT_EQ(slurp(out + L".1"), "out from main\nrun 2\n") << "one generation, the one before";
     EXPECT_EQ(slurp(err + L".1"), "err from main\nrun 2\n");
     EXPECT_FALSE(anyStartsWith(logEvents(L"logs\\launch.log"), "Java output file")) << slurp(folder + L"logs\\launch.log");
-
-    // Wine keeps a DACL as permission bits only: Everyone's absence is what can be seen (see above).
-    const std::string user = currentUserSid();
-    for (const std::wstring& file : {out, out + L".1"}) {
-        for (const auto& [sid, access] : allowedSids(file))
-            EXPECT_TRUE(sid == "S-1-5-18" || sid == "S-1-5-32-544" || sid == user) << narrow(file) << ": " << sid;
-    }
 }
 
 // What the log file is created with, as handed to CreateFileW: since Wine keeps only what permission

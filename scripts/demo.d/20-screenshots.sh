@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the tray presentation under Wine on a virtual display: each icon state, the
-# tooltip, the open menu and a balloon, saved as PNG files in demo-output/.
+# tooltip, the open menu (by a right click, with an offline computer, and as the keyboard opens it, at
+# the icon) and a balloon, saved as PNG files in demo-output/.
 # Uses its own build tree and its own Wine session, and stops that session on every exit path.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -67,7 +68,7 @@ hover() {
     xdotool mousemove "$icon_x" "$icon_y"; sleep 2
 }
 
-for step in 01-connecting 02-good 03-tooltip 04-menu 05-warning 06-error 07-busy 08-busy-tooltip 09-alert \
+for step in 01-connecting 02-good 03-tooltip 04-menu 04-keyboard-menu 05-warning 06-error 07-busy 08-busy-tooltip 09-alert \
             10-paused 11-balloon; do
     wait_for "$step"
     sleep 1.2
@@ -76,6 +77,10 @@ for step in 01-connecting 02-good 03-tooltip 04-menu 05-warning 06-error 07-busy
     03-tooltip | 08-busy-tooltip | 10-paused) hover; shoot "$step"; xdotool mousemove 500 300 ;;
     04-menu)
         xdotool mousemove "$icon_x" "$icon_y" click 3; sleep 1.5
+        shoot "$step"
+        xdotool key Escape; sleep 0.5 ;;
+    04-keyboard-menu)  # the showcase opened it; the pointer stays away from the icon
+        xdotool mousemove 300 200; sleep 0.5
         shoot "$step"
         xdotool key Escape; sleep 0.5 ;;
     11-balloon) sleep 1; shoot "$step" ;;

@@ -128,6 +128,7 @@ void VaultwickApp::flushDisplayRefresh() {
 }
 
 void VaultwickApp::startProgram(const std::wstring& program, const std::wstring& arguments) {
+    ++programsStarted_;
     services_.startProgram(program, arguments);
 }
 
@@ -144,9 +145,26 @@ bool VaultwickApp::onLeftButtonDoubleClick() {
 }
 
 bool VaultwickApp::onRightButtonDown() {
-    flushDisplayRefresh();
-    menu_->show();
+    POINT at{};
+    GetCursorPos(&at);
+    openMenu(at);
     return true;
+}
+
+bool VaultwickApp::onKeySelect() { return onLeftButtonDoubleClick(); }
+
+bool VaultwickApp::onKeyboardMenu(int x, int y) {
+    openMenu({x, y});
+    return true;
+}
+
+void VaultwickApp::openMenu(POINT at) {
+    flushDisplayRefresh();
+    const unsigned startedBefore = programsStarted_;
+    menu_->show(at);  // returns once the choice, the sleep dialog included, is carried out
+    // Focus goes back to the icon unless it went elsewhere: to a window the user clicked, which is
+    // then the foreground one, or to a program just started.
+    if (!quitting_ && programsStarted_ == startedBefore && GetForegroundWindow() == window_) icon_->returnFocus();
 }
 
 bool VaultwickApp::onIconEvent(unsigned) { return false; }

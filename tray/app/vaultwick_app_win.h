@@ -50,7 +50,9 @@ public:
     bool onLeftButtonDown() override;
     bool onLeftButtonDoubleClick() override;
     bool onRightButtonDown() override;
-    bool onIconEvent(unsigned mouseMessage) override;
+    bool onKeySelect() override;
+    bool onKeyboardMenu(int x, int y) override;
+    bool onIconEvent(unsigned event) override;
     bool onWindowMessage(unsigned message, std::uintptr_t firstParameter, std::intptr_t secondParameter) override;
 
     // VaultwickMenuHandler
@@ -90,6 +92,7 @@ private:
     void flushDisplayRefresh();
     void checkActivity();
     void startProgram(const std::wstring& program, const std::wstring& arguments);
+    void openMenu(POINT at);
 
     // Declaration order is construction order: timers, activity state, socket, icon, menu.
     std::unique_ptr<AppTimer> connectTimer_;
@@ -109,6 +112,7 @@ private:
     std::int64_t startTime_ = 0;
     UINT taskbarCreatedMessage_;
     bool displayRefreshPending_ = false;
+    unsigned programsStarted_ = 0;
     bool sleepDialogOpen_ = false;
     bool quitting_ = false;  // the quit message is posted: Exit, or the engine's Shutdown
     TrayLog::Sink previousSink_;

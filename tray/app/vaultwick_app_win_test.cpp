@@ -368,12 +368,14 @@ TEST_F(VaultwickAppTest, TheIconComesBackWhenTheShellRestarts) {
     const std::size_t before = shell_.requests.size();
     PostMessageW(app_->window(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     ASSERT_TRUE(pumpUntil([&] { return shell_.present; }, kWaitMs));
-    bool tipSet = false;
+    bool tipSet = false, keyboardNotifications = false;
     for (std::size_t i = before; i < shell_.requests.size(); ++i) {
         const auto& r = shell_.requests[i];
         if (r.message == NIM_MODIFY && (r.data.uFlags & NIF_TIP) && !r.tip().empty()) tipSet = true;
+        if (r.message == NIM_SETVERSION && r.data.uVersion == NOTIFYICON_VERSION_4) keyboardNotifications = true;
     }
     EXPECT_TRUE(tipSet);
+    EXPECT_TRUE(keyboardNotifications);
 }
 
 TEST_F(VaultwickAppTest, ShowApplicationAndClicksStartTheMainProgram) {
@@ -395,6 +397,46 @@ TEST_F(VaultwickAppTest, ShowApplicationAndClicksStartTheMainProgram) {
     SendMessageW(app_->window(), callback, IDI_TRAY_GOOD, WM_LBUTTONDBLCLK);
     ASSERT_EQ(launches_.size(), 3u);
     EXPECT_EQ(launches_[2].program, L"C:\\Vault\\VaultwickDesktop");
+    // Enter or Space on the focused icon does what the double click does.
+    SendMessageW(app_->window(), callback, 0, MAKELPARAM(NIN_KEYSELECT, IDI_TRAY_GOOD));
+    ASSERT_EQ(launches_.size(), 4u);
+    EXPECT_EQ(launches_[3].program, L"C:\\Vault\\VaultwickDesktop");
+}
+
+// Shift+F10 on the focused icon opens the menu at the icon, and the focus goes back to the icon
+// once the menu closes; a choice that started a program, or a click on another window, leaves the
+// focus there.
+TEST_F(VaultwickAppTest, TheKeyboardMenuOpensAtTheIconAndHandsTheFocusBack) {
+    startApp(L"C:\\Vault");
+    connectAndSettle();
+    const UINT callback = RegisterWindowMessageW(L"com.morvaine.tray.icon.message--104");
+    auto focusRequests = [&] {
+        int count = 0;
+        for (const auto& r : shell_.requests) {
+            if (r.message == NIM_SETFOCUS && r.data.hWnd == app_->window() && r.data.uID == IDI_TRAY_GOOD) ++count;
+        }
+        return count;
+    };
+    auto openFromKeyboard = [&](TrayWinTest::MenuScript script) {
+        return TrayWinTest::workMenu(std::move(script), [&] {
+            SendMessageW(app_->window(), callback, MAKEWPARAM(300, 200), MAKELPARAM(WM_CONTEXTMENU, IDI_TRAY_GOOD));
+        });
+    };
+    SetCursorPos(700, 500);
+    const RECT shown = openFromKeyboard({});  // dismissed
+    EXPECT_EQ(shown.left, 300);
+    EXPECT_EQ(shown.top, 200);
+    EXPECT_EQ(focusRequests(), 1);
+
+    openFromKeyboard({{VK_DOWN, VK_RETURN}});  // Show Application
+    ASSERT_EQ(launches_.size(), 1u);
+    EXPECT_EQ(focusRequests(), 1);
+
+    Win::UniqueHwnd elsewhere(CreateWindowExW(0, L"STATIC", L"elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                              nullptr, nullptr, nullptr));
+    openFromKeyboard({{}, elsewhere.get()});
+    EXPECT_EQ(GetForegroundWindow(), elsewhere.get());
+    EXPECT_EQ(focusRequests(), 1);
 }
 
 // Without "-dir" the main program is the one beside the tray, named by its full path: never one

@@ -15,7 +15,7 @@ contrast: one ink on nothing, stored black, which the tray recolours to the sche
 colour. Its house is a silhouette (an outline when not connected) and the state is in the badge alone:
 "!" cut out of a triangle (warning) or of a disc (error), or a bare tick, cross, bell or arrow.
 
-Also: the program icon 102 (16 colours), the menu's online/offline dots 113/114 (9 px) and their
+Also: the program icon 102 (16 colours), the menu's online/offline dots 113/114 (9 px; a disc and a ring) and their
 200 % forms 1113/1114 (18 px), 32-bit with premultiplied alpha, and contact-sheet.png: every state at every size on both taskbars, in
 colour and in greys, and the high-contrast set on the black and the white scheme. The script checks
 that every state differs from every other in luminance alone (see MIN_LUMA_DIFF) in every set, that
@@ -377,11 +377,14 @@ def write_ico(name, images, folder=OUT):
         f.write(head + entries + blobs)
 
 
-def write_dot_bmp(name, size, colour):
+def write_dot_bmp(name, size, colour, ring=False):
     """A round dot, anti-aliased, 32-bit with premultiplied alpha: the tray lays it onto the menu's
-    own colour when it loads it, so no fixed background shows round the edge."""
+    own colour when it loads it, so no fixed background shows round the edge. A ring (offline) and
+    a filled disc (online) are told apart without their colours."""
     half = size / 2
-    img = render(size, [(d_circle(half, half, half - 0.3), colour)])
+    outer = half - 0.3
+    shape = minus(d_circle(half, half, outer), d_circle(half, half, outer - 0.2 * size)) if ring else d_circle(half, half, outer)
+    img = render(size, [(shape, colour)])
     pixels = b"".join(bytes((round(b * a / 255), round(g * a / 255), round(r * a / 255), a))
                       for row in reversed(img) for r, g, b, a in row)
     info = struct.pack("<IiiHHIIiiII", 40, size, size, 1, 32, 0, len(pixels), 2835, 2835, 0, 0)
@@ -526,9 +529,9 @@ def main():
     palette = [(0, 0, 0), GREEN, mix(GREEN, (0, 0, 0), 0.45)] + [(0, 0, 0)] * 13
     write_ico("102.ico", [(n, 4, image_4(plain_house(n, GREEN), palette)) for n in PROGRAM_SIZES])
     write_ico("launcher.ico", [(n, 24, image_24(plain_house(n, LAUNCHER_BLUE))) for n in PROGRAM_SIZES], LAUNCHER_OUT)
-    for dot_id, colour in ((113, (30, 190, 60)), (114, (150, 150, 150))):
-        write_dot_bmp("%d.bmp" % dot_id, 9, colour)
-        write_dot_bmp("%d.bmp" % (dot_id + LARGE_DOT_OFFSET), 18, colour)
+    for dot_id, colour, ring in ((113, (30, 190, 60), False), (114, (150, 150, 150), True)):
+        write_dot_bmp("%d.bmp" % dot_id, 9, colour, ring)
+        write_dot_bmp("%d.bmp" % (dot_id + LARGE_DOT_OFFSET), 18, colour, ring)
     contact_sheet(images, os.path.join(HERE, "contact-sheet.png"))
     d, name, n, a, b = check_luminance(images)
     print("smallest luma distance: %.1f (%s, %d px, %d and %d); required %d" % (d, name, n, a, b, MIN_LUMA_DIFF))

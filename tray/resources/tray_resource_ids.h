@@ -67,3 +67,6 @@
 #define IDS_PAUSE_FAILED 158
 // The short form of 139 that fits in a tooltip (a tip holds 127 characters, 139 has 142).
 #define IDS_ERROR_OCCURRED_SHORT 161
+// What a screen reader says for a computer item; the menu shows the name alone.
+#define IDS_COMPUTER_ONLINE 162
+#define IDS_COMPUTER_OFFLINE 163

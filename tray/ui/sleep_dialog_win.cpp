@@ -20,7 +20,9 @@ INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
         fillDurations(dialog);
-        return TRUE;
+        // The list first, so that arrow keys choose before Enter confirms; FALSE keeps this focus.
+        SetFocus(GetDlgItem(dialog, IDC_SLEEP_DURATION));
+        return FALSE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK) {
             auto index = static_cast<int>(SendDlgItemMessageW(dialog, IDC_SLEEP_DURATION, CB_GETCURSEL, 0, 0));

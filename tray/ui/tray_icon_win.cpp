@@ -1,5 +1,7 @@
 #include "tray_icon_win.h"
 
+#include <windowsx.h>
+
 #include "kov_text_win.h"
 #include "text_format.h"
 #include "tray_log.h"
@@ -97,11 +99,19 @@ void TrayIcon::show() {
     // frame of the animation; the default one would stand until the next change.
     const std::uint16_t image = current_ != 0 ? current_ : static_cast<std::uint16_t>(iconId_);
     Win::UniqueHicon icon = loadTrayImage(image, scale_);
-    NOTIFYICONDATAW data = record(NIF_MESSAGE | NIF_ICON);
+    // Version 4 hides the standard tooltip unless asked to show it.
+    NOTIFYICONDATAW data = record(NIF_MESSAGE | NIF_ICON | NIF_SHOWTIP);
     data.uCallbackMessage = callbackMessage_;
     data.hIcon = icon.get();
-    if (shell_.request(NIM_ADD, data)) current_ = image;
+    if (!shell_.request(NIM_ADD, data)) return;
+    current_ = image;
+    // The shell forgets the version with the icon, so each add sets it again.
+    NOTIFYICONDATAW version = record(0);
+    version.uVersion = NOTIFYICON_VERSION_4;
+    shell_.request(NIM_SETVERSION, version);
 }
+
+void TrayIcon::returnFocus() { shell_.request(NIM_SETFOCUS, record(0)); }
 
 void TrayIcon::hide() {
     if (exists()) shell_.request(NIM_DELETE, record(0));
@@ -109,7 +119,7 @@ void TrayIcon::hide() {
 }
 
 void TrayIcon::setTip(const std::wstring& tip) {
-    NOTIFYICONDATAW data = record(NIF_TIP);
+    NOTIFYICONDATAW data = record(NIF_TIP | NIF_SHOWTIP);
     if (!copyField(data.szTip, tip, 128)) {
         trayLogCode(L"SEVERE", L"KovToolkit::TrayIcon::setTip", L"Unable to set tray tip.", -1);
     }
@@ -186,14 +196,7 @@ void TrayIcon::stopTimer() {
 }
 
 bool TrayIcon::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == callbackMessage_) {
-        switch (static_cast<UINT>(lParam)) {
-        case WM_LBUTTONDOWN: return handler_->onLeftButtonDown();
-        case WM_LBUTTONDBLCLK: return handler_->onLeftButtonDoubleClick();
-        case WM_RBUTTONDOWN: return handler_->onRightButtonDown();
-        default: return handler_->onIconEvent(static_cast<unsigned>(lParam));
-        }
-    }
+    if (message == callbackMessage_) return dispatchIconEvent(LOWORD(lParam), wParam);  // the icon id is above
     if (message == WM_TIMER && timerEventId_ > 0 && wParam == static_cast<WPARAM>(timerEventId_)) {
         // A tick already queued when the animation was stopped must not bring an old frame back.
         if (animation_.running()) setIcon(animation_.advance(), false);
@@ -207,6 +210,22 @@ bool TrayIcon::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         rescale(windowDpi(window_));
     }
     return handler_->onWindowMessage(message, wParam, lParam);
+}
+
+bool TrayIcon::dispatchIconEvent(UINT event, WPARAM wParam) {
+    // A right click reports its release followed by WM_CONTEXTMENU; its menu opened on the press
+    // already. Noted before the handler runs: the release arrives while the press's menu is open.
+    const bool menuOfARelease = event == WM_CONTEXTMENU && previousIconEvent_ == WM_RBUTTONUP;
+    previousIconEvent_ = event;
+    switch (event) {
+    case WM_LBUTTONDOWN: return handler_->onLeftButtonDown();
+    case WM_LBUTTONDBLCLK: return handler_->onLeftButtonDoubleClick();
+    case WM_RBUTTONDOWN: return handler_->onRightButtonDown();
+    case NIN_KEYSELECT: return handler_->onKeySelect();
+    case WM_CONTEXTMENU:
+        return menuOfARelease || handler_->onKeyboardMenu(GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam));
+    default: return handler_->onIconEvent(event);
+    }
 }
 
 LRESULT CALLBACK TrayIcon::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

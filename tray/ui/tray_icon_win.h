@@ -1,7 +1,8 @@
 #pragma once
-// One icon in the notification area: a hidden window that receives the icon's mouse notifications
-// (and the controller's timers and socket events), the image, the tooltip, balloons and a
-// timer-driven animation. Shell requests go through ShellNotify so tests can record them.
+// One icon in the notification area: a hidden window that receives the icon's mouse and keyboard
+// notifications (and the controller's timers and socket events), the image, the tooltip, balloons
+// and a timer-driven animation. Every add asks for the version 4 notifications, the only ones that
+// report the keyboard. Shell requests go through ShellNotify so tests can record them.
 // Images are loaded at the notification area's size for the window's DPI and the taskbar's theme;
 // when either changes (DPI, display, setting or theme change, shell restart) the shown image and the
 // animation's frames are loaded again and the icon is modified once.
@@ -57,6 +58,9 @@ public:
     // running, it goes on undisturbed.
     virtual void animate(const std::vector<std::uint16_t>& frames);
     virtual void setAnimationInterval(int milliseconds) { intervalMs_ = milliseconds; }
+    // Gives the keyboard focus back to the icon in the notification area, once the user is done with
+    // what the icon opened.
+    virtual void returnFocus();
 
     // "skin\custom\tray\<id>.ico", then "skin\tray\<id>.ico", then the built-in icon, at the
     // small-icon size of the screen's DPI for the current theme; never cached.
@@ -70,6 +74,7 @@ public:
 private:
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    bool dispatchIconEvent(UINT event, WPARAM wParam);
     NOTIFYICONDATAW record(UINT flags) const;
     bool exists();
     void stopTimer();
@@ -88,6 +93,7 @@ private:
     TrayEventHandler* handler_;
     ShellNotify& shell_;
     UINT taskbarCreatedMessage_ = 0;
+    UINT previousIconEvent_ = 0;
     ImageScale scale_;
     std::uint16_t current_ = 0;  // the image in the notification area (or lost with it); 0 before any or after hide
     // The animation's frames at scale_: loaded once per scale, not at every tick (plain image changes

@@ -170,7 +170,7 @@ void sendDpiChange(HWND window, unsigned dpi) {
 TEST_F(TrayIconTest, TheShellGetsTheImageDrawnForTheSmallIconSizeOfEachScale) {
     icon.create();
     icon.show();
-    ASSERT_EQ(shell.requests.size(), 2u);
+    ASSERT_EQ(shell.requests.size(), 3u);
     ASSERT_EQ(shell.requests[1].image.width, 16);
     EXPECT_TRUE(shell.requests[1].image == resourceImage(104, 16));
     icon.setIcon(105);
@@ -299,20 +299,24 @@ TEST_F(TrayIconTest, CreateMakesOneHiddenToolWindowThatSeesItsOwnCreation) {
     EXPECT_EQ(icon.getWindow(), window);
 }
 
-TEST_F(TrayIconTest, ShowAddsOnceProbesFirstAndReaddsALostIcon) {
+// Every add asks for the version 4 notifications (the shell forgets them with the icon) and keeps
+// the standard tooltip that version hides.
+TEST_F(TrayIconTest, ShowAddsOnceProbesFirstAndReaddsALostIconAtVersion4) {
     icon.create();
     icon.show();
     icon.show();
-    ASSERT_EQ(shell.requests.size(), 3u);
+    ASSERT_EQ(shell.requests.size(), 4u);
     const auto& probe = shell.requests[0];
     EXPECT_EQ(probe.message, DWORD(NIM_MODIFY));
     EXPECT_EQ(probe.data.uFlags, 0u);
     const auto& add = shell.requests[1];
     EXPECT_EQ(add.message, DWORD(NIM_ADD));
-    EXPECT_EQ(add.data.uFlags, UINT(NIF_MESSAGE | NIF_ICON));
+    EXPECT_EQ(add.data.uFlags, UINT(NIF_MESSAGE | NIF_ICON | NIF_SHOWTIP));
     EXPECT_EQ(add.data.uCallbackMessage, icon.callbackMessage());
     EXPECT_NE(add.data.hIcon, nullptr);
-    EXPECT_EQ(shell.requests[2].message, DWORD(NIM_MODIFY));
+    EXPECT_EQ(shell.requests[2].message, DWORD(NIM_SETVERSION));
+    EXPECT_EQ(shell.requests[2].data.uVersion, UINT(NOTIFYICON_VERSION_4));
+    EXPECT_EQ(shell.requests[3].message, DWORD(NIM_MODIFY));
     for (const auto& r : shell.requests) {
         EXPECT_EQ(r.data.cbSize, sizeof(void*) == 4 ? 936u : 952u);
         EXPECT_EQ(r.data.hWnd, icon.getWindow());
@@ -321,7 +325,10 @@ TEST_F(TrayIconTest, ShowAddsOnceProbesFirstAndReaddsALostIcon) {
 
     shell.present = false;  // the shell lost the icon
     icon.show();
-    EXPECT_EQ(shell.requests.back().message, DWORD(NIM_ADD));
+    ASSERT_EQ(shell.requests.size(), 7u);
+    EXPECT_EQ(shell.requests[5].message, DWORD(NIM_ADD));
+    EXPECT_EQ(shell.requests[6].message, DWORD(NIM_SETVERSION));
+    EXPECT_EQ(shell.requests[6].data.uVersion, UINT(NOTIFYICON_VERSION_4));
     EXPECT_TRUE(shell.present);
 
     // A restarted taskbar gets the image shown last, still or a frame of the animation, not the
@@ -336,8 +343,10 @@ TEST_F(TrayIconTest, ShowAddsOnceProbesFirstAndReaddsALostIcon) {
         }
         shell.present = false;
         icon.show();
-        ASSERT_EQ(shell.requests.back().message, DWORD(NIM_ADD));
-        EXPECT_TRUE(shell.requests.back().image == resourceImage(animated ? 152 : 106, 16)) << animated;
+        ASSERT_EQ(shell.requests.back().message, DWORD(NIM_SETVERSION));
+        const auto& add = shell.requests[shell.requests.size() - 2];
+        ASSERT_EQ(add.message, DWORD(NIM_ADD));
+        EXPECT_TRUE(add.image == resourceImage(animated ? 152 : 106, 16)) << animated;
     }
 }
 
@@ -360,7 +369,7 @@ TEST_F(TrayIconTest, TipOf127IsWholeAndLongerTipClearsWithALogLine) {
     icon.setTip(tip127);
     ASSERT_EQ(shell.requests.size(), 1u);
     EXPECT_EQ(shell.requests[0].message, DWORD(NIM_MODIFY));
-    EXPECT_EQ(shell.requests[0].data.uFlags, UINT(NIF_TIP));
+    EXPECT_EQ(shell.requests[0].data.uFlags, UINT(NIF_TIP | NIF_SHOWTIP));
     EXPECT_EQ(shell.requests[0].tip(), tip127);
     EXPECT_TRUE(log.lines.empty());
 
@@ -444,15 +453,47 @@ TEST_F(TrayIconTest, ForeignTimerIdsReachTheHandler) {
     EXPECT_EQ(icon.shown.size(), 1u);
 }
 
-TEST_F(TrayIconTest, CallbackMouseMessagesAreRoutedOnThePress) {
+// Version 4 puts the event in the low word and the icon id in the high word; the anchor of a
+// keyboard menu comes as two signed 16-bit coordinates (negative left of the primary monitor).
+TEST_F(TrayIconTest, CallbackEventsAreRoutedOnThePressAndFromTheKeyboard) {
     icon.create();
     HWND window = icon.getWindow();
     UINT callback = icon.callbackMessage();
-    for (LPARAM m : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MOUSEMOVE, WM_MBUTTONDOWN}) {
-        EXPECT_EQ(SendMessageW(window, callback, 104, m), 0);
+    auto send = [&](UINT event, WPARAM anchor = MAKEWPARAM(50, 700)) {
+        return SendMessageW(window, callback, anchor, MAKELPARAM(event, 104));
+    };
+    for (UINT m : {UINT(WM_LBUTTONDOWN), UINT(WM_LBUTTONUP), UINT(NIN_SELECT), UINT(WM_LBUTTONDBLCLK), UINT(WM_MOUSEMOVE),
+                   UINT(WM_MBUTTONDOWN)}) {
+        EXPECT_EQ(send(m), 0);
     }
-    EXPECT_THAT(handler.events, ElementsAre("left", "double", "right", "icon", "icon", "icon"));
-    EXPECT_THAT(handler.iconEvents, ElementsAre(unsigned(WM_RBUTTONUP), unsigned(WM_MOUSEMOVE), unsigned(WM_MBUTTONDOWN)));
+    EXPECT_THAT(handler.events, ElementsAre("left", "icon", "icon", "double", "icon", "icon"));
+    EXPECT_THAT(handler.iconEvents, ElementsAre(unsigned(WM_LBUTTONUP), unsigned(NIN_SELECT), unsigned(WM_MOUSEMOVE),
+                                                unsigned(WM_MBUTTONDOWN)));
+
+    // A right click: the menu opens on the press, and the release's own WM_CONTEXTMENU, which
+    // arrives while that menu is still open, opens nothing more.
+    handler.events.clear();
+    handler.duringRightPress = [&] {
+        send(WM_RBUTTONUP);
+        send(WM_CONTEXTMENU);
+    };
+    send(WM_RBUTTONDOWN);
+    handler.duringRightPress = nullptr;
+    send(WM_RBUTTONDOWN);  // the same with the release after the menu closed
+    send(WM_RBUTTONUP);
+    EXPECT_EQ(send(WM_CONTEXTMENU), 0);
+    EXPECT_THAT(handler.events, ElementsAre("right", "icon", "right", "icon"));
+
+    // Keyboard: Enter or Space, then Shift+F10 twice, the second on an icon left of the primary monitor.
+    handler.events.clear();
+    send(NIN_KEYSELECT);
+    send(WM_CONTEXTMENU, MAKEWPARAM(1200, 1040));
+    send(WM_CONTEXTMENU, MAKEWPARAM(static_cast<WORD>(-300), 1040));
+    EXPECT_THAT(handler.events, ElementsAre("key", "menu", "menu"));
+    ASSERT_EQ(handler.menuAnchors.size(), 2u);
+    EXPECT_EQ(handler.menuAnchors[0].x, 1200);
+    EXPECT_EQ(handler.menuAnchors[0].y, 1040);
+    EXPECT_EQ(handler.menuAnchors[1].x, -300);
     EXPECT_THAT(handler.windowMessages, ::testing::Not(::testing::Contains(callback)));
 }
 
@@ -668,9 +709,9 @@ TEST(VaultwickTrayIconWin, ShowSetsTipAndImageAndRefreshFollowsTheModel) {
     ObservedVaultwickIcon icon(&handler, &model, shell, clock);
     icon.create();
     icon.show();
-    ASSERT_GE(shell.requests.size(), 4u);
+    ASSERT_GE(shell.requests.size(), 5u);
     EXPECT_EQ(shell.requests[1].message, DWORD(NIM_ADD));
-    EXPECT_EQ(shell.requests[2].tip(), L"Unable to connect to the backup engine");
+    EXPECT_EQ(shell.requests[3].tip(), L"Unable to connect to the backup engine");
     EXPECT_EQ(icon.shown.back(), std::make_pair(std::uint16_t(159), true));
 
     model.connecting = false;

@@ -1,6 +1,7 @@
 #include "vaultwick_menu_model.h"
 
 #include "kov_text.h"
+#include "text_format.h"
 #include "tray_resource_ids.h"
 
 namespace VaultwickMenuModel {
@@ -10,7 +11,7 @@ bool isListed(const Messages::Computer& computer) { return computer.isDestinatio
 Layout layout(const StatusModel& model) {
     Layout result;
     for (const Messages::Computer& c : model.computers) {
-        if (isListed(c)) result.computers.push_back({c, KovToolkit::fitVisibly(c.name, kMenuTextMaxChars)});
+        if (isListed(c)) result.computers.push_back({c, itemText(c.name)});
     }
     const Messages::BackupStats& stats = model.stats;
     if (stats.flags & Messages::BackupStats::Enabled) {
@@ -25,6 +26,28 @@ Layout layout(const StatusModel& model) {
     }
     result.showApplicationEnabled = !stats.empty;
     return result;
+}
+
+std::wstring itemText(const std::wstring& name) {
+    std::wstring escaped;
+    for (wchar_t c : name) {
+        if (c == L'&') escaped += L'&';
+        escaped += c;
+    }
+    std::wstring cut = KovToolkit::fitVisibly(escaped, kMenuTextMaxChars);
+    if (cut.size() == escaped.size()) return cut;
+    // An odd run of "&" before the "..." would underline the first dot.
+    const std::size_t end = cut.size() - 3;
+    std::size_t run = 0;
+    while (run < end && cut[end - 1 - run] == L'&') ++run;
+    if (run % 2 != 0) cut.erase(end - 1, 1);
+    return cut;
+}
+
+std::wstring spokenName(const ComputerItem& item, const KovToolkit::StringTable& strings) {
+    const unsigned state = item.computer.online ? IDS_COMPUTER_ONLINE : IDS_COMPUTER_OFFLINE;
+    return TextFormat::format(KovToolkit::loadString(strings, state),
+                              {KovToolkit::fitVisibly(item.computer.name, kMenuTextMaxChars)});
 }
 
 }  // namespace VaultwickMenuModel

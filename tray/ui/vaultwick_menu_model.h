@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "kov_text.h"
 #include "records.h"
 #include "status_model.h"
 
@@ -16,7 +17,7 @@ constexpr std::size_t kMenuTextMaxChars = 255;
 
 struct ComputerItem {
     Messages::Computer computer;  // a copy: the menu must not depend on the controller's list
-    std::wstring text;            // the name, cut visibly when too long
+    std::wstring text;            // the name as the menu shows it: no mnemonic, cut visibly when too long
 };
 
 struct Layout {
@@ -29,6 +30,11 @@ struct Layout {
 // Other computers the user can open: destinations that are not this computer.
 bool isListed(const Messages::Computer& computer);
 Layout layout(const StatusModel& model);
+// `name` as menu item text: each "&" doubled so that none becomes a mnemonic, cut visibly to
+// kMenuTextMaxChars without leaving half of a doubled "&".
+std::wstring itemText(const std::wstring& name);
+// What a screen reader says for the item: the name and, in words, whether the computer is online.
+std::wstring spokenName(const ComputerItem& item, const KovToolkit::StringTable& strings);
 
 }  // namespace VaultwickMenuModel
 

@@ -39,7 +39,7 @@ TEST(VaultwickMenuModel, ListsOtherDestinationsInListOrder) {
     EXPECT_EQ(layout.computers[1].computer.name, L"Office");
 }
 
-TEST(VaultwickMenuModel, LongNamesAreCutToTheItemBuffer) {
+TEST(VaultwickMenuModel, NamesAreShownLiterallyAndCutToTheItemBuffer) {
     StatusModel model;
     model.computers = {computer(1, std::wstring(400, L'x'), true, false, true),
                        computer(2, std::wstring(255, L'y'), true, false, true)};
@@ -47,6 +47,20 @@ TEST(VaultwickMenuModel, LongNamesAreCutToTheItemBuffer) {
     EXPECT_EQ(layout.computers[0].text, std::wstring(252, L'x') + L"...");
     EXPECT_EQ(layout.computers[1].text, std::wstring(255, L'y'));
     EXPECT_EQ(layout.computers[0].computer.name.size(), 400u);
+
+    // "&" is doubled so that it shows; the cut never leaves one "&" to underline the "...".
+    model.computers = {computer(3, L"R&D", true, false, true), computer(4, L"x" + std::wstring(300, L'&'), true, false, true),
+                       computer(5, L"xy" + std::wstring(300, L'&'), true, false, true)};
+    layout = VaultwickMenuModel::layout(model);
+    EXPECT_EQ(layout.computers[0].text, L"R&&D");
+    EXPECT_EQ(layout.computers[1].text, L"x" + std::wstring(250, L'&') + L"...");
+    EXPECT_EQ(layout.computers[2].text, L"xy" + std::wstring(250, L'&') + L"...");
+
+    // A screen reader hears the name as it is, and the state in words.
+    TrayTest::FakeStringTable strings;
+    EXPECT_EQ(VaultwickMenuModel::spokenName(layout.computers[0], strings), L"R&D, online");
+    layout.computers[0].computer.online = false;
+    EXPECT_EQ(VaultwickMenuModel::spokenName(layout.computers[0], strings), L"R&D, offline");
 }
 
 TEST(VaultwickMenuModel, SleepItemAndShowApplicationFollowTheStatistics) {

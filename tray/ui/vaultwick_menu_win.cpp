@@ -7,14 +7,24 @@
 #include "tray_image_win.h"
 #include "tray_resource_ids.h"
 
-VaultwickMenu::VaultwickMenu(HWND owner, const StatusModel* model, VaultwickMenuHandler* handler)
+VaultwickMenu::VaultwickMenu(HWND owner, const StatusModel* model, VaultwickMenuHandler* handler,
+                             std::unique_ptr<MenuItemNames> names)
     : owner_(owner),
       menu_(LoadMenuW(KovToolkit::moduleInstance(), MAKEINTRESOURCEW(IDM_TRAY_MENU))),
       model_(model),
-      handler_(handler) {
+      handler_(handler),
+      names_(std::move(names)) {
     if (menu_) popup_ = GetSubMenu(menu_.get(), 0);
     fitDots(KovToolkit::windowDpi(owner));
 }
+
+VaultwickMenu::~VaultwickMenu() {
+    // The service keeps names by menu handle and position; a later menu may get the same handle.
+    if (!popup_) return;
+    for (int i = 0; i < insertedCount_; ++i) names_->clear(popup_, firstComputerPosition() + i);
+}
+
+int VaultwickMenu::firstComputerPosition() const { return popup_ ? GetMenuItemCount(popup_) - 3 - insertedCount_ : 0; }
 
 void VaultwickMenu::fitDots(unsigned dpi) {
     const bool large = MenuDot::largeAt(dpi);
@@ -23,7 +33,7 @@ void VaultwickMenu::fitDots(unsigned dpi) {
     Win::UniqueGdiObject online = MenuDot::load(IDB_COMPUTER_ONLINE, large, background);
     Win::UniqueGdiObject offline = MenuDot::load(IDB_COMPUTER_OFFLINE, large, background);
     // The items still show the old dots; they get the new ones before the old ones are deleted.
-    const int first = popup_ ? GetMenuItemCount(popup_) - 3 - insertedCount_ : 0;
+    const int first = firstComputerPosition();
     for (int i = 0; i < insertedCount_ && static_cast<std::size_t>(i) < listed_.size(); ++i) {
         MENUITEMINFOW info{};
         info.cbSize = sizeof info;
@@ -41,7 +51,9 @@ void VaultwickMenu::updateMenu() {
     if (!popup_) return;
     if (insertedCount_ > 0) {
         // The computer items and the separator after them; the separator before them stays.
-        int position = GetMenuItemCount(popup_) - 3 - insertedCount_;
+        const int position = firstComputerPosition();
+        // Names stay with positions: the items that move up must not inherit them.
+        for (int i = 0; i < insertedCount_; ++i) names_->clear(popup_, position + i);
         for (int i = 0; i < insertedCount_ + 1; ++i) RemoveMenu(popup_, position, MF_BYPOSITION);
         insertedCount_ = 0;
     }
@@ -78,7 +90,10 @@ void VaultwickMenu::insertComputer(const VaultwickMenuModel::ComputerItem& item,
     info.dwItemData = index + 1;
     info.hbmpUnchecked = static_cast<HBITMAP>(item.computer.online ? onlineBitmap_.get() : offlineBitmap_.get());
     info.dwTypeData = text.data();
-    InsertMenuItemW(popup_, GetMenuItemCount(popup_) - 3, TRUE, &info);
+    const int position = GetMenuItemCount(popup_) - 3;
+    if (InsertMenuItemW(popup_, static_cast<UINT>(position), TRUE, &info)) {
+        names_->set(popup_, position, VaultwickMenuModel::spokenName(item, KovToolkit::moduleStringTable()));
+    }
 }
 
 void VaultwickMenu::insertSeparator(int position) {
@@ -92,6 +107,10 @@ void VaultwickMenu::insertSeparator(int position) {
 void VaultwickMenu::show() {
     POINT at{};
     GetCursorPos(&at);
+    show(at);
+}
+
+void VaultwickMenu::show(POINT at) {
     fitDots(KovToolkit::windowDpi(owner_));
     // Without the foreground the menu would not close on a click elsewhere.
     SetForegroundWindow(owner_);

@@ -1,10 +1,14 @@
 #pragma once
 // The popup menu of the tray icon (resource 103): Show Application, one item per other computer
-// between two separators, Sleep/Wakeup and Exit. Choices go to a VaultwickMenuHandler.
+// between two separators, Sleep/Wakeup and Exit. Choices go to a VaultwickMenuHandler. A computer
+// item shows the name alone; screen readers hear whether the computer is online, and the two dots
+// differ in shape as well as colour.
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
+#include "menu_item_names_win.h"
 #include "records.h"
 #include "status_model.h"
 #include "unique_handle_win.h"
@@ -13,14 +17,18 @@
 
 class VaultwickMenu {
 public:
-    VaultwickMenu(HWND owner, const StatusModel* model, VaultwickMenuHandler* handler);
+    VaultwickMenu(HWND owner, const StatusModel* model, VaultwickMenuHandler* handler,
+                  std::unique_ptr<MenuItemNames> names = accessibilityMenuItemNames());
+    ~VaultwickMenu();
     VaultwickMenu(const VaultwickMenu&) = delete;
     VaultwickMenu& operator=(const VaultwickMenu&) = delete;
 
     // Rebuilds the computer section and the states of Sleep/Wakeup and Show Application.
     void updateMenu();
-    // Tracks the menu at the mouse position and hands the choice on; first fits the dots to the
-    // owner's DPI and the menu colour of that moment.
+    // Tracks the menu at `at` (screen coordinates) and hands the choice on; first fits the dots to
+    // the owner's DPI and the menu colour of that moment.
+    void show(POINT at);
+    // The same at the mouse position.
     void show();
     // Gives the computer items the dots for `dpi` on the current menu colour, if they have others.
     void fitDots(unsigned dpi);
@@ -32,12 +40,14 @@ public:
 private:
     void insertComputer(const VaultwickMenuModel::ComputerItem& item, std::size_t index);
     void insertSeparator(int position);
+    int firstComputerPosition() const;
 
     HWND owner_;
     Win::UniqueHmenu menu_;
     HMENU popup_ = nullptr;
     const StatusModel* model_;
     VaultwickMenuHandler* handler_;
+    std::unique_ptr<MenuItemNames> names_;
     int insertedCount_ = 0;
     Win::UniqueGdiObject onlineBitmap_;
     Win::UniqueGdiObject offlineBitmap_;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,14 @@ struct RecordingMenuHandler final : VaultwickMenuHandler {
         calls.push_back("computer");
         if (c) computers.push_back(*c);
     }
+};
+
+// The names the accessibility service would hold, by position, after each set and clear.
+struct RecordingItemNames final : MenuItemNames {
+    std::map<int, std::wstring>& names;
+    explicit RecordingItemNames(std::map<int, std::wstring>& into) : names(into) {}
+    void set(HMENU, int position, const std::wstring& name) override { names[position] = name; }
+    void clear(HMENU, int position) override { names.erase(position); }
 };
 
 struct Item {
@@ -73,7 +82,8 @@ protected:
     Win::UniqueHwnd owner_;
     StatusModel model;
     RecordingMenuHandler handler;
-    VaultwickMenu menu{owner_.get(), &model, &handler};
+    std::map<int, std::wstring> spokenNames;
+    VaultwickMenu menu{owner_.get(), &model, &handler, std::make_unique<RecordingItemNames>(spokenNames)};
 };
 
 TEST_F(VaultwickMenuTest, NoQualifyingComputerLeavesTheResourceList) {
@@ -88,6 +98,8 @@ TEST_F(VaultwickMenuTest, NoQualifyingComputerLeavesTheResourceList) {
     EXPECT_EQ(items[3].id, UINT(ID_MENU_EXIT));
 }
 
+// A computer item shows the name alone; what screen readers say adds the state in words, and the
+// names move with the items when the section is rebuilt.
 TEST_F(VaultwickMenuTest, ComputerSectionIsRebuiltAtTheExactPositions) {
     model.stats.empty = false;
     model.stats.flags = Messages::BackupStats::Enabled;
@@ -101,8 +113,10 @@ TEST_F(VaultwickMenuTest, ComputerSectionIsRebuiltAtTheExactPositions) {
     EXPECT_FALSE(items[6].state & MFS_GRAYED);
     EXPECT_EQ(items[2].id, RegisterWindowMessageW(L"Laptop"));
     EXPECT_EQ(items[3].id, RegisterWindowMessageW(L"Office"));
+    EXPECT_EQ(spokenNames, (std::map<int, std::wstring>{
+                               {2, L"Laptop, online"}, {3, L"Office, offline"}, {4, L"Attic, online"}}));
 
-    // Online items share the green dot, the offline one has the grey dot; both 9x9.
+    // Online items share the green disc, the offline one has the grey ring; both 9x9.
     HBITMAP online = items[2].unchecked, offline = items[3].unchecked;
     ASSERT_NE(online, nullptr);
     ASSERT_NE(offline, nullptr);
@@ -111,7 +125,10 @@ TEST_F(VaultwickMenuTest, ComputerSectionIsRebuiltAtTheExactPositions) {
     EXPECT_EQ(TrayWinTest::bitmapSize(online).cx, 9);
     EXPECT_EQ(TrayWinTest::bitmapSize(online).cy, 9);
     EXPECT_EQ(TrayWinTest::bitmapPixel(online, 4, 4), 0x1EBE3Cu);
-    EXPECT_EQ(TrayWinTest::bitmapPixel(offline, 4, 4), 0x969696u);
+    EXPECT_EQ(TrayWinTest::bitmapPixel(offline, 4, 1), 0x969696u);
+    const COLORREF menuColour = GetSysColor(COLOR_MENU);
+    EXPECT_EQ(TrayWinTest::bitmapPixel(offline, 4, 4),
+              std::uint32_t(GetRValue(menuColour) << 16 | GetGValue(menuColour) << 8 | GetBValue(menuColour)));
 
     model.computers = {computer(3, L"Office", true, false, true)};  // it came online; the others left
     model.stats.flags = 0;
@@ -122,10 +139,19 @@ TEST_F(VaultwickMenuTest, ComputerSectionIsRebuiltAtTheExactPositions) {
     items = itemsOf(menu.popup());
     EXPECT_EQ(items[2].unchecked, online);
     EXPECT_FALSE(items[4].state & MFS_GRAYED);
+    EXPECT_EQ(spokenNames, (std::map<int, std::wstring>{{2, L"Office, online"}}));  // not on Wakeup at 4
 
     model.computers.clear();
     menu.updateMenu();
     EXPECT_THAT(layoutOf(menu.popup()), ElementsAre(L"&Show Application...", L"---", L"&Wakeup", L"&Exit"));
+    EXPECT_TRUE(spokenNames.empty());
+
+    // An "&" in a name is shown, not taken for a mnemonic.
+    model.computers = {computer(5, L"Tom & Jerry", true, false, false)};
+    menu.updateMenu();
+    items = itemsOf(menu.popup());
+    EXPECT_EQ(items[2].text, L"Tom && Jerry");
+    EXPECT_EQ(spokenNames[2], L"Tom & Jerry, offline");
 }
 
 TEST_F(VaultwickMenuTest, ChoicesReachTheHandlerAndComputersAreTheMenusOwnCopies) {
@@ -146,13 +172,13 @@ TEST_F(VaultwickMenuTest, ChoicesReachTheHandlerAndComputersAreTheMenusOwnCopies
     EXPECT_EQ(handler.computers[0].name, L"Office");
 }
 
-TEST_F(VaultwickMenuTest, ShowPostsTheEmptyMessageAfterTracking) {
+// A menu opened from the keyboard belongs at the icon's anchor, wherever the mouse pointer is.
+TEST_F(VaultwickMenuTest, ShowTracksAtThePointGivenAndPostsTheEmptyMessage) {
     menu.updateMenu();
-    // Close the menu as soon as its modal loop runs.
-    UINT_PTR timer = SetTimer(nullptr, 0, 10, closeMenu);
-    ASSERT_NE(timer, 0u);
-    menu.show();
-    KillTimer(nullptr, timer);
+    SetCursorPos(600, 500);
+    const RECT shown = TrayWinTest::workMenu({}, [&] { menu.show(POINT{200, 150}); });
+    EXPECT_EQ(shown.left, 200);
+    EXPECT_EQ(shown.top, 150);
     EXPECT_TRUE(handler.calls.empty());
     MSG msg;
     EXPECT_TRUE(PeekMessageW(&msg, owner_.get(), WM_NULL, WM_NULL, PM_REMOVE));
@@ -192,7 +218,8 @@ TEST_F(VaultwickMenuTest, DotsFollowTheScaleAndLieOnTheMenuColour) {
     EXPECT_EQ(TrayWinTest::bitmapSize(online).cx, 18);
     EXPECT_EQ(TrayWinTest::bitmapSize(offline).cy, 18);
     EXPECT_EQ(TrayWinTest::bitmapPixel(online, 9, 9), 0x1EBE3Cu);
-    EXPECT_EQ(TrayWinTest::bitmapPixel(offline, 9, 9), 0x969696u);
+    EXPECT_EQ(TrayWinTest::bitmapPixel(offline, 9, 2), 0x969696u);
+    EXPECT_EQ(TrayWinTest::bitmapPixel(offline, 9, 9), 0x404040u);  // the ring's hole
     EXPECT_EQ(TrayWinTest::bitmapPixel(offline, 0, 0), 0x404040u);
     EXPECT_EQ(pixelsOffTheMenu(online, 0x1EBE3C, darkMenu), 0);
     EXPECT_EQ(pixelsOffTheMenu(offline, 0x969696, darkMenu), 0);
@@ -278,6 +305,29 @@ TEST(SleepDialog, EachChoiceGivesItsHours) {
     EXPECT_EQ(runSleepDialog(choose(3)), 24);
     EXPECT_EQ(runSleepDialog(choose(4)), 48);
     EXPECT_EQ(runSleepDialog(choose(-1)), 24);  // OK with no selection
+}
+
+// The keyboard works the dialog: the list has the first focus, so arrow keys choose before Enter
+// confirms, and the label's mnemonic brings the focus back to the list.
+TEST(SleepDialog, ArrowKeysChooseFirstAndTheLabelsMnemonicReachesTheList) {
+    HWND firstFocus = nullptr, list = nullptr, afterMnemonic = nullptr;
+    const std::int32_t hours = runSleepDialog([&](HWND dialog) {
+        auto key = [dialog](UINT message, WPARAM key) {
+            MSG msg{GetFocus(), message, key, message == WM_SYSCHAR ? LPARAM(1) << 29 : 0};
+            if (!IsDialogMessageW(dialog, &msg)) DispatchMessageW(&msg);
+        };
+        list = GetDlgItem(dialog, IDC_SLEEP_DURATION);
+        firstFocus = GetFocus();
+        key(WM_KEYDOWN, VK_DOWN);  // 2 Hours
+        SetFocus(GetDlgItem(dialog, IDOK));
+        key(WM_SYSCHAR, L'h');
+        afterMnemonic = GetFocus();
+        key(WM_KEYDOWN, VK_DOWN);  // 4 Hours
+        key(WM_KEYDOWN, VK_RETURN);
+    });
+    EXPECT_EQ(firstFocus, list);
+    EXPECT_EQ(afterMnemonic, list);
+    EXPECT_EQ(hours, 4);
 }
 
 TEST(SleepDialog, CancelEscapeAndCloseGiveTheCancelledValue) {

@@ -30,6 +30,11 @@ public:
         if (menu) menu->show();
         return true;
     }
+    bool onKeySelect() override { return true; }
+    bool onKeyboardMenu(int x, int y) override {
+        if (menu) menu->show({x, y});
+        return true;
+    }
     bool onIconEvent(unsigned) override { return false; }
     bool onWindowMessage(unsigned, std::uintptr_t, std::intptr_t) override { return false; }
     void onMenuShowVaultwick() override {}
@@ -62,6 +67,21 @@ void pauseAt(const std::wstring& dir, const wchar_t* step) {
             DispatchMessageW(&msg);
         }
     }
+}
+
+// The centre of the icon in the notification area, as the shell reports it with a keyboard event;
+// the screen's bottom right corner where the shell cannot tell.
+WPARAM anchorOf(const KovToolkit::TrayIcon& icon) {
+    NOTIFYICONIDENTIFIER which{};
+    which.cbSize = sizeof which;
+    which.hWnd = icon.getWindow();
+    which.uID = static_cast<UINT>(icon.iconId());
+    RECT at{};
+    if (FAILED(Shell_NotifyIconGetRect(&which, &at))) {
+        at.left = at.right = GetSystemMetrics(SM_CXSCREEN) - 10;
+        at.top = at.bottom = GetSystemMetrics(SM_CYSCREEN) - 10;
+    }
+    return MAKEWPARAM((at.left + at.right) / 2, (at.top + at.bottom) / 2);
 }
 
 }  // namespace
@@ -120,6 +140,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     pauseAt(dir, L"02-good");
     pauseAt(dir, L"03-tooltip");
     pauseAt(dir, L"04-menu");
+    // What Shift+F10 on the focused icon makes the shell send: the menu opens at the icon while the
+    // mouse pointer is elsewhere; the caller closes it with Esc.
+    PostMessageW(icon.getWindow(), icon.callbackMessage(), anchorOf(icon), MAKELPARAM(WM_CONTEXTMENU, icon.iconId()));
+    pauseAt(dir, L"04-keyboard-menu");
 
     model.stats.healthLevel = 1;
     icon.refresh();

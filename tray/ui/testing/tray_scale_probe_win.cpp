@@ -34,7 +34,7 @@ int wmain(int argc, wchar_t** argv) {
     KovToolkit::TrayIcon icon(104, &handler, shell);
     icon.create();
     icon.show();
-    const TrayWinTest::IconImage added = shell.requests.size() == 2 ? shell.requests[1].image : TrayWinTest::IconImage{};
+    const TrayWinTest::IconImage added = shell.requests.size() >= 2 ? shell.requests[1].image : TrayWinTest::IconImage{};
     const bool drawn = added.width > 0 && added == TrayWinTest::resourceImage(104, added.width);
 
     StatusModel model;

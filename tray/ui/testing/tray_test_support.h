@@ -44,6 +44,8 @@ inline const std::map<unsigned, std::wstring>& englishTexts() {
         {IDS_PAUSE_FAILED, L"Unable to pause backup engine, invalid dialog result."},
         {IDS_ERROR_OCCURRED_SHORT, L"An error has occurred, the software may heal itself. If it persists after a few "
                                    L"minutes, try restarting your computer."},
+        {IDS_COMPUTER_ONLINE, L"%s, online"},
+        {IDS_COMPUTER_OFFLINE, L"%s, offline"},
     };
     return texts;
 }

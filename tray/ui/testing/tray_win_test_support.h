@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -123,15 +124,26 @@ class RecordingHandler final : public KovToolkit::TrayEventHandler {
 public:
     std::vector<std::string> events;
     std::vector<unsigned> iconEvents;
+    std::vector<POINT> menuAnchors;
+    std::function<void()> duringRightPress;
     std::vector<UINT> windowMessages;
     std::vector<WPARAM> timerIds;
     bool handles = true;
 
     bool onLeftButtonDown() override { return record("left"); }
     bool onLeftButtonDoubleClick() override { return record("double"); }
-    bool onRightButtonDown() override { return record("right"); }
-    bool onIconEvent(unsigned mouseMessage) override {
-        iconEvents.push_back(mouseMessage);
+    bool onRightButtonDown() override {
+        record("right");
+        if (duringRightPress) duringRightPress();  // as if from within the menu's modal loop
+        return handles;
+    }
+    bool onKeySelect() override { return record("key"); }
+    bool onKeyboardMenu(int x, int y) override {
+        menuAnchors.push_back({x, y});
+        return record("menu");
+    }
+    bool onIconEvent(unsigned event) override {
+        iconEvents.push_back(event);
         return record("icon");
     }
     bool onWindowMessage(unsigned message, std::uintptr_t first, std::intptr_t) override {
@@ -146,6 +158,56 @@ private:
         return handles;
     }
 };
+
+inline BOOL CALLBACK findVisibleMenu(HWND window, LPARAM out) {
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (lstrcmpW(name, L"#32768") != 0 || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND*>(out) = window;
+    return FALSE;
+}
+
+// The window of the popup menu being tracked now; null while none is open.
+inline HWND openMenuWindow() {
+    HWND found = nullptr;
+    EnumWindows(findVisibleMenu, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// What to do with a popup menu once it is open, from a thread timer inside its modal loop: post
+// `keys` to it, or else bring `clickedWindow` (if any) to the front and close it.
+struct MenuScript {
+    std::vector<WPARAM> keys;
+    HWND clickedWindow = nullptr;
+    RECT shownAt{};  // the open menu's window
+};
+
+inline MenuScript& currentMenuScript() {
+    static MenuScript script;
+    return script;
+}
+
+inline void CALLBACK runMenuScript(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND menu = openMenuWindow();
+    if (!menu) return;  // not up yet; the timer fires again
+    KillTimer(nullptr, id);
+    MenuScript& script = currentMenuScript();
+    GetWindowRect(menu, &script.shownAt);
+    for (WPARAM key : script.keys) PostMessageW(menu, WM_KEYDOWN, key, 0);
+    if (!script.keys.empty()) return;
+    if (script.clickedWindow) SetForegroundWindow(script.clickedWindow);
+    EndMenu();
+}
+
+// Calls `track`, which shows a menu, with `script` working that menu; where the menu showed.
+template <typename Track>
+RECT workMenu(MenuScript script, Track track) {
+    currentMenuScript() = std::move(script);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, runMenuScript);
+    track();
+    KillTimer(nullptr, timer);
+    return currentMenuScript().shownAt;
+}
 
 struct LogCapture {
     std::vector<std::wstring> lines;  // "LEVEL|source|text"
