@@ -399,4 +399,33 @@ TEST_F(TrayProgramTest, BadPeersAndRestartsLeaveTheTrayUpConnectedAndItsMemoryFl
     EXPECT_TRUE(launches(folder_).empty());  // nothing of this starts a program
 }
 
+// Two computer lists that once ended the tray or harmed the whole session: 12 MiB of nothing but
+// separators (a record per separator ran the 32-bit process out of memory), and 20,000 distinct
+// names (a registered window message per name used up the session's table, so no program in it
+// could register one). The tray stays up and answering, and the session can still register names.
+TEST_F(TrayProgramTest, HugeComputerListsNeitherEndTheTrayNorUseUpTheSession) {
+    startTray(false);
+    ASSERT_TRUE(waitCount("AlertRequestMessage", 1));
+
+    ASSERT_TRUE(engine_->send("computers", "x" + std::string(12 * 1024 * 1024, '|')));
+    sync(60000);
+    ASSERT_TRUE(tray_->running());
+    std::printf("tray private bytes after 12 MiB of separators: %zu KiB\n", tray_->memory() / 1024);
+
+    std::string names = "x";
+    for (int i = 0; i < 20000; ++i) {
+        names += "|" + std::to_string(i + 1) + ",pc-" + std::to_string(i + 1) + ",,,,false,,,true,,,0,";
+    }
+    ASSERT_TRUE(engine_->send("computers", names));
+    sync(60000);
+    Sleep(500);  // the menu is rebuilt once the tray's queue is empty
+    ASSERT_TRUE(tray_->running());
+    const std::wstring fresh = L"vw-session-check-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                               std::to_wstring(GetTickCount());
+    EXPECT_NE(RegisterWindowMessageW(fresh.c_str()), 0u) << "error " << GetLastError();
+
+    ASSERT_TRUE(engine_->send("shutdown"));
+    EXPECT_EQ(tray_->exitCode(kWaitMs), 0);
+}
+
 }  // namespace
