@@ -87,6 +87,9 @@ public:
         finish(1);
     }
     void onConnectionCheckFailed(int count) override { print("tray: connection check failed " + std::to_string(count)); }
+    void onPeerRefused(const PeerCheck::Process& holder) override {
+        print("tray: refused a peer that is not the engine's kind, process " + std::to_string(holder.pid));
+    }
 
     void onComputers(const Messages::ComputersMessage& message) override {
         std::string list;

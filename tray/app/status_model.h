@@ -1,8 +1,10 @@
 #pragma once
 // What the tray knows of the engine. The controller writes it; the icon and the menu only read it.
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "peer_check.h"
 #include "records.h"
 
 struct StatusModel {
@@ -14,4 +16,6 @@ struct StatusModel {
     bool upgrading = false;
     Messages::BackupStats stats;
     std::wstring applicationName;
+    // Another program answered on the engine's port at the last attempt; cleared by a connection.
+    std::optional<PeerCheck::Process> portHolder;
 };

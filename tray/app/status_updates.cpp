@@ -27,6 +27,12 @@ bool takeStatistics(StatusModel& model, const Messages::BackupStats& stats) {
 void markConnected(StatusModel& model) {
     model.connected = true;
     model.connecting = false;
+    model.portHolder.reset();
+}
+
+void markPortHeld(StatusModel& model, PeerCheck::Process holder) {
+    model.connecting = false;
+    model.portHolder = std::move(holder);
 }
 
 void markDisconnected(StatusModel& model) {

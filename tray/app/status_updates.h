@@ -17,6 +17,8 @@ bool takeStatistics(StatusModel& model, const Messages::BackupStats& stats);
 void markConnected(StatusModel& model);
 // After a close: no alerts, no computers, fresh statistics; `connecting` keeps its value.
 void markDisconnected(StatusModel& model);
+// The connection led to a program that is not the engine: shown as not connected, naming it.
+void markPortHeld(StatusModel& model, PeerCheck::Process holder);
 // A third failed check in a row turns "connecting" into "not connected".
 bool giveUpConnecting(StatusModel& model, int failedChecks);
 

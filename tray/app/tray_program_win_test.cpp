@@ -399,4 +399,41 @@ TEST_F(TrayProgramTest, BadPeersAndRestartsLeaveTheTrayUpConnectedAndItsMemoryFl
     EXPECT_TRUE(launches(folder_).empty());  // nothing of this starts a program
 }
 
+// Two computer lists that once ended the tray or harmed the whole session: 12 MiB of nothing but
+// separators (a record per separator ran the 32-bit process out of memory), and 20,000 distinct
+// names (a registered window message per name used up the session's table, so no program in it
+// could register one). The tray stays up and answering, and the session can still register names.
+TEST_F(TrayProgramTest, HugeComputerListsNeitherEndTheTrayNorUseUpTheSession) {
+    startTray(false);
+    ASSERT_TRUE(waitCount("AlertRequestMessage", 1));
+
+    const std::size_t before = tray_->memory();
+    const std::size_t body = 12 * 1024 * 1024;
+    ASSERT_TRUE(engine_->send("computers", "x" + std::string(body, '|')));
+    sync(60000);
+    ASSERT_TRUE(tray_->running());
+    const std::size_t after = tray_->memory();
+    std::printf("tray private bytes: %zu KiB before, %zu KiB after 12 MiB of separators\n", before / 1024,
+                after / 1024);
+    EXPECT_LT(after, before + 4 * body) << "what a list keeps is bounded by what it lists, not by its body";
+
+    std::string names = "x";
+    for (int i = 0; i < 20000; ++i) {
+        names += "|" + std::to_string(i + 1) + ",pc-" + std::to_string(i + 1) + ",,,,false,,,true,,,0,";
+    }
+    ASSERT_TRUE(engine_->send("computers", names));
+    sync(60000);
+    // Opening the menu rebuilds it from the list first.
+    tray_->postClick(WM_RBUTTONDOWN);
+    ASSERT_TRUE(waitUntil([&] { return tray_->find(L"#32768") != nullptr; }, kWaitMs));
+    const std::wstring fresh = L"vw-session-check-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                               std::to_wstring(GetTickCount());
+    EXPECT_NE(RegisterWindowMessageW(fresh.c_str()), 0u) << "error " << GetLastError();
+
+    // Up once is "Exit", at the bottom.
+    tray_->postKey(VK_UP);
+    tray_->postKey(VK_RETURN);
+    EXPECT_EQ(tray_->exitCode(kWaitMs), 0);
+}
+
 }  // namespace

@@ -10,6 +10,7 @@
 #include "main_application.h"
 #include "main_application_commands.h"
 #include "outgoing_messages.h"
+#include "peer_check_win.h"
 #include "program_path_win.h"
 #include "sleep_dialog_win.h"
 #include "status_updates.h"
@@ -34,6 +35,7 @@ constexpr UINT kDisplayRefreshDelayMs = 10;
 AppServices withDefaults(AppServices services) {
     if (!services.shell) services.shell = &KovToolkit::systemShellNotify();
     if (!services.inputClock) services.inputClock = &systemInputClock();
+    if (!services.peers) services.peers = &PeerCheck::systemProcessDirectory();
     if (!services.startProgram) services.startProgram = &KovToolkit::runMainApplication;
     if (!services.askSleepHours) services.askSleepHours = &SleepDialog::show;
     if (!services.showError) {
@@ -64,7 +66,7 @@ VaultwickApp::VaultwickApp(const std::wstring& installDirectory, const std::wstr
     icon_->show();
     window_ = icon_->getWindow();
     menu_ = std::make_unique<VaultwickMenu>(window_, &model_, this);
-    socket_ = std::make_unique<VaultwickSocket>(host, port, window_, this, this);
+    socket_ = std::make_unique<VaultwickSocket>(host, port, window_, this, this, services_.peers);
 
     connectTimer_ = std::make_unique<AppTimer>(window_, kConnectPeriodMs);
     checkTimer_ = std::make_unique<AppTimer>(window_, kCheckPeriodMs);
@@ -243,6 +245,12 @@ void VaultwickApp::onSocketOpenFailed() {
 
 void VaultwickApp::onConnectionCheckFailed(int count) {
     if (!StatusUpdates::giveUpConnecting(model_, count)) return;
+    refreshIcon();
+    refreshMenu();
+}
+
+void VaultwickApp::onPeerRefused(const PeerCheck::Process& holder) {
+    StatusUpdates::markPortHeld(model_, holder);
     refreshIcon();
     refreshMenu();
 }

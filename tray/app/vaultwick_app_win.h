@@ -33,6 +33,7 @@ struct AppServices {
     std::function<void(const std::wstring& program, const std::wstring& arguments)> startProgram;
     std::function<std::int32_t(HWND owner)> askSleepHours;
     std::function<void(HWND owner, const std::wstring& text, const std::wstring& caption)> showError;
+    const PeerCheck::ProcessDirectory* peers = nullptr;  // null: the system's
 };
 
 class VaultwickApp : public KovToolkit::TrayEventHandler,
@@ -66,6 +67,7 @@ public:
     void onSocketClose() override;
     void onSocketOpenFailed() override;
     void onConnectionCheckFailed(int count) override;
+    void onPeerRefused(const PeerCheck::Process& holder) override;
 
     // VaultwickMessageHandler
     void onComputers(const Messages::ComputersMessage& message) override;

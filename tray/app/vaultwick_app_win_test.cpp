@@ -9,12 +9,14 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app_win_test_support.h"
 #include "engine_control.h"
 #include "kov_text_win.h"
+#include "peer_check.h"
 #include "program_path_win.h"
 #include "sleep_dialog_win.h"
 #include "socket_win.h"
@@ -40,6 +42,22 @@ public:
         out = tick;
         return true;
     }
+};
+
+// Who answers on the engine's port: this test process (believed silently), unless `holder` is set
+// to another user's program.
+class SwitchablePeers final : public PeerCheck::ProcessDirectory {
+public:
+    std::optional<PeerCheck::Process> holder;
+    std::uint32_t engineEndOwner(const PeerCheck::Connection&) const override {
+        return holder ? holder->pid : selfPid();
+    }
+    std::optional<PeerCheck::Process> process(std::uint32_t pid) const override {
+        if (holder && pid == holder->pid) return holder;
+        if (pid == selfPid()) return PeerCheck::Process{pid, L"S-1-5-21-1-2-3-1000", 1, L"tray_app_win_test.exe"};
+        return std::nullopt;
+    }
+    std::uint32_t selfPid() const override { return GetCurrentProcessId(); }
 };
 
 // Which of the tray's icons a shell request carried, told by its pixels (every load is a new handle),
@@ -97,6 +115,7 @@ protected:
         ASSERT_TRUE(engine_) << error;
         services_.shell = &shell_;
         services_.inputClock = &clock_;
+        services_.peers = &peers_;
         services_.startProgram = [this](const std::wstring& p, const std::wstring& a) { launches_.push_back({p, a}); };
         services_.askSleepHours = [this](HWND owner) {
             ++dialogsShown_;
@@ -166,6 +185,7 @@ protected:
     std::unique_ptr<EngineControl> engine_;
     TrayWinTest::RecordingShell shell_;
     SwitchableInputClock clock_;
+    SwitchablePeers peers_;
     AppServices services_;
     std::vector<Launch> launches_;
     // What a modal loop that loses a message does: the engine pushes three alerts, and the socket's
@@ -217,6 +237,38 @@ TEST_F(VaultwickAppTest, FirstTickOpensTheNextConnectsAndTheHandshakeGoesOutInOr
     EXPECT_EQ(app_->model().computers[1].id, 42);
     EXPECT_EQ(app_->model().alertCount, 0);
     EXPECT_FALSE(app_->pollingStatistics());
+}
+
+// Another user's program on the engine's port gets no frame at all: the tray shows that it holds the
+// port, keeps trying, and once the engine's kind answers, connects and tells it what it found.
+TEST_F(VaultwickAppTest, AnotherUsersProgramOnThePortGetsNothingAndIsNamed) {
+    peers_.holder = PeerCheck::Process{4321, L"S-1-5-21-1-2-3-1001", 1, L"squatter.exe"};
+    startApp();
+    ASSERT_TRUE(pumpUntil([&] { return AppWinTest::connectionsAccepted(*engine_) >= 2; }, kWaitMs));
+    EXPECT_FALSE(app_->model().connected);
+    EXPECT_FALSE(app_->model().connecting);
+    ASSERT_TRUE(app_->model().portHolder.has_value());
+    EXPECT_EQ(app_->model().portHolder->pid, 4321u);
+    std::wstring lastTip;
+    for (const auto& r : shell_.requests)
+        if (r.data.uFlags & NIF_TIP) lastTip = r.tip();
+    EXPECT_EQ(lastTip, L"Not connected: another program holds the backup engine's port (process 4321, squatter.exe)");
+    EXPECT_TRUE(record().empty());
+
+    peers_.holder.reset();
+    ASSERT_TRUE(pumpUntil([&] { return app_->model().connected; }, kWaitMs));
+    ASSERT_TRUE(handshakeAnswered(1));
+    EXPECT_FALSE(app_->model().portHolder.has_value());
+    const std::string warning =
+        "WARNING|SysTray| |VaultwickSocket::checkPeer|Another program held the engine's port: process 4321 "
+        "(squatter.exe). Refused ";
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            for (const auto& f : record())
+                if (f.body.rfind(warning, 0) == 0) return true;
+            return false;
+        },
+        kWaitMs));
 }
 
 TEST_F(VaultwickAppTest, EngineDownAtStartThenUpAndAfterACloseEverythingIsRepeated) {

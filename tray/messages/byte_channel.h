@@ -4,6 +4,7 @@
 #include <string>
 
 #include "byte_source.h"
+#include "peer_check.h"
 
 class ByteChannel : public Framing::ByteSource {
 public:
@@ -16,4 +17,6 @@ public:
     // One send of the buffer: the count accepted, or -1.
     virtual int send(const std::uint8_t* bytes, int length) = 0;
     virtual void close() = 0;
+    // Both ends of the live connection; false when they cannot be read.
+    virtual bool ends(PeerCheck::Connection& connection) const = 0;
 };

@@ -8,6 +8,7 @@
 
 #include "computer_record.h"
 #include "incoming_messages.h"
+#include "log_capture.h"
 #include "outgoing_messages.h"
 #include "test_bytes.h"
 
@@ -137,11 +138,37 @@ TEST(ComputersMessage, EveryTokenAfterTheFirstIsOneComputer) {
     ASSERT_EQ(one.size(), 1u);
     EXPECT_EQ(one[0].name, L"Office PC");
 
-    auto three = receive<ComputersMessage>("hdr|1,a,|2,b,||").getComputers();
-    ASSERT_EQ(three.size(), 4u);
-    EXPECT_EQ(three[0].id, 1);
-    EXPECT_EQ(three[1].name, L"b");
-    EXPECT_EQ(three[3].id, -1) << "an empty token is a record of defaults";
+    auto two = receive<ComputersMessage>("hdr|1,a,||2,b,||").getComputers();
+    ASSERT_EQ(two.size(), 2u) << "empty tokens are not computers";
+    EXPECT_EQ(two[0].id, 1);
+    EXPECT_EQ(two[1].name, L"b");
+}
+
+// The peer chooses the body; what the tray keeps of it must not grow with it.
+TEST(ComputersMessage, KeepsABoundedListWhateverTheBody) {
+    LogCapture log;
+    const ComputersMessage bars = receive<ComputersMessage>(std::string(1 << 20, '|'));
+    EXPECT_TRUE(bars.getComputers().empty());
+    EXPECT_EQ(bars.getTokenCount(), 1u) << "a body of separators keeps nothing";
+    EXPECT_TRUE(log.lines.empty());
+
+    std::string many = "hdr";
+    for (int i = 1; i <= 300; ++i) many += "|" + std::to_string(i) + ",pc" + std::to_string(i) + ",,,,,,,true,";
+    const ComputersMessage message = receive<ComputersMessage>(many);
+    const auto kept = message.getComputers();
+    ASSERT_EQ(kept.size(), ComputersMessage::kMaxComputers);
+    EXPECT_EQ(kept.front().name, L"pc1");
+    EXPECT_EQ(kept.back().name, L"pc256");
+    EXPECT_EQ(message.droppedComputers(), 44u);
+    EXPECT_EQ(log.lines, std::vector<std::wstring>{
+                             L"WARNING|Messages::ComputersMessage::ComputersMessage|"
+                             L"Kept the first 256 computers of the list, dropped 44."});
+
+    const auto huge = receive<ComputersMessage>("hdr|7," + std::string(100000, 'n') + "," +
+                                                std::string(100000, 'a') + ",").getComputers();
+    ASSERT_EQ(huge.size(), 1u);
+    EXPECT_EQ(huge[0].name, std::wstring(1024, L'n'));
+    EXPECT_EQ(huge[0].address, std::wstring(1024, L'a'));
 }
 
 TEST(BackupStats, FourteenTokensInOrder) {

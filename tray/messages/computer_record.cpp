@@ -10,6 +10,9 @@ namespace {
 constexpr int kLastField = 12;
 constexpr std::wstring_view kTrue = L"true";
 constexpr std::wstring_view kNull = L"null";
+// More than any menu item, tooltip or host name shows; a peer's megabyte-long name then costs every
+// copy of the list (model, menu) a few kilobytes instead of its length again.
+constexpr std::size_t kMaxTextChars = 1024;
 
 // Sizes first: most fields are neither word, and the library compare is a call per field.
 bool is(std::wstring_view value, std::wstring_view word) {
@@ -19,8 +22,8 @@ bool is(std::wstring_view value, std::wstring_view word) {
 void storeField(Messages::Computer& computer, int field, std::wstring_view value) {
     switch (field) {
     case 1: computer.id = Decimal::toInt64(value); break;
-    case 2: computer.name.assign(value); break;
-    case 3: computer.address.assign(value); break;
+    case 2: computer.name.assign(value.substr(0, kMaxTextChars)); break;
+    case 3: computer.address.assign(value.substr(0, kMaxTextChars)); break;
     case 4: computer.port = Decimal::toInt32(value); break;
     case 6: computer.isSelf = is(value, kTrue); break;
     case 7: computer.flag7 = is(value, kTrue); break;

@@ -1,6 +1,16 @@
 #include "incoming_messages.h"
 
 #include "computer_record.h"
+#include "text_format.h"
+#include "tray_log.h"
+
+Messages::ComputersMessage::ComputersMessage(const std::uint8_t* bytes, std::int32_t length)
+    : TokenMessage(bytes, length, TokenLimit{true, kMaxComputers + 1}) {
+    if (droppedComputers() == 0) return;
+    trayLog(L"WARNING", L"Messages::ComputersMessage::ComputersMessage",
+            TextFormat::format(L"Kept the first %d computers of the list, dropped %d.",
+                               {static_cast<long long>(kMaxComputers), static_cast<long long>(droppedComputers())}));
+}
 
 std::vector<Messages::Computer> Messages::ComputersMessage::getComputers() const {
     std::vector<Computer> computers;

@@ -12,13 +12,19 @@
 
 namespace Messages {
 
-// Token 0 is not read; every token from 1 on is one computer record.
+// Token 0 is not read; every non-empty token from 1 on is one computer record. The peer chooses how
+// many there are, so at most kMaxComputers are kept (more than a menu can usefully show) and the
+// rest are counted and logged; the message then costs about twice the kept bytes, whatever the body.
 class ComputersMessage : public TokenMessage {
     VW_MESSAGE_IDENTITY(0xFD63, L"com.morvaine.service.ui.message.ComputersMessage")
 
 public:
-    using TokenMessage::TokenMessage;
+    static constexpr std::size_t kMaxComputers = 256;
+
+    ComputersMessage() = default;
+    ComputersMessage(const std::uint8_t* bytes, std::int32_t length);
     std::vector<Computer> getComputers() const;
+    std::size_t droppedComputers() const { return droppedTokens(); }
 };
 
 // A token message whose token 0 is a computer id.

@@ -1,7 +1,12 @@
 #include "message_dispatch.h"
 
-bool Messages::dispatchFrame(std::uint16_t typeId, const std::uint8_t* body, std::int32_t length,
-                             VaultwickMessageHandler& handler) {
+#include "tray_log.h"
+
+namespace {
+
+bool decodeAndHandle(std::uint16_t typeId, const std::uint8_t* body, std::int32_t length,
+                     VaultwickMessageHandler& handler) {
+    using namespace Messages;
     switch (typeId) {
     case BackupStatsSummaryMessage::kTypeId:
         handler.onBackupStatsSummary(BackupStatsSummaryMessage(body, length).getStats());
@@ -32,5 +37,19 @@ bool Messages::dispatchFrame(std::uint16_t typeId, const std::uint8_t* body, std
         return true;
     default:
         return false;
+    }
+}
+
+}  // namespace
+
+// The peer decides what a frame holds; whatever one frame makes fail (memory, a bad value) costs
+// that frame only, never the program.
+bool Messages::dispatchFrame(std::uint16_t typeId, const std::uint8_t* body, std::int32_t length,
+                             VaultwickMessageHandler& handler) {
+    try {
+        return decodeAndHandle(typeId, body, length, handler);
+    } catch (...) {
+        trayLogCode(L"SEVERE", L"VaultwickSocket::receiveMessage", L"Unable to handle message, dropped it.", typeId);
+        return true;
     }
 }

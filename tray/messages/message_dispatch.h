@@ -7,7 +7,8 @@
 
 namespace Messages {
 
-// Returns false when the type id is not one the tray handles.
+// Returns false when the type id is not one the tray handles. A frame whose decoding or handling
+// throws is dropped with a SEVERE log line.
 bool dispatchFrame(std::uint16_t typeId, const std::uint8_t* body, std::int32_t length,
                    VaultwickMessageHandler& handler);
 

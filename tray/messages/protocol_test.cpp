@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
+#include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +12,7 @@
 #include "frame.h"
 #include "log_capture.h"
 #include "outgoing_messages.h"
+#include "peer_check.h"
 #include "recording_handlers.h"
 #include "test_bytes.h"
 #include "vaultwick_protocol.h"
@@ -273,6 +277,32 @@ TEST_F(Protocol, OverlongBodyClosesTheConnectionWithOneSevereLine) {
     EXPECT_EQ(handlers.calls, Calls{L"alertCount 9"});
 }
 
+// Whatever one frame makes fail while it is decoded or handled (memory running out, above all)
+// costs that frame: the tray neither ends nor drops the connection.
+TEST(ProtocolDispatch, AFrameWhoseHandlingThrowsIsDroppedWithASevereLine) {
+    struct ThrowingHandlers : RecordingHandlers {
+        void onAlertCount(int count) override {
+            if (count == 13) throw std::bad_alloc();
+            RecordingHandlers::onAlertCount(count);
+        }
+    };
+    LogCapture log;
+    FakeChannel channel;
+    ThrowingHandlers handlers;
+    VaultwickProtocol protocol{channel, L"127.0.0.1", 4243, &handlers, &handlers};
+    protocol.onConnectTimer();
+    channel.connected = true;
+    protocol.onWriteEvent();
+    handlers.calls.clear();
+
+    channel.deliver(concat({frameOf(0x009B, "12"), frameOf(0x009B, "13"), frameOf(0x009B, "14")}));
+    protocol.onReadEvent();
+    EXPECT_EQ(handlers.calls, (Calls{L"alertCount 12", L"alertCount 14"}));
+    EXPECT_TRUE(channel.opened);
+    EXPECT_EQ(log.lines, std::vector<std::wstring>{
+                             L"SEVERE|VaultwickSocket::receiveMessage|Unable to handle message, dropped it. error=155"});
+}
+
 // A read event takes what the connection holds, frames split across reads included, and leaves no
 // complete frame behind in what it read (no further event would come for it). Its reads are
 // bounded; one that used them all pauses reading, so the events its reads left queued (and catching
@@ -329,4 +359,122 @@ TEST_F(Protocol, CatchingUpReadsAConnectedSocketAndLeavesAConnectingOneAlone) {
     handlers.calls.clear();
     protocol.catchUp();
     EXPECT_EQ(handlers.calls, (Calls{L"alertCount 7"}));
+}
+
+namespace {
+
+// The system's answers about processes, as a table.
+struct FakeDirectory final : PeerCheck::ProcessDirectory {
+    std::uint32_t owner = 0;
+    std::uint32_t self = 100;
+    std::map<std::uint32_t, PeerCheck::Process> processes{
+        {100, {100, L"S-1-5-21-7-7-7-1001", 2, L"VaultwickTray.exe"}},
+        {200, {200, L"S-1-5-21-7-7-7-1001", 2, L"engine.exe"}},
+        {201, {201, L"S-1-5-18", 0, L"service.exe"}},
+        {202, {202, L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", 0, L"vservice.exe"}},
+        {203, {203, L"s-1-5-19", 2, L"localservice.exe"}},
+        {300, {300, L"S-1-5-21-7-7-7-1002", 2, L"other.exe"}},
+        {301, {301, L"S-1-5-21-7-7-7-1001", 3, L"elsewhere.exe"}},
+        {302, {302, L"S-1-5-18", 3, L"sessionsystem.exe"}},
+    };
+    mutable PeerCheck::Connection asked;
+
+    std::uint32_t engineEndOwner(const PeerCheck::Connection& connection) const override {
+        asked = connection;
+        return owner;
+    }
+    std::optional<PeerCheck::Process> process(std::uint32_t pid) const override {
+        const auto found = processes.find(pid);
+        if (found == processes.end()) return std::nullopt;
+        return found->second;
+    }
+    std::uint32_t selfPid() const override { return self; }
+};
+
+PeerCheck::Verdict verdictFor(FakeDirectory& directory, std::uint32_t owner) {
+    directory.owner = owner;
+    return PeerCheck::decide(directory, {{0x7F000001, 50000}, {0x7F000001, 4243}}).verdict;
+}
+
+class PeerCheckedProtocol : public Protocol {
+protected:
+    PeerCheckedProtocol() { protocol.checkPeersWith(&directory); }
+
+    void attempt() {
+        protocol.onConnectTimer();
+        protocol.onConnectTimer();
+        channel.connected = true;
+        protocol.onWriteEvent();
+    }
+
+    FakeDirectory directory;
+    LogCapture log;
+};
+
+}  // namespace
+
+// Only the tray's own user or a service account, in session 0 or the tray's session, is believed.
+TEST(PeerCheck, BelievesOwnUserAndServiceAccountsInOwnOrServiceSession) {
+    using PeerCheck::Verdict;
+    FakeDirectory directory;
+    EXPECT_EQ(verdictFor(directory, 0), Verdict::Unverified) << "the system names no owner";
+    EXPECT_EQ(verdictFor(directory, 100), Verdict::Accepted) << "this very process";
+    EXPECT_EQ(verdictFor(directory, 200), Verdict::Accepted) << "own user, own session";
+    EXPECT_EQ(verdictFor(directory, 201), Verdict::Accepted) << "SYSTEM in session 0";
+    EXPECT_EQ(verdictFor(directory, 202), Verdict::Accepted) << "a virtual service account";
+    EXPECT_EQ(verdictFor(directory, 203), Verdict::Accepted) << "LOCAL SERVICE, SID case aside";
+    EXPECT_EQ(verdictFor(directory, 300), Verdict::Refused) << "another user";
+    EXPECT_EQ(verdictFor(directory, 301), Verdict::Refused) << "own user in another session";
+    EXPECT_EQ(verdictFor(directory, 302), Verdict::Refused) << "a service account in another user's session";
+    EXPECT_EQ(verdictFor(directory, 999), Verdict::Refused) << "an owner the system will not describe";
+    EXPECT_EQ(directory.asked.engine.port, 4243);
+    EXPECT_EQ(directory.asked.ours.port, 50000);
+
+    EXPECT_FALSE(PeerCheck::isServiceAccount(L"S-1-5-80-"));
+    EXPECT_FALSE(PeerCheck::isServiceAccount(L"S-1-5-21-7-7-7-1001"));
+    directory.processes.erase(100);
+    EXPECT_EQ(verdictFor(directory, 300), Verdict::Unverified) << "without our own identity there is no yardstick";
+}
+
+// A refused peer gets nothing, not even a read: the connection closes unused and the holder is
+// reported; once the engine answers, the log says who held its port.
+TEST_F(PeerCheckedProtocol, ARefusedPeerGetsNothingAndIsLoggedOnceTheEngineAnswers) {
+    directory.owner = 300;
+    channel.deliver(frameOf(0x009B, "5"));
+    protocol.onConnectTimer();
+    protocol.onConnectTimer();
+    channel.connected = true;
+    protocol.onReadEvent();  // data before the write event
+    EXPECT_EQ(handlers.calls, (Calls{L"close", L"refused 300 other.exe"}));
+    EXPECT_EQ(channel.reads, 0);
+    EXPECT_FALSE(channel.opened);
+
+    handlers.calls.clear();
+    channel.incoming.clear();
+    attempt();
+    EXPECT_EQ(handlers.calls, (Calls{L"close", L"refused 300 other.exe"}));
+    EXPECT_TRUE(channel.sent.empty());
+    EXPECT_TRUE(log.lines.empty()) << "a line now would go to the refused peer";
+
+    handlers.calls.clear();
+    directory.owner = 200;
+    attempt();
+    EXPECT_EQ(handlers.calls, Calls{L"connect"});
+    EXPECT_EQ(log.lines, std::vector<std::wstring>{
+                             L"WARNING|VaultwickSocket::checkPeer|Another program held the engine's port: process 300 "
+                             L"(other.exe). Refused 2 connections to it before this one."});
+    channel.deliver(frameOf(0x009B, "6"));
+    protocol.onReadEvent();
+    EXPECT_EQ(handlers.calls, (Calls{L"connect", L"alertCount 6"}));
+}
+
+TEST_F(PeerCheckedProtocol, AConnectionWithNoNamedOwnerGoesOnAndIsLoggedOnce) {
+    attempt();
+    EXPECT_EQ(handlers.calls, Calls{L"connect"});
+    channel.close();
+    protocol.onCloseEvent();
+    attempt();
+    EXPECT_EQ(handlers.calls, (Calls{L"connect", L"close", L"connect"}));
+    EXPECT_EQ(log.lines, std::vector<std::wstring>{L"INFO|VaultwickSocket::checkPeer|The system names no owner of the "
+                                                   L"engine's end of the connection; the peer is not checked."});
 }

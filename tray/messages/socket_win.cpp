@@ -73,6 +73,15 @@ int KovToolkit::Socket::send(const std::uint8_t* bytes, int length) {
     return sent == SOCKET_ERROR ? -1 : sent;
 }
 
+bool KovToolkit::Socket::addresses(sockaddr_in& local, sockaddr_in& remote) const {
+    if (!open_) return false;
+    int localSize = sizeof local;
+    int remoteSize = sizeof remote;
+    return ::getsockname(socket_.get(), reinterpret_cast<sockaddr*>(&local), &localSize) == 0 &&
+           ::getpeername(socket_.get(), reinterpret_cast<sockaddr*>(&remote), &remoteSize) == 0 &&
+           local.sin_family == AF_INET && remote.sin_family == AF_INET;
+}
+
 void KovToolkit::Socket::close() {
     if (!open_) return;
     socket_.reset();

@@ -53,6 +53,8 @@ public:
     // One send of the whole buffer: the byte count accepted, or -1.
     int send(const std::uint8_t* bytes, int length);
     void close();
+    // The local and the remote address of the connection; false when not connected.
+    bool addresses(sockaddr_in& local, sockaddr_in& remote) const;
 
     bool isOpen() const { return open_; }
     bool isConnected() const { return connected_; }

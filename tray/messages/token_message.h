@@ -29,6 +29,15 @@ public:
     std::size_t getTokenCount() const { return ends_.size(); }
 
 protected:
+    // What a subclass keeps of a received body whose token count the peer chooses.
+    struct TokenLimit {
+        bool skipEmpty = false;     // empty tokens after token 0 are left out
+        std::size_t maxTokens = 0;  // token 0 included; the tokens after these are counted, not kept
+    };
+    // Widens only the kept tokens, so the text costs at most twice the kept bytes.
+    TokenMessage(const std::uint8_t* bytes, std::int32_t length, TokenLimit limit);
+    std::size_t droppedTokens() const { return dropped_; }
+
     void appendToken(std::wstring_view token);
     // Valid while the message lives; "" for a missing index.
     std::wstring_view token(std::size_t index) const;
@@ -39,6 +48,7 @@ private:
     // delimit tokens, so an outgoing token holding "|" stays whole here.
     std::wstring text_;
     std::vector<std::size_t> ends_;
+    std::size_t dropped_ = 0;
 };
 
 }  // namespace Messages

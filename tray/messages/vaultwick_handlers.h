@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "incoming_messages.h"
+#include "peer_check.h"
 #include "records.h"
 
 class VaultwickSocketHandler {
@@ -13,6 +14,9 @@ public:
     virtual void onSocketOpenFailed() = 0;
     // `count`: checks in a row that found no connection.
     virtual void onConnectionCheckFailed(int count) = 0;
+    // The connection just closed (onSocketClose came first) led to a process that is not the
+    // engine's kind: `holder` names it as far as the system tells.
+    virtual void onPeerRefused(const PeerCheck::Process& holder) = 0;
 
 protected:
     ~VaultwickSocketHandler() = default;

@@ -5,6 +5,7 @@
 #include "class_message.h"
 #include "frame.h"
 #include "message_dispatch.h"
+#include "text_format.h"
 #include "tray_log.h"
 
 VaultwickProtocol::VaultwickProtocol(ByteChannel& channel, std::wstring host, int port,
@@ -36,8 +37,47 @@ void VaultwickProtocol::onCheckTimer() {
 
 // Every write event counts as a (re)connection.
 void VaultwickProtocol::onWriteEvent() {
+    if (!admitPeer()) return;
     failedChecks_ = 0;
     if (socketHandler_) socketHandler_->onSocketConnect();
+    logPeerFindings();
+}
+
+bool VaultwickProtocol::admitPeer() {
+    if (peerAdmitted_ || !directory_) return true;
+    PeerCheck::Decision decision;
+    PeerCheck::Connection ends;
+    if (channel_.ends(ends)) decision = PeerCheck::decide(*directory_, ends);
+    if (decision.verdict == PeerCheck::Verdict::Refused) {
+        channel_.close();
+        connectionEnded();
+        ++refusedPeers_;
+        lastRefused_ = decision.owner;
+        if (socketHandler_) socketHandler_->onPeerRefused(decision.owner);
+        return false;
+    }
+    peerAdmitted_ = true;
+    if (decision.verdict == PeerCheck::Verdict::Unverified && !unverifiedLogged_) unverifiedPending_ = true;
+    return true;
+}
+
+void VaultwickProtocol::logPeerFindings() {
+    const wchar_t* source = L"VaultwickSocket::checkPeer";
+    if (refusedPeers_ > 0) {
+        const std::wstring image = lastRefused_.image.empty() ? L"" : L" (" + lastRefused_.image + L")";
+        trayLog(L"WARNING", source,
+                TextFormat::format(L"Another program held the engine's port: process %d%s. Refused %d connections "
+                                   L"to it before this one.",
+                                   {static_cast<long long>(lastRefused_.pid), image,
+                                    static_cast<long long>(refusedPeers_)}));
+        refusedPeers_ = 0;
+    }
+    if (unverifiedPending_) {
+        trayLog(L"INFO", source,
+                L"The system names no owner of the engine's end of the connection; the peer is not checked.");
+        unverifiedPending_ = false;
+        unverifiedLogged_ = true;
+    }
 }
 
 void VaultwickProtocol::onCloseEvent() {
@@ -95,6 +135,7 @@ void VaultwickProtocol::drain() {
 }
 
 void VaultwickProtocol::receiveMessage() {
+    if (!admitPeer()) return;
     if (reader_.read(channel_) == 0) {
         // A read that found the peer closed, or failed, has closed the socket; no close event
         // will follow for it.
@@ -133,6 +174,7 @@ void VaultwickProtocol::dispatchCompleteFrames() {
 void VaultwickProtocol::connectionEnded() {
     if (!connectionLive_) return;
     connectionLive_ = false;
+    peerAdmitted_ = false;
     readsPaused_ = false;
     reader_.reset();
     announcedTypes_.clear();

@@ -8,6 +8,11 @@
 // accepts only in part (the rest cannot be sent without corrupting the stream, so the connection is
 // given up and the connect timer starts a fresh one).
 //
+// Before anything goes out or comes in on a connection, its peer is checked (when a process directory
+// is set): a refused peer's connection is closed unused and reported; the connect timer goes on
+// trying. What the check found is logged once the next connection is accepted, since log lines only
+// ever go to the engine.
+//
 // Handlers are called from inside these operations and must not destroy the protocol's owner.
 #include <cstdint>
 #include <string>
@@ -16,12 +21,16 @@
 #include "byte_channel.h"
 #include "frame_reader.h"
 #include "message.h"
+#include "peer_check.h"
 #include "vaultwick_handlers.h"
 
 class VaultwickProtocol {
 public:
     VaultwickProtocol(ByteChannel& channel, std::wstring host, int port, VaultwickSocketHandler* socketHandler,
                       VaultwickMessageHandler* messageHandler);
+
+    // Null: every peer is believed.
+    void checkPeersWith(const PeerCheck::ProcessDirectory* directory) { directory_ = directory; }
 
     void onConnectTimer();
     // Not connected: counts a failed check. Connected: resumes reading (below), so a notification
@@ -64,6 +73,9 @@ private:
     int sendFrame(const Messages::Bytes& frame);
     void dispatchCompleteFrames();
     void connectionEnded();
+    // False when the peer was refused and the connection is closed.
+    bool admitPeer();
+    void logPeerFindings();
 
     ByteChannel& channel_;
     const std::wstring host_;
@@ -72,6 +84,12 @@ private:
     VaultwickMessageHandler* messageHandler_;
     int failedChecks_ = 0;
     bool connectionLive_ = false;  // opened and its end not yet reported
+    const PeerCheck::ProcessDirectory* directory_ = nullptr;
+    bool peerAdmitted_ = false;  // for the live connection
+    int refusedPeers_ = 0;       // connections refused since the last accepted one
+    PeerCheck::Process lastRefused_;
+    bool unverifiedPending_ = false;  // to be logged after the handshake
+    bool unverifiedLogged_ = false;   // once for the protocol's life
     bool readsPaused_ = false;
     std::unordered_set<std::uint16_t> announcedTypes_;
     Framing::FrameReader reader_;

@@ -1,10 +1,22 @@
 #include "vaultwick_socket_win.h"
 
 VaultwickSocket::VaultwickSocket(const std::wstring& host, int port, HWND window,
-                                 VaultwickSocketHandler* socketHandler, VaultwickMessageHandler* messageHandler)
+                                 VaultwickSocketHandler* socketHandler, VaultwickMessageHandler* messageHandler,
+                                 const PeerCheck::ProcessDirectory* peers)
     : window_(window),
       notifyMessage_(RegisterWindowMessageW(L"com.morvaine.tray.socket")),
-      protocol_(channel_, host, port, socketHandler, messageHandler) {}
+      protocol_(channel_, host, port, socketHandler, messageHandler) {
+    protocol_.checkPeersWith(peers);
+}
+
+bool VaultwickSocket::Channel::ends(PeerCheck::Connection& connection) const {
+    sockaddr_in local{};
+    sockaddr_in remote{};
+    if (!owner_.addresses(local, remote)) return false;
+    connection.ours = {ntohl(local.sin_addr.s_addr), ntohs(local.sin_port)};
+    connection.engine = {ntohl(remote.sin_addr.s_addr), ntohs(remote.sin_port)};
+    return true;
+}
 
 VaultwickSocket::~VaultwickSocket() {
     if (resumeScheduled_) KillTimer(window_, kResumeTimerId);

@@ -11,14 +11,16 @@
 
 #include "byte_channel.h"
 #include "message.h"
+#include "peer_check.h"
 #include "socket_win.h"
 #include "vaultwick_handlers.h"
 #include "vaultwick_protocol.h"
 
 class VaultwickSocket : public KovToolkit::Socket {
 public:
+    // `peers`: who may be believed at the other end (see VaultwickProtocol); null believes anyone.
     VaultwickSocket(const std::wstring& host, int port, HWND window, VaultwickSocketHandler* socketHandler,
-                    VaultwickMessageHandler* messageHandler);
+                    VaultwickMessageHandler* messageHandler, const PeerCheck::ProcessDirectory* peers = nullptr);
     ~VaultwickSocket() override;
 
     // Event id of the window timer that resumes paused reading; outside the controller's and the
@@ -52,6 +54,7 @@ private:
         int send(const std::uint8_t* bytes, int length) override { return owner_.send(bytes, length); }
         int receive(std::uint8_t* buffer, int size) override { return owner_.receive(buffer, size); }
         void close() override { owner_.close(); }
+        bool ends(PeerCheck::Connection& connection) const override;
 
     private:
         VaultwickSocket& owner_;

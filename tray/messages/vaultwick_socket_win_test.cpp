@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "log_capture.h"
 #include "loopback_server_win.h"
 #include "outgoing_messages.h"
+#include "peer_check_win.h"
 #include "recording_handlers.h"
 #include "socket_win.h"
 #include "vaultwick_socket_win.h"
@@ -251,4 +253,43 @@ TEST_F(SocketOnWindow, AHostThatIsNotSingleByteTextIsLogged) {
     ASSERT_EQ(log.lines.size(), 1u);
     EXPECT_EQ(log.lines[0],
               L"SEVERE|KovToolkit::Socket::connect|Unable to connect, failed to convert address. error=1113");
+}
+
+// The real lookup on this very connection: the table's row of the engine's end (the server's
+// socket) is found, and what it names decides. Wine names no owner for any row, so the connection
+// goes on unchecked with one line; Windows names this process, which is believed silently.
+TEST_F(SocketOnWindow, TheSystemTableFindsTheEngineEndOfThisConnection) {
+    const PeerCheck::SystemProcessDirectory system;
+    socket = std::make_unique<VaultwickSocket>(L"127.0.0.1", server.port(), window.get(), &handlers, &handlers, &system);
+    LogCapture log;
+    Win::UniqueSocket client = connectToServer();
+    ASSERT_TRUE(client.valid());
+
+    sockaddr_in local{};
+    sockaddr_in remote{};
+    ASSERT_TRUE(socket->addresses(local, remote));
+    const PeerCheck::Endpoint ours{ntohl(local.sin_addr.s_addr), ntohs(local.sin_port)};
+    const PeerCheck::Endpoint engine{ntohl(remote.sin_addr.s_addr), ntohs(remote.sin_port)};
+    EXPECT_EQ(engine.port, server.port());
+    const std::optional<std::uint32_t> owner = system.engineEndRow({ours, engine});
+    ASSERT_TRUE(owner.has_value()) << "the engine end's row";
+    EXPECT_FALSE(system.engineEndRow({ours, {engine.address, static_cast<std::uint16_t>(engine.port + 1)}}))
+        << "no row for a connection that does not exist";
+    if (*owner == 0) {
+        EXPECT_EQ(log.lines, std::vector<std::wstring>{L"INFO|VaultwickSocket::checkPeer|The system names no owner "
+                                                       L"of the engine's end of the connection; the peer is not checked."});
+    } else {
+        EXPECT_EQ(*owner, GetCurrentProcessId());
+        EXPECT_TRUE(log.lines.empty());
+    }
+
+    // The process list describes this process without opening it.
+    const std::optional<PeerCheck::Process> self = system.process(GetCurrentProcessId());
+    ASSERT_TRUE(self.has_value());
+    DWORD session = 0;
+    ASSERT_TRUE(ProcessIdToSessionId(GetCurrentProcessId(), &session));
+    EXPECT_EQ(self->session, session);
+    EXPECT_EQ(self->userSid.rfind(L"S-1-5-", 0), 0u) << std::string(self->userSid.begin(), self->userSid.end());
+    EXPECT_EQ(self->image, L"tray_socket_win_test.exe");
+    EXPECT_FALSE(system.process(0xFFFFFFF0u).has_value());
 }

@@ -25,6 +25,10 @@
 #define ID_MENU_EXIT 8
 #define ID_MENU_SLEEP 110
 #define ID_MENU_SHOW_APPLICATION 111
+// Computer items: the menu's own private range, one id per position, so two computers of one name
+// are two commands and no name from the engine becomes a session-wide resource.
+#define ID_MENU_FIRST_COMPUTER 0x1000
+#define ID_MENU_COMPUTER_COUNT 256
 
 // Online / offline dots of the computer items.
 #define IDB_COMPUTER_ONLINE 113
@@ -70,3 +74,6 @@
 // What a screen reader says for a computer item; the menu shows the name alone.
 #define IDS_COMPUTER_ONLINE 162
 #define IDS_COMPUTER_OFFLINE 163
+// Not connected because another program answered on the engine's port.
+#define IDS_PORT_HELD_BY_PROGRAM 170
+#define IDS_PORT_HELD_BY_PROCESS 171

@@ -72,6 +72,7 @@ public:
         : model_(model), stats_(model.stats), strings_(strings), numbers_(numbers), now_(now) {}
 
     std::wstring compose() const {
+        if (!model_.connected && model_.portHolder) return portHeld(*model_.portHolder);
         if (model_.connecting || stats_.empty) return text(IDS_UNABLE_TO_CONNECT);
         if (!model_.connected) return text(IDS_ERROR_OCCURRED_SHORT);
         if (model_.upgrading) return text(IDS_UPGRADING);
@@ -100,6 +101,13 @@ private:
         std::size_t excess = tip.size() - kTipMaxChars;
         std::size_t keep = name.size() > excess ? name.size() - excess : 0;
         return compose(KovToolkit::fitVisibly(name, keep));
+    }
+
+    std::wstring portHeld(const PeerCheck::Process& holder) const {
+        const long long pid = holder.pid;
+        if (holder.image.empty()) return fill(IDS_PORT_HELD_BY_PROCESS, {pid});
+        return withNameFitted(holder.image,
+                              [this, pid](const std::wstring& image) { return fill(IDS_PORT_HELD_BY_PROGRAM, {pid, image}); });
     }
 
     std::wstring progress(const std::wstring& name) const {

@@ -79,6 +79,25 @@ TEST_F(TrayStatusViewTest, StatesBeforeTheStatisticsDecideTheTipInRuleOrder) {
     EXPECT_EQ(tip(), L"Scanning files");
 }
 
+// A refused peer leaves the model disconnected with no statistics: the holder's tip comes before
+// every other rule, and a long image name is cut so the tip still fits.
+TEST_F(TrayStatusViewTest, AnotherProgramOnTheEnginePortIsNamedWhileNotConnected) {
+    StatusModel held;
+    held.connecting = false;
+    held.portHolder = PeerCheck::Process{4321, L"S-1-5-21-9", 2, L"listener.exe"};
+    EXPECT_EQ(TrayStatusView::tooltip(held, strings, numbers, kNow),
+              L"Not connected: another program holds the backup engine's port (process 4321, listener.exe)");
+    EXPECT_EQ(TrayStatusView::images(held), Icons{159});
+
+    held.portHolder->image = std::wstring(300, L'x') + L".exe";
+    const std::wstring cut = TrayStatusView::tooltip(held, strings, numbers, kNow);
+    EXPECT_EQ(cut.size(), TrayStatusView::kTipMaxChars);
+    EXPECT_EQ(cut.substr(0, 71), L"Not connected: another program holds the backup engine's port (process ");
+    held.portHolder->image.clear();
+    EXPECT_EQ(TrayStatusView::tooltip(held, strings, numbers, kNow),
+              L"Not connected: another program holds the backup engine's port (process 4321)");
+}
+
 TEST_F(TrayStatusViewTest, BackupProgressWithRateShowsThreeLines) {
     backingUp(1536);
     EXPECT_EQ(tip(), L"Backing up to Office @ 1.5 KB/sec\nless than a minute remaining\n10 of 40 files sent (25%)");

@@ -2,10 +2,14 @@
 
 #include <utility>
 
+#include "incoming_messages.h"
 #include "kov_text_win.h"
 #include "menu_dot_win.h"
 #include "tray_image_win.h"
 #include "tray_resource_ids.h"
+
+static_assert(Messages::ComputersMessage::kMaxComputers <= ID_MENU_COMPUTER_COUNT,
+              "every computer a list keeps has a command id of the menu's range");
 
 VaultwickMenu::VaultwickMenu(HWND owner, const StatusModel* model, VaultwickMenuHandler* handler,
                              std::unique_ptr<MenuItemNames> names)
@@ -60,12 +64,12 @@ void VaultwickMenu::updateMenu() {
 
     VaultwickMenuModel::Layout layout = VaultwickMenuModel::layout(*model_);
     listed_.clear();
-    for (std::size_t i = 0; i < layout.computers.size(); ++i) {
+    for (std::size_t i = 0; i < layout.computers.size() && i < ID_MENU_COMPUTER_COUNT; ++i) {
         if (i == 0) insertSeparator(GetMenuItemCount(popup_) - 3);
         listed_.push_back(layout.computers[i].computer);
         insertComputer(layout.computers[i], i);
     }
-    insertedCount_ = static_cast<int>(layout.computers.size());
+    insertedCount_ = static_cast<int>(listed_.size());
 
     std::wstring sleepText = KovToolkit::loadString(layout.sleepTextId);
     MENUITEMINFOW sleep{};
@@ -83,11 +87,9 @@ void VaultwickMenu::insertComputer(const VaultwickMenuModel::ComputerItem& item,
     std::wstring text = item.text;
     MENUITEMINFOW info{};
     info.cbSize = sizeof info;
-    info.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_ID | MIIM_DATA | MIIM_CHECKMARKS;
+    info.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_ID | MIIM_CHECKMARKS;
     info.fType = MFT_STRING;
-    // Same name, same number, for the whole logon session; never one of the fixed commands.
-    info.wID = RegisterWindowMessageW(text.c_str());
-    info.dwItemData = index + 1;
+    info.wID = static_cast<UINT>(ID_MENU_FIRST_COMPUTER + index);
     info.hbmpUnchecked = static_cast<HBITMAP>(item.computer.online ? onlineBitmap_.get() : offlineBitmap_.get());
     info.dwTypeData = text.data();
     const int position = GetMenuItemCount(popup_) - 3;
@@ -127,12 +129,8 @@ void VaultwickMenu::dispatch(UINT command) {
     case ID_MENU_SHOW_APPLICATION: handler_->onMenuShowVaultwick(); return;
     default: break;
     }
-    if (command == 0 || !popup_) return;
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_DATA;
-    if (!GetMenuItemInfoW(popup_, command, FALSE, &info)) return;
-    // The data indexes the copies made by the same updateMenu that built the item.
-    if (info.dwItemData == 0 || info.dwItemData > listed_.size()) return;
-    handler_->onMenuComputer(&listed_[info.dwItemData - 1]);
+    // The id is the position in the copies made by the same updateMenu that built the item.
+    if (command < ID_MENU_FIRST_COMPUTER) return;
+    const std::size_t index = command - ID_MENU_FIRST_COMPUTER;
+    if (index < listed_.size()) handler_->onMenuComputer(&listed_[index]);
 }

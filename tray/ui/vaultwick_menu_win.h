@@ -53,7 +53,7 @@ private:
     Win::UniqueGdiObject offlineBitmap_;
     bool largeDots_ = false;    // what the two dots above were made for
     COLORREF dotBackground_ = 0;
-    // Copies of the listed computers; item data is an index + 1 into this list, so a choice never
-    // reaches a record the controller has since freed.
+    // Copies of the listed computers, in item order; a computer item's id names its index here, so a
+    // choice never reaches a record the controller has since freed.
     std::vector<Messages::Computer> listed_;
 };

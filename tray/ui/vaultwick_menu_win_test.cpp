@@ -111,8 +111,8 @@ TEST_F(VaultwickMenuTest, ComputerSectionIsRebuiltAtTheExactPositions) {
     auto items = itemsOf(menu.popup());
     EXPECT_FALSE(items[0].state & MFS_GRAYED);
     EXPECT_FALSE(items[6].state & MFS_GRAYED);
-    EXPECT_EQ(items[2].id, RegisterWindowMessageW(L"Laptop"));
-    EXPECT_EQ(items[3].id, RegisterWindowMessageW(L"Office"));
+    EXPECT_EQ(items[2].id, UINT(ID_MENU_FIRST_COMPUTER));
+    EXPECT_EQ(items[3].id, UINT(ID_MENU_FIRST_COMPUTER + 1));
     EXPECT_EQ(spokenNames, (std::map<int, std::wstring>{
                                {2, L"Laptop, online"}, {3, L"Office, offline"}, {4, L"Attic, online"}}));
 
@@ -155,21 +155,28 @@ TEST_F(VaultwickMenuTest, ComputerSectionIsRebuiltAtTheExactPositions) {
 }
 
 TEST_F(VaultwickMenuTest, ChoicesReachTheHandlerAndComputersAreTheMenusOwnCopies) {
-    model.computers = {computer(11, L"Laptop", true, false, true), computer(12, L"Office", true, false, false)};
+    model.computers = {computer(11, L"Laptop", true, false, true), computer(12, L"Office", true, false, false),
+                       computer(13, L"Office", true, false, true)};
     menu.updateMenu();
     menu.dispatch(ID_MENU_EXIT);
     menu.dispatch(ID_MENU_SLEEP);
     menu.dispatch(ID_MENU_SHOW_APPLICATION);
-    menu.dispatch(0);                        // dismissed
-    menu.dispatch(RegisterWindowMessageW(L"Nobody here"));  // no such item
+    menu.dispatch(0);                           // dismissed
+    menu.dispatch(ID_MENU_FIRST_COMPUTER + 3);  // no such item
+    menu.dispatch(ID_MENU_FIRST_COMPUTER - 1);
     EXPECT_THAT(handler.calls, ElementsAre("close", "pause", "show"));
 
     model.computers.clear();  // the controller replaced its list while the menu was open
     model.computers.shrink_to_fit();
-    menu.dispatch(RegisterWindowMessageW(L"Office"));
-    ASSERT_EQ(handler.computers.size(), 1u);
-    EXPECT_EQ(handler.computers[0].id, 12);
-    EXPECT_EQ(handler.computers[0].name, L"Office");
+    // Two computers of one name are two items, and each opens its own.
+    const auto items = itemsOf(menu.popup());
+    ASSERT_EQ(items[3].text, items[4].text);
+    menu.dispatch(items[4].id);
+    menu.dispatch(items[3].id);
+    ASSERT_EQ(handler.computers.size(), 2u);
+    EXPECT_EQ(handler.computers[0].id, 13);
+    EXPECT_EQ(handler.computers[1].id, 12);
+    EXPECT_EQ(handler.computers[1].name, L"Office");
 }
 
 // A menu opened from the keyboard belongs at the icon's anchor, wherever the mouse pointer is.

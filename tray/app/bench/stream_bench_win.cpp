@@ -138,6 +138,9 @@ int main(int argc, char** argv) {
         }
     }
     std::lock_guard<std::mutex> lock(clicksLock);
+    std::printf("lags_ms=");
+    for (double lag : lags) std::printf(" %.0f", lag);
+    std::printf("\n");
     std::printf("tip_lag_max_ms=%.1f tip_lag_median_ms=%.1f tip_changes_never_shown=%d click_max_ms=%.1f "
                 "click_median_ms=%.1f clicks_unanswered=%zu clicks_refused=%d queue_ahead_max=%.0f "
                 "mb_per_s=%.1f record_changes=%zu clicks=%zu\n",

@@ -16,6 +16,9 @@ public:
     void onSocketClose() override { calls.push_back(L"close"); }
     void onSocketOpenFailed() override { calls.push_back(L"openFailed"); }
     void onConnectionCheckFailed(int count) override { add(L"checkFailed %d", count); }
+    void onPeerRefused(const PeerCheck::Process& holder) override {
+        calls.push_back(TextFormat::format(L"refused %d %s", {static_cast<long long>(holder.pid), holder.image}));
+    }
 
     void onComputers(const Messages::ComputersMessage& message) override {
         lastComputers = message.getComputers();

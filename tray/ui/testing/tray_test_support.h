@@ -46,6 +46,9 @@ inline const std::map<unsigned, std::wstring>& englishTexts() {
                                    L"minutes, try restarting your computer."},
         {IDS_COMPUTER_ONLINE, L"%s, online"},
         {IDS_COMPUTER_OFFLINE, L"%s, offline"},
+        {IDS_PORT_HELD_BY_PROGRAM,
+         L"Not connected: another program holds the backup engine's port (process %d, %s)"},
+        {IDS_PORT_HELD_BY_PROCESS, L"Not connected: another program holds the backup engine's port (process %d)"},
     };
     return texts;
 }

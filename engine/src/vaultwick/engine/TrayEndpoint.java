@@ -52,7 +52,7 @@ final class TrayEndpoint {
         synchronized (lock) {
             if (listener != null) return true;
             try {
-                listener = port == 0 ? bindBelowEphemeralRange() : bind(port);
+                listener = port == 0 ? bindBelowEphemeralRange() : bindAgain(port);
                 port = listener.getLocalPort();
             } catch (IOException e) {
                 System.err.println("engine: cannot listen on " + host.getHostAddress() + ":" + port + ": " + e.getMessage());
@@ -73,6 +73,26 @@ final class TrayEndpoint {
         } catch (IOException e) {
             closeQuietly(s);
             throw e;
+        }
+    }
+
+    /**
+     * The port of before. Right after the engine went away the system can refuse it for a moment
+     * (seen under load, with nothing left on the port a moment later), so a few tries are made.
+     */
+    private ServerSocket bindAgain(int wanted) throws IOException {
+        for (int attempt = 1; ; attempt++) {
+            try {
+                return bind(wanted);
+            } catch (IOException e) {
+                if (attempt == 40) throw e;
+                try {
+                    Thread.sleep(50);
+                } catch (InterruptedException interrupted) {
+                    Thread.currentThread().interrupt();
+                    throw e;
+                }
+            }
         }
     }
 
