@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "kov_text_win.h"
+#include "tray_image_win.h"
 #include "tray_resource_ids.h"
 
 namespace MenuDot {
@@ -22,13 +23,7 @@ Win::UniqueGdiObject load(int id, bool large, COLORREF background) {
     if (width <= 0 || width > 256 || height > 256 || length < header->biSize + 4u * width * height) return {};
     const auto* source = reinterpret_cast<const std::uint8_t*>(header) + header->biSize;
 
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height;  // top row first
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO format = KovToolkit::topDownArgbFormat(width, height);
     void* bits = nullptr;
     Win::UniqueGdiObject dot(CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!dot || !bits) return {};

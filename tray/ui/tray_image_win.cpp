@@ -47,13 +47,7 @@ Win::UniqueHicon inked(HICON coverage, int size, COLORREF ink) {
     ICONINFO info{};
     if (!coverage || !GetIconInfo(coverage, &info)) return {};
     Win::UniqueGdiObject colour(info.hbmColor), mask(info.hbmMask);
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = size;
-    format.bmiHeader.biHeight = -size;  // top row first
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO format = topDownArgbFormat(size, size);
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(size) * size);
     HDC screen = GetDC(nullptr);
     const int rows = colour ? GetDIBits(screen, static_cast<HBITMAP>(colour.get()), 0, size, pixels.data(), &format,
@@ -73,6 +67,17 @@ Win::UniqueHicon inked(HICON coverage, int size, COLORREF ink) {
 HighContrastQuery highContrastQuery = &systemHighContrast;
 
 }  // namespace
+
+BITMAPINFO topDownArgbFormat(int width, int height) {
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height;  // top row first
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    return format;
+}
 
 unsigned windowDpi(HWND window) {
     static const auto getDpiForWindow = user32Function<GetDpiForWindowFunction>("GetDpiForWindow");

@@ -24,6 +24,9 @@ struct ImageScale {
     bool operator!=(const ImageScale& o) const { return !(*this == o); }
 };
 
+// A 32-bit, top-row-first DIB of width x height: the layout our images are recoloured in.
+BITMAPINFO topDownArgbFormat(int width, int height);
+
 // The DPI of the window's monitor where the system tells it (Windows 10 on), else the screen's.
 unsigned windowDpi(HWND window);
 // The notification area's icon size at that DPI: SM_CXSMICON for the DPI where the system can
