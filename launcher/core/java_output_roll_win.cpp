@@ -11,10 +11,6 @@
 
 namespace {
 
-bool samePath(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
-}
-
 bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The roll of one file; in the log's folder, the protection the log has.
@@ -40,16 +36,16 @@ void roll(const std::wstring& path, bool protect, std::vector<std::wstring>& lin
 std::vector<std::wstring> rollJavaOutputs(const std::vector<std::wstring>& paths, const std::wstring& logPath,
                                           const std::wstring& programPath) {
     std::wstring protectedFolder = logPath.empty() ? std::wstring() : cutPathComponents(Win::fullPathOf(logPath), 1);
-    if (samePath(protectedFolder, cutPathComponents(programPath, 1))) protectedFolder.clear();
+    if (Win::samePath(protectedFolder, cutPathComponents(programPath, 1))) protectedFolder.clear();
     std::vector<std::wstring> lines, rolled;
     for (const std::wstring& path : paths) {
         if (path.empty()) continue;
         const std::wstring full = Win::fullPathOf(path);
         bool seen = false;
-        for (const std::wstring& done : rolled) seen = seen || samePath(done, full);
+        for (const std::wstring& done : rolled) seen = seen || Win::samePath(done, full);
         if (seen) continue;
         rolled.push_back(full);
-        roll(full, !protectedFolder.empty() && samePath(cutPathComponents(full, 1), protectedFolder), lines);
+        roll(full, !protectedFolder.empty() && Win::samePath(cutPathComponents(full, 1), protectedFolder), lines);
     }
     return lines;
 }

@@ -26,10 +26,7 @@ bool Win32FileProbe::exists(const std::wstring& path) {
 }
 
 bool Win32FileProbe::samePath(const std::wstring& a, const std::wstring& b) {
-    const std::wstring fullA = Win::fullPathOf(a);
-    const std::wstring fullB = Win::fullPathOf(b);
-    return CompareStringOrdinal(fullA.c_str(), static_cast<int>(fullA.size()), fullB.c_str(),
-                                static_cast<int>(fullB.size()), TRUE) == CSTR_EQUAL;
+    return Win::samePath(a, b);
 }
 
 bool Win32RegistryReader::subkeyNames(RegistryHive hive, const std::wstring& key, std::vector<std::wstring>& names) {
