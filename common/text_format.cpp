@@ -1,5 +1,6 @@
 #include "text_format.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 #include <vector>
@@ -63,11 +64,13 @@ std::wstring realText(double v, int precision) {
     return std::wstring(buf, buf + n);
 }
 
-// Pads `body` (after an optional sign) to the width of the conversion.
-void appendPadded(std::wstring& out, const Conversion& conv, std::wstring_view sign, std::wstring_view body,
-                  bool numeric) {
+// Pads `body` (after an optional sign) to the width of the conversion. False, with nothing appended,
+// when `out` would grow past `cap` characters: a bounded text stops there, whatever the arguments.
+bool appendPadded(std::wstring& out, std::size_t cap, const Conversion& conv, std::wstring_view sign,
+                  std::wstring_view body, bool numeric) {
     std::size_t len = sign.size() + body.size();
     std::size_t pad = conv.width > len ? conv.width - len : 0;
+    if (len + pad > cap - out.size()) return false;
     if (conv.leftAlign) {
         out.append(sign).append(body).append(pad, L' ');
     } else if (conv.zeroPad && numeric) {
@@ -75,30 +78,28 @@ void appendPadded(std::wstring& out, const Conversion& conv, std::wstring_view s
     } else {
         out.append(pad, L' ').append(sign).append(body);
     }
+    return true;
 }
 
-bool convert(std::wstring& out, const Conversion& conv, const Arg& arg) {
+bool convert(std::wstring& out, std::size_t cap, const Conversion& conv, const Arg& arg) {
     switch (conv.conversion) {
     case L's': {
         if (arg.kind() != Arg::Kind::Text) return false;
         std::wstring_view t = arg.text();
         if (conv.precision >= 0 && t.size() > static_cast<std::size_t>(conv.precision)) t = t.substr(0, conv.precision);
-        appendPadded(out, conv, L"", t, false);
-        return true;
+        return appendPadded(out, cap, conv, L"", t, false);
     }
     case L'c': {
         if (arg.kind() != Arg::Kind::Integer) return false;
         wchar_t c = static_cast<wchar_t>(arg.integer());
-        appendPadded(out, conv, L"", std::wstring_view(&c, 1), false);
-        return true;
+        return appendPadded(out, cap, conv, L"", std::wstring_view(&c, 1), false);
     }
     case L'd':
     case L'i': {
         if (arg.kind() != Arg::Kind::Integer) return false;
         long long v = arg.integer();
         unsigned long long magnitude = v < 0 ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
-        appendPadded(out, conv, v < 0 ? L"-" : L"", digitsOf(magnitude, 10, false), true);
-        return true;
+        return appendPadded(out, cap, conv, v < 0 ? L"-" : L"", digitsOf(magnitude, 10, false), true);
     }
     case L'u':
     case L'x':
@@ -106,8 +107,7 @@ bool convert(std::wstring& out, const Conversion& conv, const Arg& arg) {
         if (arg.kind() != Arg::Kind::Integer) return false;
         auto v = static_cast<unsigned long long>(arg.integer());
         unsigned base = conv.conversion == L'u' ? 10 : 16;
-        appendPadded(out, conv, L"", digitsOf(v, base, conv.conversion == L'X'), true);
-        return true;
+        return appendPadded(out, cap, conv, L"", digitsOf(v, base, conv.conversion == L'X'), true);
     }
     case L'f': {
         double v;
@@ -122,24 +122,26 @@ bool convert(std::wstring& out, const Conversion& conv, const Arg& arg) {
             sign = body.substr(0, 1);
             body.remove_prefix(1);
         }
-        appendPadded(out, conv, sign, body, true);
-        return true;
+        return appendPadded(out, cap, conv, sign, body, true);
     }
     default:
         return false;
     }
 }
 
-bool fill(std::wstring& out, std::wstring_view pattern, std::initializer_list<Arg> args) {
+// Fills `out` up to `cap` characters; false for a bad pattern or a text that would be longer.
+bool fill(std::wstring& out, std::size_t cap, std::wstring_view pattern, std::initializer_list<Arg> args) {
     const Arg* next = args.begin();
     for (std::size_t i = 0; i < pattern.size();) {
         wchar_t c = pattern[i];
         if (c != L'%') {
+            if (out.size() == cap) return false;
             out.push_back(c);
             ++i;
             continue;
         }
         if (i + 1 < pattern.size() && pattern[i + 1] == L'%') {
+            if (out.size() == cap) return false;
             out.push_back(L'%');
             i += 2;
             continue;
@@ -147,7 +149,7 @@ bool fill(std::wstring& out, std::wstring_view pattern, std::initializer_list<Ar
         Conversion conv;
         std::size_t after = parseConversion(pattern, i + 1, conv);
         if (after == std::wstring_view::npos || next == args.end()) return false;
-        if (!convert(out, conv, *next++)) return false;
+        if (!convert(out, cap, conv, *next++)) return false;
         i = after;
     }
     return true;
@@ -157,18 +159,17 @@ bool fill(std::wstring& out, std::wstring_view pattern, std::initializer_list<Ar
 
 int format(std::wstring& out, std::size_t limit, std::wstring_view pattern, std::initializer_list<Arg> args) {
     out.clear();
+    if (limit == 0) return -1;
+    const std::size_t cap = std::min(limit - 1, static_cast<std::size_t>(std::numeric_limits<int>::max()));
     std::wstring text;
-    if (!fill(text, pattern, args) || limit == 0 || text.size() > limit - 1 ||
-        text.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-        return -1;
-    }
+    if (!fill(text, cap, pattern, args)) return -1;
     out = std::move(text);
     return static_cast<int>(out.size());
 }
 
 std::wstring format(std::wstring_view pattern, std::initializer_list<Arg> args) {
     std::wstring text;
-    if (!fill(text, pattern, args)) return std::wstring();
+    if (!fill(text, text.max_size(), pattern, args)) return std::wstring();
     return text;
 }
 

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#ifdef __unix__
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 using TextFormat::format;
 
 TEST(TextFormat, FillsTextAndNumbersInOrder) {
@@ -42,4 +48,21 @@ TEST(TextFormat, LimitCountsTheTerminator) {
     EXPECT_TRUE(out.empty());
     EXPECT_EQ(TextFormat::format(out, 0, L"", {}), -1);
     EXPECT_EQ(TextFormat::format(out, 1, L"", {}), 0);
+    EXPECT_EQ(TextFormat::format(out, 4, L"abc%s", {L""}), 3);
+    EXPECT_EQ(TextFormat::format(out, 4, L"ab%%", {}), 3);
+    EXPECT_EQ(TextFormat::format(out, 4, L"ab%%%%", {}), -1);
+    EXPECT_EQ(TextFormat::format(out, 4, L"%4d", {1}), -1);
+
+#ifdef __unix__
+    // An argument far longer than the limit is never read: its text runs into memory that cannot be.
+    const long page = sysconf(_SC_PAGESIZE);
+    auto* pages = static_cast<char*>(mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(pages, MAP_FAILED);
+    ASSERT_EQ(mprotect(pages + page, page, PROT_NONE), 0);
+    auto* text = reinterpret_cast<wchar_t*>(pages + page) - 8;
+    std::fill(text, text + 8, L'n');
+    EXPECT_EQ(TextFormat::format(out, 128, L"%s is still running", {std::wstring_view(text, 1 << 20)}), -1);
+    EXPECT_EQ(TextFormat::format(out, 128, L"%.8s", {std::wstring_view(text, 1 << 20)}), 8);
+    munmap(pages, 2 * page);
+#endif
 }

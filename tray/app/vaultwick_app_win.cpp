@@ -298,13 +298,14 @@ void VaultwickApp::onShutdown() {
 }
 
 void VaultwickApp::onTrayPopup(int value) {
+    if (value != 0) return;
     std::wstring title;
     std::wstring text;
     TextFormat::format(title, kPopupTextCapacity, KovToolkit::loadString(IDS_STILL_RUNNING_TITLE),
                        {model_.applicationName});
     TextFormat::format(text, kPopupTextCapacity, KovToolkit::loadString(IDS_STILL_RUNNING_TEXT),
                        {model_.applicationName});
-    if (value == 0) icon_->notify(text, title);
+    icon_->notify(text, title);
 }
 
 // --- menu commands

@@ -90,6 +90,29 @@ TEST(Catalogue, StatusTrayAndComputerIdsDecode) {
     EXPECT_EQ(receive<TrayPopupMessage>("0").getInt(), 0);
 }
 
+// A message keeps only the tokens it reads, so a body of a million separators costs what they are
+// worth; the application name is cut where it would become a path.
+TEST(Catalogue, IncomingMessagesKeepOnlyTheTokensTheyRead) {
+    const std::string bars(1 << 20, '|');
+    const struct {
+        const char* name;
+        std::size_t tokens;
+        std::size_t kept;
+    } cases[] = {
+        {"statistics", receive<BackupStatsSummaryMessage>("1|2|3|4|5|6|7|8|9|10|11|12|13|14|15" + bars).getTokenCount(), 14},
+        {"status", receive<StatusTrayMessage>("true|false|App" + bars).getTokenCount(), 3},
+        {"connected", receive<ComputerConnectedMessage>("42" + bars).getTokenCount(), 1},
+        {"disconnected", receive<ComputerDisconnectedMessage>("42" + bars).getTokenCount(), 1},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.tokens, c.kept) << c.name;
+    EXPECT_EQ(receive<BackupStatsSummaryMessage>("1|2|3|4|5|6|7|8|9|10|11|12|13|14|15").getStats().nextBackupTime, 0);
+
+    const auto status = receive<StatusTrayMessage>("true|true|" + std::string(8 << 20, 'n') + "|x");
+    EXPECT_TRUE(status.upgrading);
+    EXPECT_EQ(status.applicationName.size(), StatusTrayMessage::kMaxApplicationNameChars);
+    EXPECT_EQ(status.applicationName.find_first_not_of(L'n'), std::wstring::npos);
+}
+
 TEST(ComputerRecord, DecodesTheTwelveFields) {
     const std::wstring token = L"42,Office PC,10.0.0.7,4242,,false,,,true,,,1500000000000,";
     Computer c = decodeComputer(token);
@@ -148,21 +171,37 @@ TEST(ComputersMessage, EveryTokenAfterTheFirstIsOneComputer) {
 TEST(ComputersMessage, KeepsABoundedListWhateverTheBody) {
     LogCapture log;
     const ComputersMessage bars = receive<ComputersMessage>(std::string(1 << 20, '|'));
-    EXPECT_TRUE(bars.getComputers().empty());
-    EXPECT_EQ(bars.getTokenCount(), 1u) << "a body of separators keeps nothing";
+    EXPECT_TRUE(bars.getComputers().empty()) << "a body of separators keeps nothing";
     EXPECT_TRUE(log.lines.empty());
 
-    std::string many = "hdr";
-    for (int i = 1; i <= 300; ++i) many += "|" + std::to_string(i) + ",pc" + std::to_string(i) + ",,,,,,,true,";
-    const ComputersMessage message = receive<ComputersMessage>(many);
-    const auto kept = message.getComputers();
-    ASSERT_EQ(kept.size(), ComputersMessage::kMaxComputers);
-    EXPECT_EQ(kept.front().name, L"pc1");
-    EXPECT_EQ(kept.back().name, L"pc256");
-    EXPECT_EQ(message.droppedComputers(), 44u);
-    EXPECT_EQ(log.lines, std::vector<std::wstring>{
-                             L"WARNING|Messages::ComputersMessage::ComputersMessage|"
-                             L"Kept the first 256 computers of the list, dropped 44."});
+    // Only the computers the menu lists count toward its bound: destinations after 256 other
+    // records still arrive, and the others are kept up to a larger bound.
+    auto list = [](int others, int destinations) {
+        std::string body = "hdr";
+        for (int i = 1; i <= others; ++i) body += "|" + std::to_string(i) + ",self,,,,true,,,true,";
+        for (int i = 1; i <= destinations; ++i) body += "|" + std::to_string(-i) + ",pc" + std::to_string(i) + ",,,,,,,true,";
+        return receive<ComputersMessage>(body);
+    };
+    const struct {
+        int others, destinations;
+        std::size_t kept, dropped;
+        const wchar_t* last;
+    } cases[] = {
+        {300, 10, 310, 0, L"pc10"},
+        {0, 300, 256, 44, L"pc256"},
+        {300, 300, 556, 44, L"pc256"},
+        {2100, 0, ComputersMessage::kMaxComputers, 52, L"self"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.others);
+        const ComputersMessage message = list(c.others, c.destinations);
+        ASSERT_EQ(message.getComputers().size(), c.kept);
+        EXPECT_EQ(message.getComputers().back().name, c.last);
+        EXPECT_EQ(message.droppedComputers(), c.dropped);
+    }
+    ASSERT_EQ(log.lines.size(), 3u);
+    EXPECT_EQ(log.lines[0], L"WARNING|Messages::ComputersMessage::ComputersMessage|"
+                            L"Kept 256 computers of the list (256 for the menu), dropped 44.");
 
     const auto huge = receive<ComputersMessage>("hdr|7," + std::string(100000, 'n') + "," +
                                                 std::string(100000, 'a') + ",").getComputers();

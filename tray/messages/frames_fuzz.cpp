@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "computer_record.h"
 #include "frame_reader.h"
 #include "incoming_messages.h"
 #include "message_dispatch.h"
+#include "tray_log.h"
 
 namespace {
 
@@ -68,11 +70,18 @@ private:
     volatile unsigned long long sink_ = 0;
 };
 
-// Token bodies without zero bytes must encode back to exactly their bytes (a computer list keeps
-// only what it can list, so a message that keeps every token is the one to check).
+// A token message that keeps every token; the received ones keep only what they read.
+class AllTokens : public Messages::TokenMessage {
+public:
+    using TokenMessage::TokenMessage;
+    std::uint16_t getTypeId() const override { return 0; }
+    std::wstring getClassName() const override { return L""; }
+};
+
+// Token bodies without zero bytes must encode back to exactly their bytes.
 void checkRoundTrip(const std::uint8_t* body, std::int32_t length) {
     if (length <= 0 || std::memchr(body, 0, static_cast<std::size_t>(length))) return;
-    const Messages::BackupStatsSummaryMessage message(body, length);
+    const AllTokens message(body, length);
     const Messages::Bytes encoded = message.toBytes();
     if (message.getLength() != length || encoded.size() != static_cast<std::size_t>(length) + 1 ||
         std::memcmp(encoded.data(), body, static_cast<std::size_t>(length)) != 0) {
@@ -80,9 +89,21 @@ void checkRoundTrip(const std::uint8_t* body, std::int32_t length) {
     }
 }
 
+// Dispatch drops a frame whose decoding or handling throws, and only logs it: here that is a fault.
+void trapOnDroppedFrames() {
+    static const bool installed = [] {
+        TrayLog::setSink([](std::wstring_view, std::wstring_view, std::wstring_view text) {
+            if (text.substr(0, 24) == L"Unable to handle message") __builtin_trap();
+        });
+        return true;
+    }();
+    (void)installed;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    trapOnDroppedFrames();
     if (size < 1) return 0;
     SplitSource source(data + 1, size - 1, data[0]);
     Framing::FrameReader reader;

@@ -1,28 +1,40 @@
 #include "incoming_messages.h"
 
+#include <utility>
+
 #include "computer_record.h"
 #include "text_format.h"
 #include "tray_log.h"
 
-Messages::ComputersMessage::ComputersMessage(const std::uint8_t* bytes, std::int32_t length)
-    : TokenMessage(bytes, length, TokenLimit{true, kMaxComputers + 1}) {
-    if (droppedComputers() == 0) return;
+Messages::ComputersMessage::ComputersMessage(const std::uint8_t* bytes, std::int32_t length) {
+    std::size_t listed = 0;
+    std::wstring token;
+    bool first = true;
+    visitTokens(bytes, length, [&](const std::uint8_t* start, const std::uint8_t* end) {
+        if (std::exchange(first, false) || start == end) return;
+        if (computers_.size() == kMaxComputers) {
+            ++dropped_;
+            return;
+        }
+        token.assign(start, end);  // Latin-1: each byte is the character of that value
+        Computer computer;
+        decodeComputer(token, computer);
+        if (computer.isListed() && listed == kMaxListedComputers) {
+            ++dropped_;
+            return;
+        }
+        listed += computer.isListed() ? 1 : 0;
+        computers_.push_back(std::move(computer));
+    });
+    if (dropped_ == 0) return;
     trayLog(L"WARNING", L"Messages::ComputersMessage::ComputersMessage",
-            TextFormat::format(L"Kept the first %d computers of the list, dropped %d.",
-                               {static_cast<long long>(kMaxComputers), static_cast<long long>(droppedComputers())}));
-}
-
-std::vector<Messages::Computer> Messages::ComputersMessage::getComputers() const {
-    std::vector<Computer> computers;
-    const std::size_t count = getTokenCount();
-    if (count < 2) return computers;
-    computers.resize(count - 1);
-    for (std::size_t i = 1; i < count; ++i) decodeComputer(token(i), computers[i - 1]);
-    return computers;
+            TextFormat::format(L"Kept %d computers of the list (%d for the menu), dropped %d.",
+                               {static_cast<long long>(computers_.size()), static_cast<long long>(listed),
+                                static_cast<long long>(dropped_)}));
 }
 
 Messages::StatusTrayMessage::StatusTrayMessage(const std::uint8_t* bytes, std::int32_t length)
-    : TokenMessage(bytes, length), loggedIn(getBool(0)), upgrading(getBool(1)), applicationName(getString(2)) {}
+    : TokenMessage(bytes, length, TokenLimit{false, 3, kMaxApplicationNameChars}), loggedIn(getBool(0)), upgrading(getBool(1)), applicationName(getString(2)) {}
 
 // Token i by getInt/getLong, so a missing token reads -1; the times come in milliseconds and are
 // kept in seconds (truncating, so -1 ms is 0 s).

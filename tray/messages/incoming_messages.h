@@ -13,24 +13,34 @@
 namespace Messages {
 
 // Token 0 is not read; every non-empty token from 1 on is one computer record. The peer chooses how
-// many there are, so at most kMaxComputers are kept (more than a menu can usefully show) and the
-// rest are counted and logged; the message then costs about twice the kept bytes, whatever the body.
+// many there are, so the list keeps at most kMaxListedComputers of those the menu lists (more than a
+// menu can usefully show) and at most kMaxComputers in all (the others still name computers in the
+// tooltip); the rest are counted and logged. Records are decoded as the body is walked: a received
+// list holds records, not text, and costs what it keeps, whatever the body.
 class ComputersMessage : public TokenMessage {
     VW_MESSAGE_IDENTITY(0xFD63, L"com.morvaine.service.ui.message.ComputersMessage")
 
 public:
-    static constexpr std::size_t kMaxComputers = 256;
+    static constexpr std::size_t kMaxListedComputers = 256;
+    static constexpr std::size_t kMaxComputers = 2048;
 
     ComputersMessage() = default;
     ComputersMessage(const std::uint8_t* bytes, std::int32_t length);
-    std::vector<Computer> getComputers() const;
-    std::size_t droppedComputers() const { return droppedTokens(); }
+    const std::vector<Computer>& getComputers() const { return computers_; }
+    std::size_t droppedComputers() const { return dropped_; }
+
+private:
+    std::vector<Computer> computers_;
+    std::size_t dropped_ = 0;
 };
 
 // A token message whose token 0 is a computer id.
 class CoreComputerTokenMessage : public TokenMessage {
 public:
-    using TokenMessage::TokenMessage;
+    CoreComputerTokenMessage() = default;
+    // Only token 0 is read, so only token 0 is kept.
+    CoreComputerTokenMessage(const std::uint8_t* bytes, std::int32_t length)
+        : TokenMessage(bytes, length, TokenLimit{false, 1}) {}
     std::int64_t getComputerId() const { return getLong(0); }
 };
 
@@ -52,6 +62,10 @@ class StatusTrayMessage : public TokenMessage {
     VW_MESSAGE_IDENTITY(0x152F, L"com.morvaine.service.ui.message.StatusTrayMessage")
 
 public:
+    // The name becomes part of a program's path: longer ones are cut there.
+    static constexpr std::size_t kMaxApplicationNameChars = 260;
+
+    // Three tokens are read; the rest are not kept.
     StatusTrayMessage(const std::uint8_t* bytes, std::int32_t length);
 
     bool loggedIn = false;
@@ -59,12 +73,16 @@ public:
     std::wstring applicationName;
 };
 
-// 14 tokens forming the backup statistics record.
+// 14 tokens forming the backup statistics record; the tokens after them are not kept.
 class BackupStatsSummaryMessage : public TokenMessage {
     VW_MESSAGE_IDENTITY(0x005F, L"com.morvaine.service.ui.message.BackupStatsSummaryMessage")
 
 public:
-    using TokenMessage::TokenMessage;
+    static constexpr std::size_t kTokens = 14;
+
+    BackupStatsSummaryMessage() = default;
+    BackupStatsSummaryMessage(const std::uint8_t* bytes, std::int32_t length)
+        : TokenMessage(bytes, length, TokenLimit{false, kTokens}) {}
     BackupStats getStats() const;
 };
 

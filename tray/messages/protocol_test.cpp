@@ -335,6 +335,25 @@ TEST_F(Protocol, AReadEventDrainsTheConnectionInBoundedReadsAndPausesWhenDataRem
     EXPECT_EQ(handlers.calls.back(), L"alertCount 39");
     EXPECT_FALSE(protocol.readsPaused());
 
+    // One read of tiny frames holds thousands: the frames dispatched bound a drain too, and those
+    // left complete in what was read come first when reading resumes.
+    std::vector<std::uint8_t> tiny;
+    for (int i = 0; i < 2500; ++i) tiny = concat({tiny, frameOf(0x009B, std::to_string(i % 10))});
+    channel.deliver(tiny);
+    handlers.calls.clear();
+    channel.reads = 0;
+    for (const std::size_t dispatched : {1024u, 2048u, 2500u}) {
+        if (protocol.readsPaused()) {
+            protocol.resumeReading();
+        } else {
+            protocol.onReadEvent();
+        }
+        EXPECT_EQ(handlers.calls.size(), dispatched);
+    }
+    EXPECT_EQ(channel.reads, 2) << "the one read of the frames, and one that found nothing";
+    EXPECT_EQ(handlers.calls.back(), L"alertCount 9");
+    EXPECT_FALSE(protocol.readsPaused());
+
     // A connection that ends while paused leaves no pause behind for the next one.
     for (int i = 0; i < 20; ++i) channel.deliver(frameOf(0x009B, "5"));
     protocol.onReadEvent();

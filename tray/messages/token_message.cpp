@@ -2,29 +2,26 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "decimal.h"
 #include "latin1.h"
 #include "message_body.h"
 #include "tray_log.h"
 
-namespace {
-
 // The text's byte count, with a failure logged the same way for every token body.
-std::size_t measuredSize(const std::uint8_t* bytes, std::int32_t length) {
+std::size_t Messages::TokenMessage::measuredBody(const std::uint8_t* bytes, std::int32_t length) {
     std::size_t size = 0;
-    if (!Messages::Body::measure(bytes, length, size)) {
+    if (!Body::measure(bytes, length, size)) {
         trayLogCode(L"SEVERE", L"Messages::TokenMessage::TokenMessage",
-                    L"Unable to build TokenMessage, failed to convert bytes.", Messages::Body::kInvalidBody);
+                    L"Unable to build TokenMessage, failed to convert bytes.", Body::kInvalidBody);
     }
     return size;
 }
 
-}  // namespace
-
 // One widening pass over the whole body, then the separators are found in the bytes.
 Messages::TokenMessage::TokenMessage(const std::uint8_t* bytes, std::int32_t length) {
-    const std::size_t size = measuredSize(bytes, length);
+    const std::size_t size = measuredBody(bytes, length);
     if (size == 0) {
         ends_.push_back(0);
         return;
@@ -41,25 +38,18 @@ Messages::TokenMessage::TokenMessage(const std::uint8_t* bytes, std::int32_t len
 }
 
 Messages::TokenMessage::TokenMessage(const std::uint8_t* bytes, std::int32_t length, TokenLimit limit) {
-    const std::uint8_t* start = bytes;
-    const std::uint8_t* const end = bytes + measuredSize(bytes, length);
-    for (bool first = true;; first = false) {
-        const auto* bar = start == end ? nullptr
-                                       : static_cast<const std::uint8_t*>(
-                                             std::memchr(start, '|', static_cast<std::size_t>(end - start)));
-        const std::uint8_t* const tokenEnd = bar ? bar : end;
-        if (first || !limit.skipEmpty || tokenEnd != start) {
-            if (ends_.size() < limit.maxTokens) {
-                if (!ends_.empty()) text_.push_back(L'|');
-                text_.append(start, tokenEnd);  // Latin-1: each byte is the character of that value
-                ends_.push_back(text_.size());
-            } else {
-                ++dropped_;
-            }
+    bool first = true;
+    visitTokens(bytes, length, [&](const std::uint8_t* start, const std::uint8_t* end) {
+        if (!std::exchange(first, false) && limit.skipEmpty && start == end) return;
+        if (ends_.size() == limit.maxTokens) {
+            ++dropped_;
+            return;
         }
-        if (!bar) return;
-        start = bar + 1;
-    }
+        if (!ends_.empty()) text_.push_back(L'|');
+        const std::size_t kept = std::min(static_cast<std::size_t>(end - start), limit.maxTokenChars);
+        text_.append(start, start + kept);  // Latin-1: each byte is the character of that value
+        ends_.push_back(text_.size());
+    });
 }
 
 void Messages::TokenMessage::appendToken(std::wstring_view token) {

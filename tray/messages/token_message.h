@@ -2,6 +2,7 @@
 // A message whose body is a list of text tokens joined by "|". There is no escaping: a token that
 // contains "|" cannot be carried.
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,9 +34,25 @@ protected:
     struct TokenLimit {
         bool skipEmpty = false;     // empty tokens after token 0 are left out
         std::size_t maxTokens = 0;  // token 0 included; the tokens after these are counted, not kept
+        std::size_t maxTokenChars = static_cast<std::size_t>(-1);  // a longer token keeps its start
     };
-    // Widens only the kept tokens, so the text costs at most twice the kept bytes.
+    // Widens only what is kept of the kept tokens, so the text costs at most twice the kept bytes.
     TokenMessage(const std::uint8_t* bytes, std::int32_t length, TokenLimit limit);
+    // Calls visit(begin, end) for each token of a received body, in order, and keeps nothing; a
+    // body that cannot be measured is logged and visits one empty token.
+    template <typename Visit>
+    static void visitTokens(const std::uint8_t* bytes, std::int32_t length, Visit visit) {
+        const std::uint8_t* start = bytes;
+        const std::uint8_t* const end = bytes + measuredBody(bytes, length);
+        for (;;) {
+            const auto* bar = start == end ? nullptr
+                                           : static_cast<const std::uint8_t*>(
+                                                 std::memchr(start, '|', static_cast<std::size_t>(end - start)));
+            visit(start, bar ? bar : end);
+            if (!bar) return;
+            start = bar + 1;
+        }
+    }
     std::size_t droppedTokens() const { return dropped_; }
 
     void appendToken(std::wstring_view token);
@@ -43,6 +60,8 @@ protected:
     std::wstring_view token(std::size_t index) const;
 
 private:
+    static std::size_t measuredBody(const std::uint8_t* bytes, std::int32_t length);
+
     // All tokens in one text, each followed by a separator except the last, and where each ends:
     // one allocation per message instead of one per token. The recorded ends, not the separators,
     // delimit tokens, so an outgoing token holding "|" stays whole here.

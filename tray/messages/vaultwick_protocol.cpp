@@ -1,5 +1,6 @@
 #include "vaultwick_protocol.h"
 
+#include <climits>
 #include <utility>
 
 #include "class_message.h"
@@ -127,30 +128,39 @@ void VaultwickProtocol::catchUp() {
 }
 
 void VaultwickProtocol::drain() {
-    for (int i = 0; i < kMaxReadsPerDrain && channel_.isOpen(); ++i) {
-        receiveMessage();
-        if (reader_.lastReadCount() == 0) return;
+    int frames = 0;
+    for (int reads = 0;; ++reads) {
+        if (!admitPeer()) return;
+        frames += dispatchCompleteFrames(kMaxFramesPerDrain - frames);
+        if (!channel_.isOpen()) return;
+        if (frames == kMaxFramesPerDrain || reads == kMaxReadsPerDrain) break;
+        if (!readOnce()) return;
     }
-    readsPaused_ = channel_.isOpen();
+    readsPaused_ = true;
 }
 
 void VaultwickProtocol::receiveMessage() {
     if (!admitPeer()) return;
-    if (reader_.read(channel_) == 0) {
-        // A read that found the peer closed, or failed, has closed the socket; no close event
-        // will follow for it.
-        if (!channel_.isOpen()) connectionEnded();
-        return;
-    }
-    dispatchCompleteFrames();
+    dispatchCompleteFrames(INT_MAX);
+    if (channel_.isOpen() && readOnce()) dispatchCompleteFrames(INT_MAX);
 }
 
-// Nothing complete is left behind: no further read event would come for bytes already read.
-void VaultwickProtocol::dispatchCompleteFrames() {
-    while (channel_.isOpen()) {  // a handler may have ended the connection
+bool VaultwickProtocol::readOnce() {
+    if (reader_.read(channel_) > 0) return true;
+    // A read that found the peer closed, or failed, has closed the socket; no close event will
+    // follow for it.
+    if (!channel_.isOpen()) connectionEnded();
+    return false;
+}
+
+// A frame left complete is dispatched by the next drain: reading stays paused until then, as no
+// further read event would come for bytes already read.
+int VaultwickProtocol::dispatchCompleteFrames(int budget) {
+    int dispatched = 0;
+    while (dispatched < budget && channel_.isOpen()) {  // a handler may have ended the connection
         switch (reader_.next()) {
         case Framing::FrameReader::Step::Pending:
-            return;
+            return dispatched;
         case Framing::FrameReader::Step::Refused: {
             const std::int32_t length = reader_.length();
             // Logged while the connection still exists: the log goes to the engine over it.
@@ -160,15 +170,17 @@ void VaultwickProtocol::dispatchCompleteFrames() {
                         length);
             channel_.close();
             connectionEnded();
-            return;
+            return dispatched;
         }
         case Framing::FrameReader::Step::Frame:
+            ++dispatched;
             if (messageHandler_) {
                 Messages::dispatchFrame(reader_.typeId(), reader_.body(), reader_.length(), *messageHandler_);
             }
             break;
         }
     }
+    return dispatched;
 }
 
 void VaultwickProtocol::connectionEnded() {

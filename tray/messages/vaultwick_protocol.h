@@ -38,8 +38,11 @@ public:
     void onCheckTimer();
 
     // Socket events, after the channel has updated its own flags. A read event drains what the
-    // connection holds, in at most kMaxReadsPerDrain reads. A drain that used them all most likely
-    // left data behind: reading pauses until resumeReading(), which the owner calls from a timer.
+    // connection holds, dispatching at most kMaxFramesPerDrain frames in at most kMaxReadsPerDrain
+    // reads: frames bound the handlers' work (one read of tiny frames holds thousands), reads the
+    // bytes copied for large bodies. A drain that reached either bound most likely left data
+    // behind (complete frames stay buffered): reading pauses until resumeReading(), which the owner
+    // calls from a timer.
     // Read events meanwhile read nothing, so the system posts no more of them, the window's queue
     // empties, and its timers, input and painting get their turn before the next drain: a peer that
     // never stops writing cannot keep the queue full (the system posts one more read event per read
@@ -60,7 +63,8 @@ public:
 
     // Announces the type first when needed; returns the send result, or -1.
     int sendMessage(const Messages::Message* message);
-    // One read of the connection; dispatches every frame it completed.
+    // Dispatches the frames still buffered, then one read of the connection, and every frame it
+    // completed.
     void receiveMessage();
 
     int failedChecks() const { return failedChecks_; }
@@ -68,10 +72,14 @@ public:
 
 private:
     static constexpr int kMaxReadsPerDrain = 16;
+    static constexpr int kMaxFramesPerDrain = 1024;
 
     void drain();
     int sendFrame(const Messages::Bytes& frame);
-    void dispatchCompleteFrames();
+    // Dispatches complete frames until none is left or `budget` are done; returns how many were.
+    int dispatchCompleteFrames(int budget);
+    // One read, reporting the end of the connection should it find one; false when nothing came.
+    bool readOnce();
     void connectionEnded();
     // False when the peer was refused and the connection is closed.
     bool admitPeer();

@@ -17,6 +17,9 @@ struct Computer {
     bool isDestination = false;
     bool flag10 = false;
     bool online = false;
+
+    // The menu offers the computers this one backs up to.
+    bool isListed() const { return isDestination && !isSelf; }
 };
 
 struct BackupStats {

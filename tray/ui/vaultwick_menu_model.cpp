@@ -6,12 +6,10 @@
 
 namespace VaultwickMenuModel {
 
-bool isListed(const Messages::Computer& computer) { return computer.isDestination && !computer.isSelf; }
-
 Layout layout(const StatusModel& model) {
     Layout result;
     for (const Messages::Computer& c : model.computers) {
-        if (isListed(c)) result.computers.push_back({c, itemText(c.name)});
+        if (c.isListed()) result.computers.push_back({c, itemText(c.name)});
     }
     const Messages::BackupStats& stats = model.stats;
     if (stats.flags & Messages::BackupStats::Enabled) {

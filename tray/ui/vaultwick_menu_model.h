@@ -27,8 +27,6 @@ struct Layout {
     bool showApplicationEnabled = false;
 };
 
-// Other computers the user can open: destinations that are not this computer.
-bool isListed(const Messages::Computer& computer);
 Layout layout(const StatusModel& model);
 // `name` as menu item text: each "&" doubled so that none becomes a mnemonic, cut visibly to
 // kMenuTextMaxChars without leaving half of a doubled "&".

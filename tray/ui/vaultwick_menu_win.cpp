@@ -8,8 +8,8 @@
 #include "tray_image_win.h"
 #include "tray_resource_ids.h"
 
-static_assert(Messages::ComputersMessage::kMaxComputers <= ID_MENU_COMPUTER_COUNT,
-              "every computer a list keeps has a command id of the menu's range");
+static_assert(Messages::ComputersMessage::kMaxListedComputers <= ID_MENU_COMPUTER_COUNT,
+              "every computer a list keeps for the menu has a command id of the menu's range");
 
 VaultwickMenu::VaultwickMenu(HWND owner, const StatusModel* model, VaultwickMenuHandler* handler,
                              std::unique_ptr<MenuItemNames> names)
