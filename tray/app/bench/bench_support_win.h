@@ -5,6 +5,8 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <psapi.h>
+
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -54,6 +56,18 @@ public:
     std::vector<Change> changes;
 };
 
+// This process's working set now and at its largest so far, in KiB.
+struct Memory {
+    std::size_t nowKiB;
+    std::size_t peakKiB;
+};
+inline Memory memory() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return {counters.WorkingSetSize / 1024, counters.PeakWorkingSetSize / 1024};
+}
+
 // Runs this thread's messages until `done` or `timeoutMs`; `dispatched` counts every message.
 template <typename Done>
 bool pumpUntil(Done done, int timeoutMs, std::atomic<std::uint64_t>* dispatched = nullptr) {
@@ -72,9 +86,10 @@ bool pumpUntil(Done done, int timeoutMs, std::atomic<std::uint64_t>* dispatched 
     return true;
 }
 
-inline void appendFrame(std::vector<std::uint8_t>& bytes, const std::string& body) {
+inline void appendFrame(std::vector<std::uint8_t>& bytes, const std::string& body,
+                        std::uint16_t type = kStatisticsType) {
     std::uint8_t header[Framing::kHeaderSize];
-    Framing::writeHeader({kStatisticsType, static_cast<std::int32_t>(body.size())}, header);
+    Framing::writeHeader({type, static_cast<std::int32_t>(body.size())}, header);
     bytes.insert(bytes.end(), header, header + Framing::kHeaderSize);
     bytes.insert(bytes.end(), body.begin(), body.end());
 }

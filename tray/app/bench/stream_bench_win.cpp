@@ -1,11 +1,16 @@
-// Benchmark (not a test): a peer that writes statistics frames without pause. The real controller
-// runs in this process; a loopback server plays the engine and, for the whole run, writes frames as
-// fast as the connection takes them, changing the record every 250 ms. Meanwhile another thread
-// double-clicks the icon every 200 ms, posting the shell's callback message as the notification
-// area does. Measured: how far the tooltip lags behind each change of record (the largest and the
-// median lag, and changes never shown), how long each click takes to start the main program, how
-// many messages the window's queue held ahead of each click (the longest), and clicks the queue
-// refused. Prints figures; never fails on one.   tray_stream_bench [seconds]
+// Benchmark (not a test): a peer that writes without pause. The real controller runs in this
+// process; a loopback server plays the engine and, for the whole run, writes frames as fast as the
+// connection takes them, changing the record every 250 ms. Meanwhile another thread double-clicks
+// the icon every 200 ms, posting the shell's callback message as the notification area does.
+// Measured: how far the tooltip lags behind each change of record (the largest and the median lag,
+// and changes never shown), how long each click takes to start the main program, how many messages
+// the window's queue held ahead of each click (the longest), and clicks the queue refused.
+// Streams: "records" writes only the current record; "activity" writes it after a copy of it that
+// shows activity, pair after pair, so the activity flag alternates at every frame; "tiny" writes
+// 7-byte alert counts with one frame of the current record among every 1,024 of them.
+// "bodies" instead sends one body of the largest length a frame may carry, all separators, as each
+// message that reads tokens, and measures the working set's peak above what it was before.
+// Prints figures; never fails on one.   tray_stream_bench [seconds] [records|activity|tiny|bodies]
 #include <winsock2.h>
 #include <windows.h>
 
@@ -32,6 +37,56 @@ using TrayBench::nowMs;
 constexpr double kRecordPeriodMs = 250;
 constexpr DWORD kClickPeriodMs = 200;
 
+// What the writer sends, over and over, while record r is the current one.
+std::vector<std::uint8_t> blockOf(const std::string& stream, int r) {
+    std::vector<std::uint8_t> block;
+    const std::string record = kRecords[r];
+    for (int i = 0; i < 256; ++i) {
+        if (stream == "activity") appendFrame(block, "69" + record.substr(2));  // backing up
+        if (stream == "tiny") {
+            for (int k = 0; k < 1023 && i % 64 == 0; ++k) appendFrame(block, "0", 0x009B);
+            if (i % 64 != 0) continue;
+        }
+        appendFrame(block, record);
+    }
+    return block;
+}
+
+// One body of separators per message that reads tokens, each followed by a record the tooltip must
+// show: the working set's peak above its level before the first.
+int bodies(TrayBench::ConnectedTray& tray) {
+    const std::vector<std::uint8_t> separators(Framing::kMaxBodyLength, '|');
+    const TrayBench::Memory before = TrayBench::memory();
+    std::printf("ws_before_kib=%zu peak_before_kib=%zu\n", before.nowKiB, before.peakKiB);
+    std::size_t worst = 0;
+    int r = 0;
+    const std::pair<const char*, std::uint16_t> types[] = {
+        {"statistics", 0x005F}, {"status", 0x152F}, {"connected", 0xFD27}, {"disconnected", 0x0A1A},
+        {"computers", 0xFD63}};
+    for (const auto& [name, type] : types) {
+        std::uint8_t header[Framing::kHeaderSize];
+        Framing::writeHeader({type, Framing::kMaxBodyLength}, header);
+        std::vector<std::uint8_t> marker;
+        r = 1 - r;
+        appendFrame(marker, kRecords[r]);
+        const SOCKET engine = tray.engine.get();
+        std::thread writer([&] {
+            LoopbackServer::sendAll(engine, std::vector<std::uint8_t>(header, header + Framing::kHeaderSize));
+            LoopbackServer::sendAll(engine, separators);
+            LoopbackServer::sendAll(engine, marker);
+        });
+        const double start = nowMs();
+        const bool shown = TrayBench::pumpUntil([&] { return tray.shell.tip == tray.tips[r]; }, 120000);
+        writer.join();
+        const TrayBench::Memory after = TrayBench::memory();
+        if (!shown) return std::printf("the record after the %s body never reached the tooltip\n", name), 1;
+        worst = std::max(worst, after.peakKiB);
+        std::printf("%s: %.0f ms to the next tooltip, peak %zu KiB\n", name, nowMs() - start, after.peakKiB);
+    }
+    std::printf("body_peak_above_kib=%zu ws_before_kib=%zu\n", worst - std::min(worst, before.nowKiB), before.nowKiB);
+    return 0;
+}
+
 struct Click {
     double postedAt;
     std::uint64_t dispatchedBefore;  // messages the pump had dispatched when it was posted
@@ -47,6 +102,7 @@ double percentile(std::vector<double> values, double share) {
 
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
+    const std::string stream = argc > 2 ? argv[2] : "records";
     KovToolkit::setModuleInstance(GetModuleHandleW(nullptr));
     KovToolkit::WinsockSession winsock;
     if (!winsock.started()) return std::printf("no Winsock\n"), 1;
@@ -67,13 +123,11 @@ int main(int argc, char** argv) {
     };
     TrayBench::ConnectedTray tray(services);
     if (!tray.error.empty()) return std::printf("%s\n", tray.error.c_str()), 1;
+    if (stream == "bodies") return bodies(tray);
     const HWND window = tray.app->window();
     const UINT callback = RegisterWindowMessageW(L"com.morvaine.tray.icon.message--104");
 
-    std::vector<std::uint8_t> blocks[2];
-    for (int r = 0; r < 2; ++r) {
-        for (int i = 0; i < 256; ++i) appendFrame(blocks[r], kRecords[r]);
-    }
+    const std::vector<std::uint8_t> blocks[2] = {blockOf(stream, 0), blockOf(stream, 1)};
     std::atomic<bool> stop{false};
     std::vector<std::pair<double, int>> switches;  // when the writer began each record
     std::uint64_t bytesWritten = 0;
