@@ -38,7 +38,11 @@ class Protocol : public ::testing::Test {
 protected:
     FakeChannel channel;
     RecordingHandlers handlers;
-    VaultwickProtocol protocol{channel, L"127.0.0.1", 4243, &handlers, &handlers};
+    // Time passes only in handlers: each call costs this long.
+    std::int64_t microsecondsPerCall = 0;
+    VaultwickProtocol protocol{channel, L"127.0.0.1", 4243, &handlers, &handlers, [this] {
+        return microsecondsPerCall * static_cast<std::int64_t>(handlers.calls.size());
+    }};
 
     // Connect ticks until open, then the write event the system posts once connected.
     void connect() {
@@ -335,14 +339,15 @@ TEST_F(Protocol, AReadEventDrainsTheConnectionInBoundedReadsAndPausesWhenDataRem
     EXPECT_EQ(handlers.calls.back(), L"alertCount 39");
     EXPECT_FALSE(protocol.readsPaused());
 
-    // One read of tiny frames holds thousands: the frames dispatched bound a drain too, and those
-    // left complete in what was read come first when reading resumes.
+    // One read of tiny frames holds thousands: the time their handlers take bounds a drain too, and
+    // the frames left complete in what was read come first when reading resumes.
     std::vector<std::uint8_t> tiny;
-    for (int i = 0; i < 2500; ++i) tiny = concat({tiny, frameOf(0x009B, std::to_string(i % 10))});
+    for (int i = 0; i < 250; ++i) tiny = concat({tiny, frameOf(0x009B, std::to_string(i % 10))});
     channel.deliver(tiny);
     handlers.calls.clear();
     channel.reads = 0;
-    for (const std::size_t dispatched : {1024u, 2048u, 2500u}) {
+    microsecondsPerCall = 500;
+    for (const std::size_t dispatched : {100u, 200u, 250u}) {
         if (protocol.readsPaused()) {
             protocol.resumeReading();
         } else {
@@ -353,6 +358,7 @@ TEST_F(Protocol, AReadEventDrainsTheConnectionInBoundedReadsAndPausesWhenDataRem
     EXPECT_EQ(channel.reads, 2) << "the one read of the frames, and one that found nothing";
     EXPECT_EQ(handlers.calls.back(), L"alertCount 9");
     EXPECT_FALSE(protocol.readsPaused());
+    microsecondsPerCall = 0;
 
     // A connection that ends while paused leaves no pause behind for the next one.
     for (int i = 0; i < 20; ++i) channel.deliver(frameOf(0x009B, "5"));

@@ -1,6 +1,6 @@
 #include "vaultwick_protocol.h"
 
-#include <climits>
+#include <chrono>
 #include <utility>
 
 #include "class_message.h"
@@ -10,9 +10,15 @@
 #include "tray_log.h"
 
 VaultwickProtocol::VaultwickProtocol(ByteChannel& channel, std::wstring host, int port,
-                                     VaultwickSocketHandler* socketHandler, VaultwickMessageHandler* messageHandler)
+                                     VaultwickSocketHandler* socketHandler, VaultwickMessageHandler* messageHandler,
+                                     Clock clock)
     : channel_(channel), host_(std::move(host)), port_(port), socketHandler_(socketHandler),
-      messageHandler_(messageHandler) {}
+      messageHandler_(messageHandler), clock_(std::move(clock)) {}
+
+std::int64_t VaultwickProtocol::steadyMicroseconds() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 // Opening and connecting happen on separate ticks.
 void VaultwickProtocol::onConnectTimer() {
@@ -128,12 +134,12 @@ void VaultwickProtocol::catchUp() {
 }
 
 void VaultwickProtocol::drain() {
-    int frames = 0;
+    const std::int64_t deadline = clock_() + kDrainMicroseconds;
     for (int reads = 0;; ++reads) {
         if (!admitPeer()) return;
-        frames += dispatchCompleteFrames(kMaxFramesPerDrain - frames);
+        dispatchCompleteFrames(deadline);
         if (!channel_.isOpen()) return;
-        if (frames == kMaxFramesPerDrain || reads == kMaxReadsPerDrain) break;
+        if (clock_() >= deadline || reads == kMaxReadsPerDrain) break;
         if (!readOnce()) return;
     }
     readsPaused_ = true;
@@ -141,8 +147,8 @@ void VaultwickProtocol::drain() {
 
 void VaultwickProtocol::receiveMessage() {
     if (!admitPeer()) return;
-    dispatchCompleteFrames(INT_MAX);
-    if (channel_.isOpen() && readOnce()) dispatchCompleteFrames(INT_MAX);
+    dispatchCompleteFrames(kNoDeadline);
+    if (channel_.isOpen() && readOnce()) dispatchCompleteFrames(kNoDeadline);
 }
 
 bool VaultwickProtocol::readOnce() {
@@ -155,12 +161,12 @@ bool VaultwickProtocol::readOnce() {
 
 // A frame left complete is dispatched by the next drain: reading stays paused until then, as no
 // further read event would come for bytes already read.
-int VaultwickProtocol::dispatchCompleteFrames(int budget) {
-    int dispatched = 0;
-    while (dispatched < budget && channel_.isOpen()) {  // a handler may have ended the connection
+void VaultwickProtocol::dispatchCompleteFrames(std::int64_t deadline) {
+    // A handler may have ended the connection.
+    while (channel_.isOpen() && (deadline == kNoDeadline || clock_() < deadline)) {
         switch (reader_.next()) {
         case Framing::FrameReader::Step::Pending:
-            return dispatched;
+            return;
         case Framing::FrameReader::Step::Refused: {
             const std::int32_t length = reader_.length();
             // Logged while the connection still exists: the log goes to the engine over it.
@@ -170,17 +176,15 @@ int VaultwickProtocol::dispatchCompleteFrames(int budget) {
                         length);
             channel_.close();
             connectionEnded();
-            return dispatched;
+            return;
         }
         case Framing::FrameReader::Step::Frame:
-            ++dispatched;
             if (messageHandler_) {
                 Messages::dispatchFrame(reader_.typeId(), reader_.body(), reader_.length(), *messageHandler_);
             }
             break;
         }
     }
-    return dispatched;
 }
 
 void VaultwickProtocol::connectionEnded() {

@@ -14,7 +14,9 @@
 // ever go to the engine.
 //
 // Handlers are called from inside these operations and must not destroy the protocol's owner.
+#include <climits>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_set>
 
@@ -26,8 +28,12 @@
 
 class VaultwickProtocol {
 public:
+    // Microseconds since any fixed moment.
+    using Clock = std::function<std::int64_t()>;
+    static std::int64_t steadyMicroseconds();
+
     VaultwickProtocol(ByteChannel& channel, std::wstring host, int port, VaultwickSocketHandler* socketHandler,
-                      VaultwickMessageHandler* messageHandler);
+                      VaultwickMessageHandler* messageHandler, Clock clock = steadyMicroseconds);
 
     // Null: every peer is believed.
     void checkPeersWith(const PeerCheck::ProcessDirectory* directory) { directory_ = directory; }
@@ -38,11 +44,11 @@ public:
     void onCheckTimer();
 
     // Socket events, after the channel has updated its own flags. A read event drains what the
-    // connection holds, dispatching at most kMaxFramesPerDrain frames in at most kMaxReadsPerDrain
-    // reads: frames bound the handlers' work (one read of tiny frames holds thousands), reads the
-    // bytes copied for large bodies. A drain that reached either bound most likely left data
-    // behind (complete frames stay buffered): reading pauses until resumeReading(), which the owner
-    // calls from a timer.
+    // connection holds, for at most kDrainMicroseconds and in at most kMaxReadsPerDrain reads: time
+    // bounds the handlers' work whatever the frames cost (one read of tiny frames holds thousands),
+    // reads bound the bytes copied. A drain that reached either bound most likely left data behind
+    // (complete frames stay buffered): reading pauses until resumeReading(), which the owner calls
+    // from a timer.
     // Read events meanwhile read nothing, so the system posts no more of them, the window's queue
     // empties, and its timers, input and painting get their turn before the next drain: a peer that
     // never stops writing cannot keep the queue full (the system posts one more read event per read
@@ -72,12 +78,13 @@ public:
 
 private:
     static constexpr int kMaxReadsPerDrain = 16;
-    static constexpr int kMaxFramesPerDrain = 1024;
+    static constexpr std::int64_t kDrainMicroseconds = 50000;
+    static constexpr std::int64_t kNoDeadline = INT64_MAX;
 
     void drain();
     int sendFrame(const Messages::Bytes& frame);
-    // Dispatches complete frames until none is left or `budget` are done; returns how many were.
-    int dispatchCompleteFrames(int budget);
+    // Dispatches complete frames until none is left or the clock reaches `deadline`.
+    void dispatchCompleteFrames(std::int64_t deadline);
     // One read, reporting the end of the connection should it find one; false when nothing came.
     bool readOnce();
     void connectionEnded();
@@ -90,6 +97,7 @@ private:
     const int port_;
     VaultwickSocketHandler* socketHandler_;
     VaultwickMessageHandler* messageHandler_;
+    Clock clock_;
     int failedChecks_ = 0;
     bool connectionLive_ = false;  // opened and its end not yet reported
     const PeerCheck::ProcessDirectory* directory_ = nullptr;
