@@ -5,9 +5,8 @@
 # shows activity, so the activity flag alternates at every frame; and 7-byte alert counts with the
 # record once in every 1,024 frames. Figures: how far the tooltip lags behind the record (the
 # largest lag; target at most 250 ms), how long the slowest click takes to be answered, and the
-# most messages the window's queue held ahead of a click. Then the peak working set above the
-# connected tray's while it takes a body of 16 MiB of separators as each message that reads tokens
-# (target at most 64 MiB). The tray's controller runs inside tray_stream_bench.exe, built from the
+# most messages the window's queue held ahead of a click (the peak memory for the largest bodies is
+# scripts/bench.d/tray.sh's). The tray's controller runs inside tray_stream_bench.exe, built from the
 # tray's sources in each tray build that runs here (scripts/bench-tray-build.sh). No floor: the
 # figures are bounds, not costs.
 set -euo pipefail
@@ -34,9 +33,4 @@ for preset in $(tray_bench_presets); do
         bench_figure "tray under an endless stream ($stream), messages queued ahead of a click, most, $preset" \
             "$(bench_value queue_ahead_max)" messages "" "$clicks"
     done
-    VW_BENCH_EXE=${VW_STREAM_EXE:-} tray_bench_figures "$preset" tray_stream_bench body_peak_above_kib "$seconds" bodies || exit 1
-    printf '  %-8s a 16 MiB body of separators as statistics, status, computer connected and disconnected, and computers: working set peak %s KiB above the connected tray'"'"'s %s KiB (target: at most 65536)\n' \
-        "$preset" "$(bench_value body_peak_above_kib)" "$(bench_value ws_before_kib)"
-    bench_figure "tray peak working set above the connected tray's, 16 MiB bodies of separators, $preset" \
-        "$(bench_value body_peak_above_kib)" KiB "" 5
 done

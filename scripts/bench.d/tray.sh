@@ -2,7 +2,8 @@
 # The tray under Wine: CPU time and resident memory of VaultwickTray.exe over 60 s idle and
 # connected, and over 60 s while the engine pushes statistics every 100 ms, beside a trivial
 # hidden-window program as the floor; then resident memory before and after a burst of 10,000
-# statistics frames and 20 engine restarts, and the peak while it handles a 16 MiB computer list.
+# statistics frames and 20 engine restarts, and the peak while it handles 16 MiB of separators as
+# each message that reads tokens.
 # Prints figures; never fails on one.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -148,19 +149,23 @@ conns=$(control "STATE"; sleep 1; grep -o 'conns=[0-9]*' "$work/control.log" | t
 printf "  rss before %d KiB, after the flood %d KiB, after 20 restarts %d KiB (growth %d KiB); %s\n" \
     "$before" "$after_flood" "$after" $((after - before)) "$conns"
 bench_figure "tray resident memory growth over a 10,000-frame flood and 20 restarts" $((after - before)) KiB
-# A computer list whose body is the largest a frame may carry, all separators: the peak resident
-# size while the tray takes it in (Linux's high-water mark, reset first where the kernel allows).
-echo "--- peak resident memory while the tray handles a computer list of 16 MiB of separators"
+# A body of the largest length a frame may carry, all separators, as each message that reads
+# tokens: the peak resident size while the tray takes them in (Linux's high-water mark, reset first
+# where the kernel allows).
+echo "--- peak resident memory while the tray handles 16 MiB of separators as each message that reads tokens"
 echo 5 >"/proc/$tray/clear_refs" 2>/dev/null || echo "  (the high-water mark could not be reset: it is the process's peak so far)"
 settled=$(rss_kib "$tray")
-{ printf 'SEND computers '; head -c 16777216 /dev/zero | tr '\0' '|'; printf '\n'; } >&3
-control "SEND stats 4|0|0|0|2|0|0|0|0|0|1073741824|1200|1700000000000|1700003600000"
-sleep 10
+for type in computers stats status connected disconnected; do
+    { printf 'SEND %s ' "$type"; head -c 16777216 /dev/zero | tr '\0' '|'; printf '\n'; } >&3
+    control "SEND stats 4|0|0|0|2|0|0|0|0|0|1073741824|1200|1700000000000|1700003600000"
+    sleep 10
+    printf "  after %-12s peak %d KiB\n" "$type" "$(awk '/^VmHWM:/ {print $2}' "/proc/$tray/status")"
+done
 peak=$(awk '/^VmHWM:/ {print $2}' "/proc/$tray/status")
 alive=$(kill -0 "$tray" 2>/dev/null && echo "still running" || echo "ENDED")
 printf "  rss before %d KiB, peak %d KiB (floor %d KiB, floor + 64 MiB = %d KiB); the tray is %s\n" \
     "$settled" "$peak" "$floor_rss" $((floor_rss + 65536)) "$alive"
-bench_figure "tray peak resident memory handling a 16 MiB computer list of separators" "$peak" KiB "$floor_rss"
+bench_figure "tray peak resident memory handling 16 MiB bodies of separators" "$peak" KiB "$floor_rss" 5
 
 control "SEND shutdown"
 for _ in $(seq 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done

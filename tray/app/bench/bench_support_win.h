@@ -5,8 +5,6 @@
 #include <winsock2.h>
 #include <windows.h>
 
-#include <psapi.h>
-
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -55,18 +53,6 @@ public:
     double at = 0;
     std::vector<Change> changes;
 };
-
-// This process's working set now and at its largest so far, in KiB.
-struct Memory {
-    std::size_t nowKiB;
-    std::size_t peakKiB;
-};
-inline Memory memory() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return {counters.WorkingSetSize / 1024, counters.PeakWorkingSetSize / 1024};
-}
 
 // Runs this thread's messages until `done` or `timeoutMs`; `dispatched` counts every message.
 template <typename Done>

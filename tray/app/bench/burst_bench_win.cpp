@@ -8,6 +8,8 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <psapi.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -50,6 +52,13 @@ double floorMs(LoopbackServer& server, const std::vector<std::uint8_t>& bytes) {
     return got == bytes.size() ? end - start : -1;
 }
 
+std::size_t workingSetKiB() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters.WorkingSetSize / 1024;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -68,7 +77,7 @@ int main(int argc, char** argv) {
 
     std::vector<double> elapsed;
     std::vector<double> floors;
-    const std::size_t memoryBefore = TrayBench::memory().nowKiB;
+    const std::size_t memoryBefore = workingSetKiB();
     for (int round = 0; round < rounds; ++round) {
         const int filler = round % 2;
         const int last = 1 - filler;
@@ -88,7 +97,7 @@ int main(int argc, char** argv) {
         elapsed.push_back(shell.at - start);
         floors.push_back(floorMs(server, burst));
     }
-    const std::size_t memoryAfter = TrayBench::memory().nowKiB;
+    const std::size_t memoryAfter = workingSetKiB();
 
     auto medianOf = [](std::vector<double> values) {
         std::sort(values.begin(), values.end());

@@ -8,9 +8,7 @@
 // Streams: "records" writes only the current record; "activity" writes it after a copy of it that
 // shows activity, pair after pair, so the activity flag alternates at every frame; "tiny" writes
 // 7-byte alert counts with one frame of the current record among every 1,024 of them.
-// "bodies" instead sends one body of the largest length a frame may carry, all separators, as each
-// message that reads tokens, and measures the working set's peak above what it was before.
-// Prints figures; never fails on one.   tray_stream_bench [seconds] [records|activity|tiny|bodies]
+// Prints figures; never fails on one.   tray_stream_bench [seconds] [records|activity|tiny]
 #include <winsock2.h>
 #include <windows.h>
 
@@ -52,52 +50,6 @@ std::vector<std::uint8_t> blockOf(const std::string& stream, int r) {
     return block;
 }
 
-// One body of separators per message that reads tokens, each followed by a record the tooltip must
-// show: the working set's peak above its level before the first.
-int bodies(TrayBench::ConnectedTray& tray) {
-    const std::vector<std::uint8_t> separators(Framing::kMaxBodyLength, '|');
-    const TrayBench::Memory before = TrayBench::memory();
-    std::printf("ws_before_kib=%zu peak_before_kib=%zu\n", before.nowKiB, before.peakKiB);
-    std::size_t worst = 0;
-    int r = 0;
-    const std::pair<const char*, std::uint16_t> types[] = {
-        {"statistics", 0x005F}, {"status", 0x152F}, {"connected", 0xFD27}, {"disconnected", 0x0A1A},
-        {"computers", 0xFD63}};
-    for (const auto& [name, type] : types) {
-        std::uint8_t header[Framing::kHeaderSize];
-        Framing::writeHeader({type, Framing::kMaxBodyLength}, header);
-        std::vector<std::uint8_t> marker;
-        r = 1 - r;
-        appendFrame(marker, kRecords[r]);
-        const SOCKET engine = tray.engine.get();
-        std::thread writer([&] {
-            LoopbackServer::sendAll(engine, std::vector<std::uint8_t>(header, header + Framing::kHeaderSize));
-            LoopbackServer::sendAll(engine, separators);
-            LoopbackServer::sendAll(engine, marker);
-        });
-        const double start = nowMs();
-        const bool shown = TrayBench::pumpUntil([&] { return tray.shell.tip == tray.tips[r]; }, 120000);
-        writer.join();
-        const TrayBench::Memory after = TrayBench::memory();
-        if (!shown) return std::printf("the record after the %s body never reached the tooltip\n", name), 1;
-        worst = std::max(worst, after.peakKiB);
-        std::printf("%s: %.0f ms to the next tooltip, peak %zu KiB\n", name, nowMs() - start, after.peakKiB);
-    }
-    std::printf("body_peak_above_kib=%zu ws_before_kib=%zu\n", worst - std::min(worst, before.nowKiB), before.nowKiB);
-    return 0;
-}
-
-struct Click {
-    double postedAt;
-    std::uint64_t dispatchedBefore;  // messages the pump had dispatched when it was posted
-};
-
-double percentile(std::vector<double> values, double share) {
-    if (values.empty()) return -1;
-    std::sort(values.begin(), values.end());
-    return values[static_cast<std::size_t>(share * (values.size() - 1))];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -123,7 +75,6 @@ int main(int argc, char** argv) {
     };
     TrayBench::ConnectedTray tray(services);
     if (!tray.error.empty()) return std::printf("%s\n", tray.error.c_str()), 1;
-    if (stream == "bodies") return bodies(tray);
     const HWND window = tray.app->window();
     const UINT callback = RegisterWindowMessageW(L"com.morvaine.tray.icon.message--104");
 
