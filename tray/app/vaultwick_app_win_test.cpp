@@ -335,6 +335,22 @@ TEST_F(VaultwickAppTest, StatisticsWithActivityArePolledAndWithoutActivityAreNot
     EXPECT_EQ(app_->model().stats.flags, 0x44);
 }
 
+// Statistics whose activity flag alternates start and stop the poll again and again: at most one
+// immediate tick waits at a time, and one that comes after a stop asks for nothing.
+TEST_F(VaultwickAppTest, AlternatingActivityDoesNotFloodTheEngineWithRequests) {
+    connectAndSettle();
+    ASSERT_TRUE(engine_->setReply("stats", AppWinTest::statsBody(0x04)));
+    const int before = countOf(record(), "GetBackupStatsSummaryMessage");
+    for (int i = 0; i < 200; ++i) {  // handled once this thread pumps again
+        ASSERT_TRUE(engine_->send("stats", AppWinTest::statsBody(0x01)));
+        ASSERT_TRUE(engine_->send("stats", AppWinTest::statsBody(0x04)));
+    }
+    ASSERT_TRUE(engine_->send("alerts", "7"));
+    ASSERT_TRUE(pumpUntil([&] { return app_->model().alertCount == 7; }, kWaitMs));
+    pumpFor(500);
+    EXPECT_LE(countOf(record(), "GetBackupStatsSummaryMessage") - before, 10);  // one per start before
+}
+
 TEST_F(VaultwickAppTest, EngineMessagesChangeTheModelAndPopupZeroShowsTheBalloon) {
     connectAndSettle();
     ASSERT_TRUE(app_->model().computers[1].online);
@@ -489,6 +505,7 @@ TEST_F(VaultwickAppTest, TheKeyboardMenuOpensAtTheIconAndHandsTheFocusBack) {
     openFromKeyboard({{}, elsewhere.get()});
     EXPECT_EQ(GetForegroundWindow(), elsewhere.get());
     EXPECT_EQ(focusRequests(), 1);
+
 }
 
 // Without "-dir" the main program is the one beside the tray, named by its full path: never one
