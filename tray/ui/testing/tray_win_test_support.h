@@ -174,12 +174,13 @@ inline HWND openMenuWindow() {
     return found;
 }
 
-// What to do with a popup menu once it is open, from a thread timer inside its modal loop: post
-// `keys` to it, or else bring `clickedWindow` (if any) to the front and close it.
+// What to do with a popup menu once it is open, from a thread timer inside its modal loop: run
+// `whileOpen`, then post `keys` to it, or else bring `clickedWindow` (if any) to the front and close it.
 struct MenuScript {
     std::vector<WPARAM> keys;
     HWND clickedWindow = nullptr;
     RECT shownAt{};  // the open menu's window
+    std::function<void()> whileOpen;
 };
 
 inline MenuScript& currentMenuScript() {
@@ -193,6 +194,7 @@ inline void CALLBACK runMenuScript(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     MenuScript& script = currentMenuScript();
     GetWindowRect(menu, &script.shownAt);
+    if (script.whileOpen) script.whileOpen();
     for (WPARAM key : script.keys) PostMessageW(menu, WM_KEYDOWN, key, 0);
     if (!script.keys.empty()) return;
     if (script.clickedWindow) SetForegroundWindow(script.clickedWindow);
