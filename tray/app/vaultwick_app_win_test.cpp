@@ -506,6 +506,15 @@ TEST_F(VaultwickAppTest, TheKeyboardMenuOpensAtTheIconAndHandsTheFocusBack) {
     EXPECT_EQ(GetForegroundWindow(), elsewhere.get());
     EXPECT_EQ(focusRequests(), 1);
 
+    // Sleep (above Exit, the last item) and its dialog: back once, after both. Exit: not back.
+    pushThenSync("alerts", "0");  // enabled statistics: Sleep can be chosen
+    openFromKeyboard({{VK_UP, VK_UP, VK_RETURN}});
+    EXPECT_EQ(dialogsShown_, 1);
+    EXPECT_EQ(focusRequests(), 2);
+    openFromKeyboard({{VK_UP, VK_RETURN}});
+    MSG quit;
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(focusRequests(), 2);
 }
 
 // Without "-dir" the main program is the one beside the tray, named by its full path: never one
