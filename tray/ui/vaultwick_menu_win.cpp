@@ -112,13 +112,14 @@ void VaultwickMenu::show(POINT at) {
     SetForegroundWindow(owner_);
     UINT command = 0;
     {
-        std::unique_ptr<MenuItemNames> names = names_();
-        nameComputers(*names, true);
+        // Only computer items have names of their own; without any, nothing needs loading.
+        std::unique_ptr<MenuItemNames> names = insertedCount_ > 0 ? names_() : nullptr;
+        if (names) nameComputers(*names, true);
         ++tracking_;
         command = static_cast<UINT>(
             TrackPopupMenu(popup_, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, owner_, nullptr));
         --tracking_;
-        nameComputers(*names, false);
+        if (names) nameComputers(*names, false);
     }
     // The choice is read from the items that were shown, before the rebuild held back meanwhile.
     const std::optional<Messages::Computer> computer = computerFor(command);
