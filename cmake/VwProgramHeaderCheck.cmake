@@ -1,6 +1,8 @@
 # Checks the PE header of a shipping program, on the build machine (no Windows code runs, so it runs
 # in every Windows tree, also where its other tests cannot): no link time stamp, Windows 7 (6.1) as the
-# subsystem version, and no import of VERSION.dll, which only loading the program would pay for.
+# subsystem version, no import of VERSION.dll, which only loading the program would pay for, and the
+# image flags a binary checker expects: DYNAMIC_BASE, NX_COMPAT, TERMINAL_SERVER_AWARE, and
+# HIGH_ENTROPY_VA for 64-bit code or NO_SEH for 32-bit code, which must then touch no SEH chain (fs:0).
 #   cmake -DVW_PROGRAM=<exe> -DVW_OBJDUMP=<objdump of the target> -P VwProgramHeaderCheck.cmake
 cmake_minimum_required(VERSION 3.25)
 # objdump prints the time stamp in local time: a stamp of 0 reads as 1970 only in UTC.
@@ -25,8 +27,32 @@ string(TOLOWER "${header}" lower)
 if(lower MATCHES "dll name: version\\.dll")
     list(APPEND faults "it imports VERSION.dll")
 endif()
+string(REGEX MATCH "DllCharacteristics[ \t]+([0-9a-fA-F]+)" ignored "${header}")
+set(flags 0)
+if(CMAKE_MATCH_1)
+    math(EXPR flags "0x${CMAKE_MATCH_1}")
+endif()
+set(wanted DYNAMIC_BASE 0x40 NX_COMPAT 0x100 TERMINAL_SERVER_AWARE 0x8000)
+if(header MATCHES "\nMagic[ \t]+020b")
+    list(APPEND wanted HIGH_ENTROPY_VA 0x20)
+else()
+    list(APPEND wanted NO_SEH 0x400)
+    # NO_SEH is a promise: a handler pushed on the chain at fs:0 would never be called.
+    execute_process(COMMAND ${VW_OBJDUMP} -d ${VW_PROGRAM} COMMAND grep -cE "%fs:0x0([^0-9a-fx]|$)"
+                    OUTPUT_VARIABLE chain_uses OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT chain_uses EQUAL 0)
+        list(APPEND faults "it claims NO_SEH, yet ${chain_uses} instructions use the SEH chain at fs:0")
+    endif()
+endif()
+while(wanted)
+    list(POP_FRONT wanted flag bit)
+    math(EXPR set "${flags} & ${bit}")
+    if(set EQUAL 0)
+        list(APPEND faults "it lacks the image flag ${flag}")
+    endif()
+endwhile()
 if(faults)
     list(JOIN faults "; " faults)
     message(FATAL_ERROR "${name}: ${faults}")
 endif()
-message(STATUS "${name}: no time stamp, subsystem version 6.1, no VERSION.dll")
+message(STATUS "${name}: no time stamp, subsystem version 6.1, no VERSION.dll, image flags as wanted")
