@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Makes the release archive with scripts/package.sh twice, the second time from a copy of the sources in
-# another folder and in other trees, and requires the same bytes, so no source or build path can leak
-# into either (or takes the archive given, and its symbols beside it); then checks what it holds:
-# exactly the five files, their checksums, each program's machine, version resource and manifest
-# (read with our own PE reader, vw_pe_report, built natively), its header (cmake/VwProgramHeaderCheck.cmake),
-# that it is stripped and names the debug file that the symbols archive holds for it, that this file
-# describes the program's own sources, and the sample INI.
+# another folder and in other trees, both signed with a throw-away certificate made here, and requires
+# the same bytes, so no source or build path can leak into either (or takes the archive given, and its
+# symbols and installer package beside it); then checks what it holds: exactly the five files, their
+# checksums, each program's machine, version resource and manifest (read with our own PE reader,
+# vw_pe_report, built natively), its header and image flags (cmake/VwProgramHeaderCheck.cmake), that
+# it is stripped and names the debug file that the symbols archive holds for it, that this file
+# describes the program's own sources, the sample INI, each signature against the throw-away
+# certificate, and the installer package: its files are the archive's, and under Wine it installs,
+# upgrades and uninstalls (scripts/package_msi_test.sh).
 #   scripts/package_test.sh [archive.zip]
 set -euo pipefail
 given=""
@@ -18,10 +21,20 @@ fail() { echo "package_test: FAIL: $*" >&2; failures=$((failures + 1)); }
 SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || date +%s)}
 export SOURCE_DATE_EPOCH
 
+work=$(mktemp -d) keys=$work/keys
+trap 'rm -rf "$work"' EXIT
 if [ -n "$given" ]; then
     archive=$given
 else
-    archive=$(scripts/package.sh | sed -n 's/^package: \(.*\.zip\)$/\1/p' | tail -1)
+    # Archives in build/dist, not dist/: a package signed with a throw-away certificate is no release.
+    mkdir "$keys"
+    openssl req -x509 -newkey rsa:2048 -nodes -subj "/CN=Vaultwick package test" -days 2 \
+        -addext extendedKeyUsage=codeSigning -keyout "$keys/key.pem" -out "$keys/cert.pem" 2>/dev/null &&
+        openssl pkcs12 -export -inkey "$keys/key.pem" -in "$keys/cert.pem" -passout pass:throw-away \
+            -out "$keys/signer.p12" || { echo "package_test: no throw-away certificate" >&2; exit 1; }
+    export VW_SIGN_PKCS12=$keys/signer.p12 VW_SIGN_PASSWORD=throw-away
+    unset VW_SIGN_TIMESTAMP_URL VW_SIGN_TIME
+    archive=$(scripts/package.sh "$repo/build" | sed -n 's/^package: \(.*\.zip\)$/\1/p' | tail -1)
     # The sources as they are here (with any change not yet committed), in a folder of another name;
     # always the same one, so its trees build only what changed (tar keeps the files' times).
     copy=$repo/build/package-again/source
@@ -29,14 +42,14 @@ else
     git ls-files -z --cached --others --exclude-standard |
         tar --null --files-from=- --ignore-failed-read -cf - 2>/dev/null | tar -xf - -C "$copy"
     again=$("$copy/scripts/package.sh" "$repo/build/package-again" | sed -n 's/^package: \(.*\.zip\)$/\1/p' | tail -1)
-    for zip in "$archive" "${archive%.zip}-symbols.zip"; do
+    for zip in "$archive" "${archive%.zip}-symbols.zip" "${archive%.zip}.msi"; do
         other="$(dirname "$again")/$(basename "$zip")"
         cmp -s "$zip" "$other" || fail "two builds of one commit differ: $zip and $other"
     done
 fi
 [ -f "$archive" ] || { echo "package_test: no archive" >&2; exit 1; }
-symbols_archive="${archive%.zip}-symbols.zip"
-[ -f "$symbols_archive" ] || { echo "package_test: no symbols archive beside $archive" >&2; exit 1; }
+symbols_archive="${archive%.zip}-symbols.zip" msi="${archive%.zip}.msi"
+[ -f "$symbols_archive" ] && [ -f "$msi" ] || { echo "package_test: no symbols archive or package beside $archive" >&2; exit 1; }
 
 tools="$repo/build/package-check"
 cmake -S "$repo" -B "$tools" -DVW_PARTS=none -DCMAKE_BUILD_TYPE=Release >"$tools.configure.log" 2>&1 \
@@ -51,11 +64,9 @@ year=$(date -u -d "@$SOURCE_DATE_EPOCH" +%Y)
 name="vaultwick-native-$version-windows"
 [ "$(basename "$archive")" = "$name.zip" ] || fail "archive is called $(basename "$archive"), not $name.zip"
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 mkdir "$work/symbols"
 (cd "$work" && cmake -E tar xf "$archive") && (cd "$work/symbols" && cmake -E tar xf "$symbols_archive")
-listed=$(cd "$work" && find . -path ./symbols -prune -o -type f -print | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
+listed=$(cd "$work" && find . -path ./symbols -prune -o -path ./keys -prune -o -type f -print | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
 expected="$name/README-service.md $name/SHA256SUMS $name/VaultwickService.exe $name/VaultwickService.ini $name/VaultwickTray.exe "
 [ "$listed" = "$expected" ] || fail "archive holds: $listed"
 listed=$(cd "$work/symbols" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
@@ -126,9 +137,35 @@ for want in 'Application Type=service' 'Override WorkingDir=yes' 'Main Class=' '
 done
 grep -qv $'\r$' "$ini" && fail "sample INI has lines without CRLF"
 
+# Each signature, against the throw-away certificate that made it.
+for signed in "$work/$name/VaultwickTray.exe" "$work/$name/VaultwickService.exe" "$msi"; do
+    [ -n "$given" ] && break
+    osslsigncode verify -CAfile "$keys/cert.pem" -in "$signed" >"$work/verify" 2>&1 ||
+        fail "$(basename "$signed") carries no signature that verifies: $(tail -n 3 "$work/verify" | tr '\n' ' ')"
+done
+
+# The installer package holds the archive's files; its service recovery actions and failure flag, which
+# Wine's installer does not apply, are applied between installing and starting services.
+mkdir "$work/msi" && (cd "$work/msi" && msiextract "$msi" >/dev/null) || fail "cannot unpack $msi"
+for f in README-service.md VaultwickService.exe VaultwickService.ini VaultwickTray.exe; do
+    cmp -s "$work/$name/$f" "$work/msi/Vaultwick/$f" || fail "the package's $f is not the archive's"
+done
+msiinfo export "$msi" MsiServiceConfigFailureActions | grep -qP '^\w+\tVaultwick\t1\t86400\t\t\t1\t60000\tLauncher\r?$' &&
+    msiinfo export "$msi" MsiServiceConfig | grep -qP '^\w+\tVaultwick\t1\t4\t1\tLauncher\r?$' &&
+    [ "$(msiinfo export "$msi" InstallExecuteSequence | grep -E '^(InstallServices|MsiConfigureServices|StartServices)\s' |
+        sort -t$'\t' -k3n | cut -f1 | tr '\n' ' ')" = "InstallServices MsiConfigureServices StartServices " ] ||
+    fail "the package does not set the service's recovery actions and failure flag"
+# Under Wine, with the stand-in runtime as the engine's Java.
+standin=$repo/build/package-standin
+{ cmake -S "$repo" -B "$standin" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw64.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DVW_PARTS=launcher/runtime && cmake --build "$standin" --target vw_standin_jvm_full -j2; } >"$standin.log" 2>&1 ||
+    { tail -20 "$standin.log" >&2; fail "no stand-in runtime"; }
+bash scripts/package_msi_test.sh "$msi" "$work/$name" "$version" "$standin/launcher/runtime/standin-full/jvm.dll" ||
+    fail "the installer package under Wine"
+
 if [ "$failures" -ne 0 ]; then
     echo "package_test: $failures failure(s) in $archive" >&2
     exit 1
 fi
-[ -n "$given" ] || echo "package_test: two builds gave the same bytes"
-echo "package_test: $archive holds both programs, stripped, with their versions and manifests"
+[ -n "$given" ] || echo "package_test: two signed builds gave the same bytes, and each signature verifies"
+echo "package_test: $archive holds both programs, stripped, with their versions and manifests, and so does $msi"

@@ -16,6 +16,7 @@ packages=(
     wine wine64
     xvfb xauth xdotool imagemagick fonts-ipafont-gothic fonts-wqy-microhei
     openjdk-17-jdk-headless
+    wixl msitools faketime osslsigncode
     clang-14 libclang-rt-14-dev
     python3 procps
 )
