@@ -2,7 +2,8 @@
 # The release's Windows Installer package under Wine's msiexec, through the 64-bit loader only: what
 # an install registers, the service started with the stand-in runtime until the engine's main runs,
 # an upgrade to a later build over an edited INI and an administrator's service setting, a repair, the
-# removal (only the launcher's log is left), and an install into another folder that an upgrade keeps.
+# removal of the running service (only the launcher's log is left), and an install into another folder
+# that an upgrade keeps.
 # Every Wine step is bounded; the session is stopped on every exit path.
 #   scripts/package_msi_test.sh PACKAGE.msi ARCHIVE_FOLDER VERSION STANDIN_JVM.dll
 set -uo pipefail
@@ -63,9 +64,13 @@ mkdir -p "$c/standin/jre/bin/server" && cp "$jvm" "$c/standin/jre/bin/server/jvm
 printf '[Application]\r\nApplication Type=service\r\nOverride WorkingDir=yes\r\n[Java Runtime Environment]\r\nJRE Path=C:\\standin\\jre\r\nMain Class=vwtest.Blocks\r\nVirtual Machine Parameters=-Dstandin.record=C:\\standin\\record.txt\r\n[Class Path]\r\nClass Path=engine.jar\r\n' \
     >"$dir/VaultwickService.ini"
 cp "$dir/VaultwickService.ini" "$state/edited.ini"
-w sc start Vaultwick >/dev/null
-for _ in $(seq 150); do grep -q '^main count=1' "$c/standin/record.txt" 2>/dev/null && break; sleep 0.2; done
-grep -q '^main count=1' "$c/standin/record.txt" 2>/dev/null || fail "the service did not call the engine's main"
+# start_engine N: starts the service and waits for the N-th call of the engine's main.
+start_engine() {
+    w sc start Vaultwick >/dev/null
+    for _ in $(seq 150); do [ "$(grep -c '^main count=1' "$c/standin/record.txt" 2>/dev/null)" = "$1" ] && return; sleep 0.2; done
+    fail "the service did not call the engine's main (run $1)"
+}
+start_engine 1
 w sc stop Vaultwick >/dev/null
 for _ in $(seq 150); do [ "$(state_of)" = STOPPED ] && break; sleep 0.2; done
 [ "$(state_of)" = STOPPED ] || fail "the service did not stop"
@@ -84,10 +89,12 @@ msiexec /i "Z:${state//\//\\}\\later.msi" REINSTALL=ALL REINSTALLMODE=amus
 [ "$(listing "$dir")" = "${shipped/VaultwickTray/VaultwickService.log VaultwickTray}" ] || fail "after upgrade and repair: $(listing "$dir")"
 cmp -s "$state/edited.ini" "$dir/VaultwickService.ini" || fail "the edited INI was replaced"
 expect "$service" "Description|REG_SZ|Set by the administrator"
+start_engine 2
 
 start=$SECONDS
 msiexec /x "Z:${state//\//\\}\\later.msi"
 echo "package_msi_test: removed in $((SECONDS - start)) s"
+[ "$(grep -c "^main returns" "$c/standin/record.txt")" = 2 ] || fail "the removal did not stop the engine through stop()"
 [ "$(listing "$dir")" = "VaultwickService.log " ] || fail "left after removal: $(listing "$dir")"
 gone "$service"; gone "$source"; gone 'HKLM\Software\Vaultwick'
 gone "$run32" /v VaultwickTray
