@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# The release's Windows Installer package under Wine's msiexec, through the 64-bit loader only: what
-# an install registers, the service started with the stand-in runtime until the engine's main runs,
-# an upgrade to a later build over an edited INI and an administrator's service setting, a repair, the
-# removal of the running service (only the launcher's log is left), and an install into another folder
-# that an upgrade keeps.
-# Every Wine step is bounded; the session is stopped on every exit path.
+# The release's Windows Installer package under Wine's msiexec (64-bit loader only), every step bounded:
+# what an install registers, the service running the stand-in runtime's main, an upgrade to a later
+# build over an edited INI and an administrator's service setting, a repair, the removal of the running
+# service (only the launcher's log stays), and an install into another folder that an upgrade keeps.
 #   scripts/package_msi_test.sh PACKAGE.msi ARCHIVE_FOLDER VERSION STANDIN_JVM.dll
 set -uo pipefail
 msi=$1 files=$2 version=$3 jvm=$4
@@ -15,9 +13,8 @@ fail() { echo "package_msi_test: FAIL: $*" >&2; failures=$((failures + 1)); }
 session() { timeout 900 "$repo/scripts/wine-session.sh" "$@" "$state" >/dev/null 2>&1; }
 session down
 rm -rf "$state" && mkdir -p "$state" && echo win64 >"$state/arch"
-trap 'session down; rm -rf "$state/later.msi"' EXIT
+trap 'session down' EXIT
 session up || { echo "package_msi_test: no Wine session" >&2; exit 1; }
-c=$state/prefix/drive_c
 w() { timeout 120 "$repo/scripts/wine-run.sh" "$state" "$@" </dev/null 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 msiexec() { w msiexec "$@" /qn >/dev/null || fail "msiexec $* ended with $?"; }
 # A key's values as "name|type|data" lines.
@@ -30,83 +27,72 @@ expect() {
 }
 gone() { w reg query "$@" >/dev/null && fail "left behind: $*"; }
 listing() { (cd "$1" 2>/dev/null && find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' '); }
-state_of() { w sc query Vaultwick | awk '/STATE/{print $4}'; }
+within_30s() { for _ in $(seq 150); do "$@" && return 0; sleep 0.2; done; return 1; }
+stopped() { [ "$(w sc query Vaultwick | awk '/STATE/{print $4}')" = STOPPED ]; }
+mains() { [ "$(grep -c '^main count=1' "$c/standin/record.txt" 2>/dev/null)" = "$1" ]; }
+installed_versions() { w reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s | awk '/DisplayVersion/{printf "%s ", $3}'; }
+c=$state/prefix/drive_c dir="$state/prefix/drive_c/Program Files/Vaultwick" win='C:\Program Files\Vaultwick'
 service='HKLM\SYSTEM\CurrentControlSet\Services\Vaultwick'
 source='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Vaultwick'
 run='HKLM\Software\Microsoft\Windows\CurrentVersion\Run' run32='HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Run'
-products='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
-dir="$c/Program Files/Vaultwick" win='C:\Program Files\Vaultwick'
 shipped="README-service.md VaultwickService.exe VaultwickService.ini VaultwickTray.exe "
-# The versions of Vaultwick that Windows Installer lists as installed.
-installed_versions() {
-    w reg query "$products" /s | awk -v RS= '/\n +DisplayName +REG_SZ +Vaultwick(\n|$)/ &&
-        match($0, /DisplayVersion +REG_SZ +[^\n]*/) { v = substr($0, RSTART, RLENGTH); sub(/.* /, "", v); printf "%s ", v }'
-}
+later=${version%.*}.$((${version##*.} + 1))
+"$repo/scripts/package-msi.sh" "$files" "$later" "$state/later.msi" || fail "no later package"
+first="Z:${msi//\//\\}" second="Z:${state//\//\\}\\later.msi"
 
 start=$SECONDS
-msiexec /i "Z:${msi//\//\\}"
+msiexec /i "$first"
 echo "package_msi_test: installed in $((SECONDS - start)) s"
 [ "$(listing "$dir")" = "$shipped" ] || fail "installed: $(listing "$dir")"
 for f in $shipped; do cmp -s "$files/$f" "$dir/$f" || fail "installed $f is not the archive's"; done
-# Wine leaves the image path unquoted, which Windows Installer does not.
 expect "$service" "DisplayName|REG_SZ|Vaultwick Backup" "Start|REG_DWORD|0x2" "Type|REG_DWORD|0x10" \
     "ObjectName|REG_SZ|LocalSystem" "Description|REG_SZ|@$win\\VaultwickService.exe,-241"
+# Wine leaves the image path unquoted, which Windows Installer does not.
 values "$service" | grep -qE "^ImagePath\|REG_(EXPAND_)?SZ\|\"?C:\\\\Program Files\\\\Vaultwick\\\\VaultwickService.exe\"?$" ||
     fail "image path: $(values "$service" | grep ImagePath)"
 expect "$source" "EventMessageFile|REG_EXPAND_SZ|$win\\VaultwickService.exe" "TypesSupported|REG_DWORD|0x7"
 expect "$run32" "VaultwickTray|REG_SZ|\"$win\\VaultwickTray.exe\""
 w reg query "$run" /v VaultwickTray >/dev/null && fail "the tray's Run value is in the 64-bit view"
-[ "$(state_of)" = STOPPED ] || fail "the install started the service: $(state_of)"
+stopped || fail "the install started the service"
 [ "$(installed_versions)" = "$version " ] || fail "installed products: $(installed_versions)"
 
-# The administrator points the INI at an engine (here the stand-in runtime) and starts the service.
+# The administrator points the INI at an engine (here the stand-in runtime) and runs the service.
 mkdir -p "$c/standin/jre/bin/server" && cp "$jvm" "$c/standin/jre/bin/server/jvm.dll"
 printf '[Application]\r\nApplication Type=service\r\nOverride WorkingDir=yes\r\n[Java Runtime Environment]\r\nJRE Path=C:\\standin\\jre\r\nMain Class=vwtest.Blocks\r\nVirtual Machine Parameters=-Dstandin.record=C:\\standin\\record.txt\r\n[Class Path]\r\nClass Path=engine.jar\r\n' \
-    >"$dir/VaultwickService.ini"
-cp "$dir/VaultwickService.ini" "$state/edited.ini"
-# start_engine N: starts the service and waits for the N-th call of the engine's main.
-start_engine() {
-    w sc start Vaultwick >/dev/null
-    for _ in $(seq 150); do [ "$(grep -c '^main count=1' "$c/standin/record.txt" 2>/dev/null)" = "$1" ] && return; sleep 0.2; done
-    fail "the service did not call the engine's main (run $1)"
-}
-start_engine 1
+    | tee "$state/edited.ini" >"$dir/VaultwickService.ini"
+w sc start Vaultwick >/dev/null
+within_30s mains 1 || fail "the service did not call the engine's main"
 w sc stop Vaultwick >/dev/null
-for _ in $(seq 150); do [ "$(state_of)" = STOPPED ] && break; sleep 0.2; done
-[ "$(state_of)" = STOPPED ] || fail "the service did not stop"
+within_30s stopped || fail "the service did not stop"
 w sc description Vaultwick "Set by the administrator" >/dev/null
 
-# A later build: the same files, a later version.
-IFS=. read -r major minor patch <<<"$version"
-later="$major.$minor.$((patch + 1))"
-"$repo/scripts/package-msi.sh" "$files" "$later" "$state/later.msi" || fail "no later package"
 start=$SECONDS
-msiexec /i "Z:${state//\//\\}\\later.msi"
+msiexec /i "$second"
 echo "package_msi_test: upgraded in $((SECONDS - start)) s"
 [ "$(installed_versions)" = "$later " ] || fail "installed products after the upgrade: $(installed_versions)"
 rm -f "$dir/README-service.md"
-msiexec /i "Z:${state//\//\\}\\later.msi" REINSTALL=ALL REINSTALLMODE=amus
+msiexec /i "$second" REINSTALL=ALL REINSTALLMODE=amus
 [ "$(listing "$dir")" = "${shipped/VaultwickTray/VaultwickService.log VaultwickTray}" ] || fail "after upgrade and repair: $(listing "$dir")"
 cmp -s "$state/edited.ini" "$dir/VaultwickService.ini" || fail "the edited INI was replaced"
 expect "$service" "Description|REG_SZ|Set by the administrator"
-start_engine 2
+w sc start Vaultwick >/dev/null
+within_30s mains 2 || fail "the upgraded service did not call the engine's main"
 
 start=$SECONDS
-msiexec /x "Z:${state//\//\\}\\later.msi"
+msiexec /x "$second"
 echo "package_msi_test: removed in $((SECONDS - start)) s"
-[ "$(grep -c "^main returns" "$c/standin/record.txt")" = 2 ] || fail "the removal did not stop the engine through stop()"
+[ "$(grep -c '^main returns' "$c/standin/record.txt")" = 2 ] || fail "the removal did not stop the engine through stop()"
 [ "$(listing "$dir")" = "VaultwickService.log " ] || fail "left after removal: $(listing "$dir")"
-gone "$service"; gone "$source"; gone 'HKLM\Software\Vaultwick'
-gone "$run32" /v VaultwickTray
+gone "$service"; gone "$source"; gone 'HKLM\Software\Vaultwick'; gone "$run32" /v VaultwickTray
 [ -z "$(installed_versions)" ] || fail "still installed: $(installed_versions)"
 
 # Another folder, chosen once: the upgrade stays there.
-msiexec /i "Z:${msi//\//\\}" 'INSTALLDIR=C:\Vaultwick Test\'
-msiexec /i "Z:${state//\//\\}\\later.msi"
+msiexec /i "$first" 'INSTALLDIR=C:\Vaultwick Test\'
+msiexec /i "$second"
 [ "$(listing "$c/Vaultwick Test")" = "$shipped" ] || fail "in the chosen folder after the upgrade: $(listing "$c/Vaultwick Test")"
 [ "$(listing "$dir")" = "VaultwickService.log " ] || fail "the upgrade left the chosen folder: $(listing "$dir")"
-msiexec /x "Z:${state//\//\\}\\later.msi"
+msiexec /x "$second"
 [ ! -e "$c/Vaultwick Test" ] || fail "left after removal: $(listing "$c/Vaultwick Test")"
 
 [ "$failures" -eq 0 ] || { echo "package_msi_test: $failures failure(s)" >&2; exit 1; }
-echo "package_msi_test: installed, started, upgraded, repaired and removed under Wine"
+echo "package_msi_test: installed, ran, upgraded, repaired and removed under Wine"
