@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes the Windows Installer package of the release from the folder of the release archive (the
-# stripped, signed programs, the INI and the service guide), with wixl (installer/Vaultwick.wxs),
+# stripped, signed programs, the INI and the administrator's guide), with wixl (installer/Vaultwick.wxs),
 # reproducibly: the same files and version give the same bytes.
 #   scripts/package-msi.sh STAGE VERSION OUTPUT.msi     (SOURCE_DATE_EPOCH dates the package)
 set -euo pipefail
@@ -28,7 +28,7 @@ package_code=$(uuid5 "package $version $(cd "$stage" && sha256sum ./* && cd "$in
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # wixl puts each file's date into the cabinet, and its own clock into the summary; both get the one date.
-cp "$stage"/VaultwickService.exe "$stage"/VaultwickTray.exe "$stage"/VaultwickService.ini "$stage"/README-service.md "$work/"
+cp "$stage"/VaultwickService.exe "$stage"/VaultwickTray.exe "$stage"/VaultwickService.ini "$stage"/administrator-guide.md "$work/"
 touch -d "@$SOURCE_DATE_EPOCH" "$work"/*
 at=(env TZ=UTC faketime -f "@$(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S')")
 (cd "$work" && "${at[@]}" wixl -a x64 -D Version="$version" -D ProductCode="$product_code" \

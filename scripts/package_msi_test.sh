@@ -35,7 +35,7 @@ c=$state/prefix/drive_c dir="$state/prefix/drive_c/Program Files/Vaultwick" win=
 service='HKLM\SYSTEM\CurrentControlSet\Services\Vaultwick'
 source='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Vaultwick'
 run='HKLM\Software\Microsoft\Windows\CurrentVersion\Run' run32='HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Run'
-shipped="README-service.md VaultwickService.exe VaultwickService.ini VaultwickTray.exe "
+shipped="VaultwickService.exe VaultwickService.ini VaultwickTray.exe administrator-guide.md "
 later=${version%.*}.$((${version##*.} + 1))
 "$repo/scripts/package-msi.sh" "$files" "$later" "$state/later.msi" || fail "no later package"
 first="Z:${msi//\//\\}" second="Z:${state//\//\\}\\later.msi"
@@ -70,9 +70,9 @@ start=$SECONDS
 msiexec /i "$second"
 echo "package_msi_test: upgraded in $((SECONDS - start)) s"
 [ "$(installed_versions)" = "$later " ] || fail "installed products after the upgrade: $(installed_versions)"
-rm -f "$dir/README-service.md"
+rm -f "$dir/administrator-guide.md"
 msiexec /i "$second" REINSTALL=ALL REINSTALLMODE=amus
-[ "$(listing "$dir")" = "${shipped/VaultwickTray/VaultwickService.log VaultwickTray}" ] || fail "after upgrade and repair: $(listing "$dir")"
+[ "$(listing "$dir")" = "${shipped/VaultwickService.ini/VaultwickService.ini VaultwickService.log}" ] || fail "after upgrade and repair: $(listing "$dir")"
 cmp -s "$state/edited.ini" "$dir/VaultwickService.ini" || fail "the edited INI was replaced"
 expect "$service" "Description|REG_SZ|Set by the administrator"
 w sc start Vaultwick >/dev/null

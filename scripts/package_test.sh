@@ -6,8 +6,9 @@
 # checksums, each program's machine, version resource and manifest (read with our own PE reader,
 # vw_pe_report, built natively), its header and image flags (cmake/VwProgramHeaderCheck.cmake), that
 # it is stripped and names the debug file that the symbols archive holds for it, that this file
-# describes the program's own sources, the sample INI, each signature against the throw-away
-# certificate, and the installer package under Wine (scripts/package_msi_test.sh).
+# describes the program's own sources, the INI template and the guide (nothing of the build
+# machine), each signature against the throw-away certificate, and the installer package under Wine
+# (scripts/package_msi_test.sh).
 #   scripts/package_test.sh [archive.zip]
 set -euo pipefail
 given=""
@@ -66,7 +67,7 @@ name="vaultwick-native-$version-windows"
 mkdir "$work/symbols"
 (cd "$work" && cmake -E tar xf "$archive") && (cd "$work/symbols" && cmake -E tar xf "$symbols_archive")
 listed=$(cd "$work" && find . -path ./symbols -prune -o -path ./keys -prune -o -type f -print | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
-expected="$name/README-service.md $name/SHA256SUMS $name/VaultwickService.exe $name/VaultwickService.ini $name/VaultwickTray.exe "
+expected="$name/SHA256SUMS $name/VaultwickService.exe $name/VaultwickService.ini $name/VaultwickTray.exe $name/administrator-guide.md "
 [ "$listed" = "$expected" ] || fail "archive holds: $listed"
 listed=$(cd "$work/symbols" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
 [ "$listed" = "$name/VaultwickService.exe.debug $name/VaultwickTray.exe.debug " ] || fail "symbols archive holds: $listed"
@@ -135,6 +136,12 @@ for want in 'Application Type=service' 'Override WorkingDir=yes' 'Main Class=' '
     grep -q "^$want" "$ini" || fail "sample INI has no \"$want\""
 done
 grep -qv $'\r$' "$ini" && fail "sample INI has lines without CRLF"
+# What ships is read by administrators: nothing of the machine it was built on (its build folders,
+# Wine, test names, the scripts of this tree).
+for shipped in "$work/$name/administrator-guide.md" "$ini"; do
+    grep -nE '\bout/|build/|scripts/|[Ww]ine\b|_test\b|stand-in|\.sh\b' "$shipped" |
+        sed "s|^|$(basename "$shipped"): |" | grep . && fail "$(basename "$shipped") speaks of the build machine (lines above)"
+done
 
 # Each signature, against the throw-away certificate that made it.
 for signed in "$work/$name/VaultwickTray.exe" "$work/$name/VaultwickService.exe" "$msi"; do

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Builds every tree and runs every test: native (ASan/UBSan, real JVM), win32 (the 32-bit tray),
 # win64 (the launcher) and tray64 (the tray's 64-bit twin) under Wine, the fuzz targets for a
-# bounded time, and the check of the release archive and its installer package (under Wine too). Installs what it needs first. How the win32 tree's tests run depends on how this
-# machine runs i386 programs (scripts/host-i386.sh); the summary says, per tree, which path ran.
+# bounded time, and the check of the release archive and its installer package (under Wine too).
+# Installs what it needs first. How the win32 tree's tests run depends on how this machine runs i386
+# programs (scripts/host-i386.sh); the summary says, per tree, which path ran.
 set -uo pipefail
+# Job control off, whoever starts this: with it on, a background job leads a process group of its
+# own, so `setsid` below forks, its parent returns 0 at once and ctest's exit code is lost.
+set +m
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh || exit 1
 
