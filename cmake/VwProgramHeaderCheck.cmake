@@ -1,8 +1,7 @@
 # Checks the PE header of a shipping program, on the build machine (no Windows code runs, so it runs
 # in every Windows tree, also where its other tests cannot): no link time stamp, Windows 7 (6.1) as the
-# subsystem version, no import of VERSION.dll, which only loading the program would pay for, and the
-# image flags a binary checker expects: DYNAMIC_BASE, NX_COMPAT, TERMINAL_SERVER_AWARE, and
-# HIGH_ENTROPY_VA for 64-bit code or NO_SEH for 32-bit code, which must then touch no SEH chain (fs:0).
+# subsystem version, and no import of VERSION.dll, which only loading the program would pay for.
+# Also the image flags a binary checker expects of a Windows program (below).
 #   cmake -DVW_PROGRAM=<exe> -DVW_OBJDUMP=<objdump of the target> -P VwProgramHeaderCheck.cmake
 cmake_minimum_required(VERSION 3.25)
 # objdump prints the time stamp in local time: a stamp of 0 reads as 1970 only in UTC.
@@ -27,16 +26,15 @@ string(TOLOWER "${header}" lower)
 if(lower MATCHES "dll name: version\\.dll")
     list(APPEND faults "it imports VERSION.dll")
 endif()
-# The image flags, by objdump's names.
-set(flags DYNAMIC_BASE NX_COMPAT TERMINAL_SERVICE_AWARE)
+# By objdump's names. NO_SEH, for 32-bit code, promises that no handler goes on the SEH chain at fs:0,
+# where it would never be called.
+set(flags DYNAMIC_BASE NX_COMPAT TERMINAL_SERVICE_AWARE NO_SEH)
 if(header MATCHES "\nMagic[ \t]+020b")
-    list(APPEND flags HIGH_ENTROPY_VA)
+    set(flags DYNAMIC_BASE NX_COMPAT TERMINAL_SERVICE_AWARE HIGH_ENTROPY_VA)
 else()
-    list(APPEND flags NO_SEH)
-    # NO_SEH is a promise: a handler pushed on the chain at fs:0 would never be called.
     execute_process(COMMAND ${VW_OBJDUMP} -d ${VW_PROGRAM} COMMAND grep -cE "%fs:0x0([^0-9a-fx]|$)"
                     OUTPUT_VARIABLE uses OUTPUT_STRIP_TRAILING_WHITESPACE)
-    if(NOT uses EQUAL 0)
+    if(uses GREATER 0)
         list(APPEND faults "it claims NO_SEH, yet ${uses} instructions use the SEH chain at fs:0")
     endif()
 endif()
@@ -49,4 +47,4 @@ if(faults)
     list(JOIN faults "; " faults)
     message(FATAL_ERROR "${name}: ${faults}")
 endif()
-message(STATUS "${name}: no time stamp, subsystem version 6.1, no VERSION.dll, image flags as wanted")
+message(STATUS "${name}: no time stamp, subsystem version 6.1, no VERSION.dll")

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The release's Windows Installer package under Wine's msiexec (64-bit loader only), every step bounded:
-# what an install registers, the service running the stand-in runtime's main, an upgrade to a later
-# build over an edited INI and an administrator's service setting, a repair, the removal of the running
-# service (only the launcher's log stays), and an install into another folder that an upgrade keeps.
+# The release's MSI under Wine's msiexec (64-bit loader only, every step bounded): install, the service
+# running the stand-in runtime's main, an upgrade over an edited INI and service setting, a repair, the
+# removal of the running service (only its log stays), and a folder of one's own that an upgrade keeps.
 #   scripts/package_msi_test.sh PACKAGE.msi ARCHIVE_FOLDER VERSION STANDIN_JVM.dll
 set -uo pipefail
 msi=$1 files=$2 version=$3 jvm=$4
@@ -17,14 +16,9 @@ trap 'session down' EXIT
 session up || { echo "package_msi_test: no Wine session" >&2; exit 1; }
 w() { timeout 120 "$repo/scripts/wine-run.sh" "$state" "$@" </dev/null 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 msiexec() { w msiexec "$@" /qn >/dev/null || fail "msiexec $* ended with $?"; }
-# A key's values as "name|type|data" lines.
+# expect KEY NAME|TYPE|DATA...: the key holds those values.
 values() { w reg query "$1" | sed -n 's/^    //p' | sed 's/    /|/g'; }
-expect() {
-    local key=$1 got want
-    shift
-    got=$(values "$key")
-    for want; do grep -qxF -- "$want" <<<"$got" || fail "$key has no $want, but: $(tr '\n' ' ' <<<"$got")"; done
-}
+expect() { local v; v=$(values "$1"); for want in "${@:2}"; do grep -qxF -- "$want" <<<"$v" || fail "$1 has no $want: ${v//$'\n'/ }"; done; }
 gone() { w reg query "$@" >/dev/null && fail "left behind: $*"; }
 listing() { (cd "$1" 2>/dev/null && find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' '); }
 within_30s() { for _ in $(seq 150); do "$@" && return 0; sleep 0.2; done; return 1; }
@@ -40,9 +34,7 @@ later=${version%.*}.$((${version##*.} + 1))
 "$repo/scripts/package-msi.sh" "$files" "$later" "$state/later.msi" || fail "no later package"
 first="Z:${msi//\//\\}" second="Z:${state//\//\\}\\later.msi"
 
-start=$SECONDS
 msiexec /i "$first"
-echo "package_msi_test: installed in $((SECONDS - start)) s"
 [ "$(listing "$dir")" = "$shipped" ] || fail "installed: $(listing "$dir")"
 for f in $shipped; do cmp -s "$files/$f" "$dir/$f" || fail "installed $f is not the archive's"; done
 expect "$service" "DisplayName|REG_SZ|Vaultwick Backup" "Start|REG_DWORD|0x2" "Type|REG_DWORD|0x10" \
@@ -66,9 +58,7 @@ w sc stop Vaultwick >/dev/null
 within_30s stopped || fail "the service did not stop"
 w sc description Vaultwick "Set by the administrator" >/dev/null
 
-start=$SECONDS
 msiexec /i "$second"
-echo "package_msi_test: upgraded in $((SECONDS - start)) s"
 [ "$(installed_versions)" = "$later " ] || fail "installed products after the upgrade: $(installed_versions)"
 rm -f "$dir/administrator-guide.md"
 msiexec /i "$second" REINSTALL=ALL REINSTALLMODE=amus
@@ -78,9 +68,7 @@ expect "$service" "Description|REG_SZ|Set by the administrator"
 w sc start Vaultwick >/dev/null
 within_30s mains 2 || fail "the upgraded service did not call the engine's main"
 
-start=$SECONDS
 msiexec /x "$second"
-echo "package_msi_test: removed in $((SECONDS - start)) s"
 [ "$(grep -c '^main returns' "$c/standin/record.txt")" = 2 ] || fail "the removal did not stop the engine through stop()"
 [ "$(listing "$dir")" = "VaultwickService.log " ] || fail "left after removal: $(listing "$dir")"
 gone "$service"; gone "$source"; gone 'HKLM\Software\Vaultwick'; gone "$run32" /v VaultwickTray
@@ -95,4 +83,4 @@ msiexec /x "$second"
 [ ! -e "$c/Vaultwick Test" ] || fail "left after removal: $(listing "$c/Vaultwick Test")"
 
 [ "$failures" -eq 0 ] || { echo "package_msi_test: $failures failure(s)" >&2; exit 1; }
-echo "package_msi_test: installed, ran, upgraded, repaired and removed under Wine"
+echo "package_msi_test: installed, ran, upgraded, repaired and removed under Wine in $SECONDS s"

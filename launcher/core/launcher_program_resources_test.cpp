@@ -48,16 +48,15 @@ TEST_F(LauncherProgramResources, DialogsAndTextsInNineLanguages) {
     }
 }
 
-// Windows resolves the service's description, "@VaultwickService.exe,-241", in the reader's language.
+// Windows shows the service's description, "@VaultwickService.exe,-241", in the reader's language.
 TEST_F(LauncherProgramResources, ServiceDescriptionInNineLanguages) {
     std::vector<std::uint16_t> languages;
     for (const Pe::Resource* r : image_.ofType(6 /* RT_STRING */)) {
-        if (r->id != IDS_SERVICE_DESCRIPTION / 16 + 1) continue;
-        // A block of 16 counted UTF-16 strings: skip to the one wanted.
-        auto length = [&](std::size_t at) { return at + 2 <= r->data.size() ? r->data[at] | r->data[at + 1] << 8 : 0; };
-        std::size_t at = 0;
-        for (int i = 0; i < IDS_SERVICE_DESCRIPTION % 16; ++i) at += 2 + 2 * length(at);
-        if (length(at) > 0) languages.push_back(r->language);
+        // Block id/16+1 holds 16 counted UTF-16 strings: skip to the wanted one, read its length.
+        std::size_t at = 0, count = 0;
+        for (int i = 0; i <= IDS_SERVICE_DESCRIPTION % 16 && at + 2 <= r->data.size(); ++i, at += 2 + 2 * count)
+            count = r->data[at] | r->data[at + 1] << 8;
+        if (r->id == IDS_SERVICE_DESCRIPTION / 16 + 1 && count > 0) languages.push_back(r->language);
     }
     std::sort(languages.begin(), languages.end());
     EXPECT_EQ(languages, (std::vector<std::uint16_t>{1028, 1031, 1033, 1036, 1041, 1043, 1053, 2052, 3082}));
