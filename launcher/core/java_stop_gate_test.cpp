@@ -6,6 +6,7 @@
 #include <chrono>
 #include <future>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -41,6 +42,41 @@ TEST(JavaStopGate, EveryStopAfterMainReachesJava) {
     gate.requestStop();
     EXPECT_FALSE(gate.beginStop()) << "after the run step nothing reaches Java";
     gate.endStop();
+}
+
+// Whether main ended because it was asked to: only a request that reached stop() says so. One whose
+// thread never started is withdrawn and leaves no trace, before main or after.
+TEST(JavaStopGate, OnlyARequestThatReachedStopCountsAsAsked) {
+    enum Step { Admit, Request, Withdraw, Begin, End };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        bool requested, reachedJava, mainAdmitted;
+    };
+    const Case cases[] = {
+        {"thread not started while main runs", {Admit, Request, Withdraw}, false, false, true},
+        {"thread not started before main", {Request, Withdraw, Admit}, false, false, true},
+        {"stop() called", {Admit, Request, Begin, End}, true, true, true},
+        {"remembered before main", {Request, Begin, End, Admit}, true, false, false},
+        {"one of two threads not started", {Admit, Request, Begin, End, Request, Withdraw}, true, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        JavaStopGate gate;
+        bool admitted = false;
+        for (Step step : c.steps) {
+            if (step == Admit) admitted = gate.admitMain();
+            if (step == Request) gate.requestStop();
+            if (step == Withdraw) gate.withdrawStop();
+            if (step == Begin) gate.beginStop();
+            if (step == End) gate.endStop();
+        }
+        EXPECT_EQ(gate.stopRequested(), c.requested);
+        EXPECT_EQ(gate.stopReachedJava(), c.reachedJava);
+        EXPECT_EQ(admitted, c.mainAdmitted);
+        auto draining = std::async(std::launch::async, [&] { gate.drain(); });
+        EXPECT_EQ(draining.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "a request stayed under way";
+    }
 }
 
 // Admission and a stop request racing: either main runs and the stop reaches it, or neither.

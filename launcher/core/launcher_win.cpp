@@ -211,7 +211,7 @@ unsigned long Launcher::startJavaStop() {
     Win::UniqueHandle thread(CreateThread(nullptr, 0, javaStopThread, this, 0, nullptr));
     if (thread) return 0;
     const unsigned long error = GetLastError();
-    stopGate_.endStop();
+    stopGate_.withdrawStop();  // reaches no one: main may still run, and a crash of it is no stop
     return error;
 }
 
@@ -253,8 +253,9 @@ ServiceStatus::End Launcher::runAsService() {
     } else if (host_.detachFailed()) {
         end = End::DetachFailed;
         errors_.print(LauncherText::ServiceMainNotDetached, {static_cast<long>(end)});
-    } else if (main.end == MainRun::End::Threw && !stopGate_.stopRequested()) {
-        // An engine that crashed is not one that was asked to stop: recovery should restart it.
+    } else if (main.end == MainRun::End::Threw && !stopGate_.stopReachedJava()) {
+        // An engine that crashed is not one that was asked to stop: recovery should restart it. A
+        // request that never reached stop() asked nothing of it.
         end = End::MainThrew;
         const std::wstring exception = main.exceptionClass.empty() ? L"exception" : main.exceptionClass;
         errors_.print(LauncherText::ServiceMainThrew, {exception, static_cast<long>(end)});

@@ -12,6 +12,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -56,7 +57,7 @@ public:
         std::lock_guard<std::mutex> hold(lock_);
         endedWith_.push_back(exitCode);
     }
-    void reportError(const std::wstring& text) override {
+    void reportError(const std::wstring& text, const std::wstring&) override {
         std::lock_guard<std::mutex> hold(lock_);
         events_.push_back(text);
     }
@@ -66,6 +67,7 @@ public:
             std::lock_guard<std::mutex> hold(lock_);
             reports_.push_back({status, GetCurrentThreadId()});
             refused = refuse && refuse(status);
+            if (status.dwCurrentState == SERVICE_STOPPED) eventsAtStopped_ = events_.size();
         }
         if (afterReport) afterReport(status);
         if (refused) SetLastError(ERROR_INVALID_HANDLE);
@@ -117,6 +119,11 @@ public:
         std::lock_guard<std::mutex> hold(lock_);
         return events_;
     }
+    // How many events had been reported when STOPPED was.
+    std::size_t eventsAtStopped() {
+        std::lock_guard<std::mutex> hold(lock_);
+        return eventsAtStopped_;
+    }
 
 private:
     std::mutex lock_;
@@ -128,6 +135,7 @@ private:
     std::vector<std::string> preShutdown_;
     std::vector<UINT> endedWith_;
     std::vector<std::wstring> events_;
+    std::size_t eventsAtStopped_ = 0;
 };
 
 // The program seems to be the sandbox's copy, so the INI beside it is the one read.
@@ -439,7 +447,9 @@ TEST_F(ServiceRecordTest, RefusedRegistrationOrFirstReportRunsNoJava) {
     launcher.cleanUp();
 }
 
-TEST_F(ServiceRecordTest, RefusedStopPendingReportStartsNoStopThread) {
+// The manager keeps the last status it took: after a refused STOP_PENDING the record says RUNNING
+// again, so an interrogate does not claim a stop under way and the next request is a first one.
+TEST_F(ServiceRecordTest, RefusedStopPendingReportStartsNoStopThreadAndLeavesTheServiceRunning) {
     ASSERT_TRUE(copied);
     Win::UniqueHandle mainMayReturn = writeBlockingService("vwtest.Blocks");
     ASSERT_TRUE(launcher.startUp());
@@ -450,9 +460,17 @@ TEST_F(ServiceRecordTest, RefusedStopPendingReportStartsNoStopThread) {
     port.handler()(SERVICE_CONTROL_STOP);
     // A stop thread would call stop() at once; give it ample time to show up.
     EXPECT_FALSE(waitUntil([&] { return !stopThreads().empty(); }, 2000)) << "stop() was called";
-    SetEvent(mainMayReturn.get());
+    const std::size_t refused = port.reports().size();
+    port.handler()(SERVICE_CONTROL_INTERROGATE);
+    ASSERT_THAT(port.reports(), SizeIs(refused + 1));
+    EXPECT_EQ(port.reports().back().status.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING))
+        << "interrogate reported a state the manager refused";
+    port.refuse = nullptr;  // only this thread reports until a stop is taken
+    port.handler()(SERVICE_CONTROL_STOP);
+    ASSERT_TRUE(stopCallsReach(1)) << "the next request was not taken";
+    EXPECT_EQ(port.reports()[refused + 1].status.dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
+    EXPECT_EQ(port.reports()[refused + 1].status.dwCheckPoint, 0u);
     serviceMain.join();
-    EXPECT_TRUE(stopThreads().empty());
     EXPECT_TRUE(lastReportIs(SERVICE_STOPPED));
     // The dropped request leaves a trace in the log and the event log.
     const std::wstring dropped = L"Windows exception: the service could not report that it is stopping, so a stop "
@@ -557,13 +575,15 @@ TEST_F(ServiceRecordTest, WithoutShutdownTimeoutThePlainHandlerAndStopAndShutdow
 }
 
 // How the run ended decides what the manager sees: recovery must fire for an engine that died on its own,
-// and must not for one that ended because it was asked to stop.
+// and must not for one that ended because it was asked to stop. A failure is in the event log before
+// STOPPED; after STOPPED with 3 or 4 a process that Java's threads keep alive is ended within "Stop Timeout".
 struct EndCase {
     const char* mainClass;
     const char* parameters;
     bool stop;  // a stop request while main runs
     DWORD serviceSpecificCode;
-    const wchar_t* errorLine;  // the one error line (and event text), or empty
+    const wchar_t* errorLine;  // the error line (and event text), or empty
+    bool javaThreadLingers;    // a Java thread stays attached after main, so the VM's destruction waits
 };
 
 TEST_F(ServiceRecordTest, StoppedTellsAMainThatDiedOrFailedToDetachFromACleanEnd) {
@@ -571,14 +591,21 @@ TEST_F(ServiceRecordTest, StoppedTellsAMainThatDiedOrFailedToDetachFromACleanEnd
     const EndCase cases[] = {
         {"vwtest.Throws", "", false, 3,
          L"The Java program's main method ended with an uncaught java.lang.IllegalStateException; the service stops "
-         L"with service-specific error 3."},
-        {"vwtest.ThrowsAtStop", "", true, 0, L""},
+         L"with service-specific error 3.",
+         false},
+        {"vwtest.Throws", "", false, 3,
+         L"The Java program's main method ended with an uncaught java.lang.IllegalStateException; the service stops "
+         L"with service-specific error 3.",
+         true},
+        {"vwtest.ThrowsAtStop", "", true, 0, L"", false},
         {"vwtest.Record", "-Dstandin.failMainDetach=yes", false, 4,
          L"The Java program's main thread could not detach from the virtual machine; the service stops with "
-         L"service-specific error 4."},
+         L"service-specific error 4.",
+         true},
+        {"vwtest.Missing", "", false, 1, L"Could not find the main class vwtest/Missing.\n", false},
     };
     for (const EndCase& c : cases) {
-        SCOPED_TRACE(c.mainClass);
+        SCOPED_TRACE(std::string(c.mainClass) + (c.javaThreadLingers ? " lingering" : ""));
         // One VM per process and launcher: each case in a sandbox of its own, with its own runtime copy.
         Sandbox box(L"service-record-end");
         RecordingErrorLines caseErrors;
@@ -589,7 +616,7 @@ TEST_F(ServiceRecordTest, StoppedTellsAMainThatDiedOrFailedToDetachFromACleanEnd
         const std::wstring eventName = L"vw-record-end-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                                        std::to_wstring(++counter);
         Win::UniqueHandle mainMayReturn(CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
-        box.writeIni("Application Type=service\r\n",
+        box.writeIni(std::string("Application Type=service\r\n") + (c.javaThreadLingers ? "Stop Timeout=1\r\n" : ""),
                      std::string("Main Class=") + c.mainClass + "\r\nVirtual Machine Parameters=" + box.recordOption() +
                          " -Dstandin.stopEvent=" + narrow(eventName) + " " + c.parameters + "\r\n",
                      "a.jar");
@@ -600,22 +627,59 @@ TEST_F(ServiceRecordTest, StoppedTellsAMainThatDiedOrFailedToDetachFromACleanEnd
             LPWSTR argv[] = {name};
             record.serviceMain(1, argv);
         });
-        ASSERT_TRUE(waitUntil([&] { return !linesOf(box.recordText(), "main count=").empty(); })) << "main never ran";
+        const bool runs = c.serviceSpecificCode != 1;
+        if (runs) ASSERT_TRUE(waitUntil([&] { return !linesOf(box.recordText(), "main count=").empty(); })) << "main never ran";
+        // Stands for a non-daemon Java thread the engine left behind.
+        std::atomic<bool> attached{false};
+        Win::UniqueHandle workerMayEnd(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        std::thread lingering;
+        if (c.javaThreadLingers) {
+            lingering = std::thread([&] {
+                JNIEnv* env = nullptr;
+                if (caseLauncher.javaVm()->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return;
+                attached = true;
+                WaitForSingleObject(workerMayEnd.get(), 30000);
+                caseLauncher.javaVm()->DetachCurrentThread();
+            });
+            ASSERT_TRUE(waitUntil([&] { return attached.load(); }));
+        }
         if (c.stop) casePort.handler()(SERVICE_CONTROL_STOP);
         main.join();
-        caseLauncher.cleanUp();
+        std::vector<std::wstring> eventsAtStop = casePort.events();
+        eventsAtStop.resize(std::min(eventsAtStop.size(), casePort.eventsAtStopped()));
+        // The entry cleans up with the record gone; here it stays, so the limit ends through the port.
+        std::thread cleanUp([&] { caseLauncher.cleanUp(); });
+        const bool ended = waitUntil([&] { return !casePort.endedWith().empty(); }, c.javaThreadLingers ? 20000 : 2000);
+        SetEvent(workerMayEnd.get());
+        if (lingering.joinable()) lingering.join();
+        cleanUp.join();
 
         const SERVICE_STATUS stopped = casePort.reports().back().status;
         EXPECT_EQ(stopped.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
         EXPECT_EQ(stopped.dwWin32ExitCode, c.serviceSpecificCode ? static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR) : 0u);
         EXPECT_EQ(stopped.dwServiceSpecificExitCode, c.serviceSpecificCode);
         const std::wstring expected = c.errorLine;
-        EXPECT_EQ(caseLauncher.serviceFailureText(), expected) << "the event log's text";
-        if (expected.empty()) {
-            EXPECT_THAT(caseErrors.lines, ::testing::IsEmpty());
+        // What the event said, and nothing for a clean end; the limit's line may follow it.
+        EXPECT_EQ(caseLauncher.serviceFailureText().substr(0, expected.size()), expected);
+        if (expected.empty()) EXPECT_EQ(caseLauncher.serviceFailureText(), L"");
+        std::vector<std::wstring> lines{L"Error: " + expected + L" \n"};
+        if (expected.empty()) lines.clear();
+        if (c.javaThreadLingers) {
+            EXPECT_TRUE(ended) << "the failed service's process lived on past Stop Timeout";
+            EXPECT_THAT(casePort.endedWith(), ::testing::ElementsAre(static_cast<UINT>(-1)));
+            lines.push_back(L"Error: The service stopped with service-specific error " +
+                            std::to_wstring(c.serviceSpecificCode) +
+                            L", but its process did not end within 1 seconds; it is ended now. \n");
         } else {
-            EXPECT_THAT(caseErrors.lines, ::testing::ElementsAre(L"Error: " + expected + L" \n"));
-            EXPECT_NE(slurp(box.folder + L"VaultwickService.log").find("Error: " + narrow(expected)), std::string::npos);
+            EXPECT_FALSE(ended) << "a process that ended by itself was ended";
+        }
+        EXPECT_THAT(caseErrors.lines, ::testing::ElementsAreArray(lines));
+        if (expected.empty()) {
+            EXPECT_THAT(casePort.events(), ::testing::IsEmpty());
+        } else {
+            EXPECT_THAT(eventsAtStop, ::testing::ElementsAre(expected)) << "the event came after STOPPED, or never";
+            const std::string logged = narrow(expected.substr(0, expected.find_last_not_of(L'\n') + 1));
+            EXPECT_NE(slurp(box.folder + L"VaultwickService.log").find("Error: " + logged), std::string::npos);
         }
     }
 }
