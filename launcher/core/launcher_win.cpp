@@ -171,8 +171,11 @@ JavaMain Launcher::javaMain() {
     JavaMain program;
     program.mainClass = config_.mainClass;
     program.arguments = programArguments_;
-    program.outputFile = config_.outputFile;
-    program.errorFile = config_.errorFile;
+    program.outputFile = javaOutputs_.output;
+    program.errorFile = javaOutputs_.error;
+    program.appendOutput = javaOutputs_.appendOutput;
+    program.appendError = javaOutputs_.appendError;
+    program.errorIsOutput = javaOutputs_.errorIsOutput;
     program.onReady = [this] {
         if (!stopGate_.admitMain()) {
             log_->write(L"virtual machine created; a stop request came first, so main is not called");
@@ -184,10 +187,14 @@ JavaMain Launcher::javaMain() {
     };
     // Java says why only on the stream it could not replace, which for a service reaches no one.
     program.onStreamKept = [this](JavaStream stream, const std::wstring& path, const std::wstring& reason) {
-        const bool output = stream == JavaStream::Out;
-        log_->write(std::wstring(output ? L"Output File " : L"Error File ") + Win::fullPathOf(path) +
-                    L" could not be opened, so Java's standard " + (output ? L"output" : L"error") +
-                    L" stays where it was: " + reason);
+        const wchar_t* key = stream == JavaStream::Out   ? L"Output File "
+                             : stream == JavaStream::Err ? L"Error File "
+                                                         : L"Output File and Error File ";
+        const wchar_t* what = stream == JavaStream::Out   ? L"output stays"
+                              : stream == JavaStream::Err ? L"error stays"
+                                                          : L"output and error stay";
+        log_->write(key + Win::fullPathOf(path) + L" could not be opened, so Java's standard " + what +
+                    L" where it was: " + reason);
     };
     if (config_.failureCheck)
         program.onUncaughtException = [this](const std::wstring& trace) { onUncaughtException(trace); };
@@ -237,8 +244,7 @@ int Launcher::run() {
     const auto& program = file_.programPath();
     const std::wstring logPath =
         program ? LogFileRules::logFilePath(config_.logFile, *program, config_.serviceMode) : std::wstring();
-    for (const std::wstring& line : rollJavaOutputs({config_.outputFile, config_.errorFile}, logPath, program.value_or(L"")))
-        log_->write(line);
+    javaOutputs_ = prepareJavaOutputs(config_.outputFile, config_.errorFile, logPath, program.value_or(L""), errors_, *log_);
     return runVmThread() == 0 ? 0 : -1;
 }
 

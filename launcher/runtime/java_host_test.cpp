@@ -141,15 +141,41 @@ TEST_F(JavaHostTest, ReadyHookCanKeepMainFromRunning) {
     EXPECT_THAT(gErrors->lines, IsEmpty());
 }
 
-TEST_F(JavaHostTest, RedirectionIntoAMissingFolderKeepsTheStream) {
+// Where Java's output goes: a file that cannot be made leaves the stream where it was; an appending
+// redirection keeps what the file held; one file for both streams takes both in the order written.
+TEST_F(JavaHostTest, RedirectionKeepsTheStreamOrTheFileOrSharesOneStream) {
     std::wstring reason;
-    EXPECT_FALSE(redirectStream(gEnv, JavaStream::Out, wide(tempPath("no-such-dir/out.txt")), &reason));
+    EXPECT_FALSE(redirectStream(gEnv, JavaStream::Out, wide(tempPath("no-such-dir/out.txt")), false, &reason));
     EXPECT_THAT(narrowOf(reason), HasSubstr("java.io.FileNotFoundException: " + tempPath("no-such-dir/out.txt")))
         << "why, for the launcher log";
     EXPECT_EQ(callMain(gEnv, JavaMain{L"vwtest/Echo", {L"still here"}}, *gErrors).end, MainRun::End::Returned);
     flushJava();
     EXPECT_EQ(slurp(outPath), "still here\n");
     EXPECT_THAT(slurp(errPath), HasSubstr("java.io.FileNotFoundException"));
+
+    struct Case {
+        JavaStream stream;
+        bool append;
+        const char* file;  // what the file holds afterwards
+    };
+    const Case cases[] = {
+        {JavaStream::Out, true, "before\nagain\n"},
+        {JavaStream::Both, false, "again\nerr:1\n"},
+        {JavaStream::Both, true, "before\nagain\nerr:1\n"},
+    };
+    const std::string shared = tempPath("shared.txt");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::ofstream(shared, std::ios::binary) << "before\n";
+        ASSERT_TRUE(redirectStream(gEnv, c.stream, wide(shared), c.append));
+        EXPECT_EQ(callMain(gEnv, JavaMain{L"vwtest/Echo", {L"again"}}, *gErrors).end, MainRun::End::Returned);
+        flushJava();
+        EXPECT_EQ(slurp(shared), c.file);
+        // Back to the fixture's files for the next case.
+        ASSERT_TRUE(redirectStream(gEnv, JavaStream::Out, wide(outPath)));
+        ASSERT_TRUE(redirectStream(gEnv, JavaStream::Err, wide(errPath)));
+    }
+    std::remove(shared.c_str());
 }
 
 TEST_F(JavaHostTest, MissingMainClassDescribesTheExceptionThenReports215) {
