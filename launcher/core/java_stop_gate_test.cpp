@@ -6,7 +6,6 @@
 #include <chrono>
 #include <future>
 #include <thread>
-#include <vector>
 
 namespace {
 
@@ -45,37 +44,29 @@ TEST(JavaStopGate, EveryStopAfterMainReachesJava) {
 }
 
 // Whether main ended because it was asked to: only a request that reached stop() says so. One whose
-// thread never started is withdrawn and leaves no trace, before main or after.
+// thread never started is withdrawn and leaves no trace, before main or after. Steps: A admitMain,
+// R requestStop, W withdrawStop, B beginStop, E endStop.
 TEST(JavaStopGate, OnlyARequestThatReachedStopCountsAsAsked) {
-    enum Step { Admit, Request, Withdraw, Begin, End };
-    struct Case {
-        const char* name;
-        std::vector<Step> steps;
+    const struct {
+        const char* steps;
         bool requested, reachedJava, mainAdmitted;
-    };
-    const Case cases[] = {
-        {"thread not started while main runs", {Admit, Request, Withdraw}, false, false, true},
-        {"thread not started before main", {Request, Withdraw, Admit}, false, false, true},
-        {"stop() called", {Admit, Request, Begin, End}, true, true, true},
-        {"remembered before main", {Request, Begin, End, Admit}, true, false, false},
-        {"one of two threads not started", {Admit, Request, Begin, End, Request, Withdraw}, true, true, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    } cases[] = {{"ARW", false, false, true}, {"RWA", false, false, true}, {"ARBE", true, true, true},
+                 {"RBEA", true, false, false}, {"ARBERW", true, true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.steps);
         JavaStopGate gate;
         bool admitted = false;
-        for (Step step : c.steps) {
-            if (step == Admit) admitted = gate.admitMain();
-            if (step == Request) gate.requestStop();
-            if (step == Withdraw) gate.withdrawStop();
-            if (step == Begin) gate.beginStop();
-            if (step == End) gate.endStop();
+        for (const char* step = c.steps; *step; ++step) {
+            if (*step == 'A') admitted = gate.admitMain();
+            if (*step == 'R') gate.requestStop();
+            if (*step == 'W') gate.withdrawStop();
+            if (*step == 'B') gate.beginStop();
+            if (*step == 'E') gate.endStop();
         }
         EXPECT_EQ(gate.stopRequested(), c.requested);
         EXPECT_EQ(gate.stopReachedJava(), c.reachedJava);
         EXPECT_EQ(admitted, c.mainAdmitted);
-        auto draining = std::async(std::launch::async, [&] { gate.drain(); });
-        EXPECT_EQ(draining.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "a request stayed under way";
+        gate.drain();  // hangs, and so fails, while a withdrawn request still counts as under way
     }
 }
 

@@ -225,92 +225,69 @@ TEST_F(LaunchLogTest, JavaOutputOfThePreviousRunIsKeptAsDotOne) {
     EXPECT_FALSE(anyStartsWith(logEvents(L"logs\\launch.log"), "Java output file")) << slurp(folder + L"logs\\launch.log");
 }
 
-// No run throws Java's output away: a roll that fails (a read-only, held or folder `.1`) is retried
-// after deleting the old copy, and failing that Java adds to the file; a file that is the log, its old
-// copy or a folder is refused with an error line; one file in both keys is one stream for both.
+// No run throws Java's output away: a roll that fails (a held or folder `.1`) is retried after deleting
+// the old copy, and failing that Java adds to the file; a file that is the log, its old copy or a folder
+// is refused with an error line; one file in both keys is one stream for both.
 TEST_F(LaunchLogTest, JavaOutputIsNeverThrownAwayNorPutWhereItDoesHarm) {
-    enum class Old { None, ReadOnly, Held, Folder };
-    struct Case {
-        const char* name;
-        std::string keys;  // "Output File" and "Error File" lines
-        Old old;           // what out.txt.1 is before the run
+    enum class Old { None, Held, Folder };  // what out.txt.1 is before the run
+    const struct {
+        std::string keys;  // "Output File" and "Error File"
+        Old old;
         const char* out;   // out.txt afterwards
-        const char* kept;  // out.txt.1 afterwards (nullptr: not a file)
-        const char* refused;  // the error line's key and file (in the sandbox), or nullptr
+        bool refused;      // the first key's file is refused
+    } cases[] = {
+        {"Output File=out.txt\r\n", Old::Held, "previous\nout from main\n", false},
+        {"Output File=out.txt\r\n", Old::Folder, "previous\nout from main\n", false},
+        {"Output File=out.txt\r\nError File=.\\OUT.txt\r\n", Old::None, "out from main\nerr from main\n", false},
+        {"Output File=launch.log\r\n", Old::None, "previous\n", true},
+        {"Error File=launch.log.1\r\n", Old::None, "previous\n", true},
+        {"Output File=kept\r\n", Old::None, "previous\n", true},
     };
-    const std::string here = narrow(folder);
-    const Case cases[] = {
-        {"read-only old copy", "Output File=out.txt\r\n", Old::ReadOnly, "out from main\n", "previous\n", nullptr},
-        {"held old copy", "Output File=out.txt\r\n", Old::Held, "previous\nout from main\n", "older\n", nullptr},
-        {"folder old copy", "Output File=out.txt\r\n", Old::Folder, "previous\nout from main\n", nullptr, nullptr},
-        {"one file for both", "Output File=out.txt\r\nError File=.\\OUT.txt\r\n", Old::None,
-         "out from main\nerr from main\n", "previous\n", nullptr},
-        {"the log", "Output File=launch.log\r\n", Old::None, "previous\n", nullptr, "Output File |launch.log"},
-        {"the log's old copy", "Error File=launch.log.1\r\n", Old::None, "previous\n", nullptr,
-         "Error File |launch.log.1"},
-        {"a folder", "Output File=kept\r\n", Old::None, "previous\n", nullptr, "Output File |kept"},
-    };
+    const std::wstring out = folder + L"out.txt", kept = out + L".1";
     DeleteFileW((folder + L"kept").c_str());  // left by a run that rolled it
     CreateDirectoryW((folder + L"kept").c_str(), nullptr);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::wstring out = folder + L"out.txt", kept = out + L".1";
-        SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_NORMAL);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys);
         DeleteFileW(kept.c_str());
         RemoveDirectoryW(kept.c_str());
         DeleteFileW((folder + L"launch.log").c_str());
         writeFile(out, "previous\n");
-        Win::UniqueFileHandle holder;
-        if (c.old == Old::Folder) {
-            CreateDirectoryW(kept.c_str(), nullptr);
-        } else if (c.old != Old::None) {
-            writeFile(kept, "older\n");
-            if (c.old == Old::ReadOnly) SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_READONLY);
-            // A reader that lets no one delete or rename it, as a virus scanner can.
-            if (c.old == Old::Held)
-                holder.reset(CreateFileW(kept.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-        }
+        if (c.old == Old::Folder) CreateDirectoryW(kept.c_str(), nullptr);
+        if (c.old == Old::Held) writeFile(kept, "older\n");
+        // A reader that lets no one delete or rename it, as a virus scanner can.
+        Win::UniqueFileHandle holder(c.old != Old::Held ? INVALID_HANDLE_VALUE
+                                                        : CreateFileW(kept.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                                      OPEN_EXISTING, 0, nullptr));
         writeIni("Log File=launch.log\r\n" + c.keys,
                  "Main Class=vwtest.Record\r\nVirtual Machine Parameters=" + recordOption() + "\r\n", "a.jar");
         const Outcome outcome = run();
         holder.reset();
         EXPECT_EQ(outcome.exitCode, 0u) << outcome.output;
         EXPECT_EQ(slurp(out), c.out);
-        if (c.kept) EXPECT_EQ(slurp(kept), c.kept);
+        if (c.old == Old::Held) EXPECT_EQ(slurp(kept), "older\n");
         const std::vector<std::string> events = logEvents(L"launch.log");
-        EXPECT_EQ(anyStartsWith(events, "Java output file " + narrow(out) + " could not be moved"),
-                  c.old == Old::Held || c.old == Old::Folder)
-            << "a roll that failed is said in the log, and only then";
-        if (c.refused) {
-            std::string refused = c.refused;
-            refused.replace(refused.find('|'), 1, here);
-            EXPECT_THAT(outcome.output, HasSubstr("Error: " + refused +
-                                                  " is not used: it is the launcher log, its old copy or a folder."));
-            EXPECT_THAT(outcome.output, HasSubstr("out from main")) << "standard output stays where it was";
-            EXPECT_TRUE(anyStartsWith(events, "start: VaultwickService")) << "the log was emptied or rolled";
-        }
-        EXPECT_EQ(GetFileAttributesW((folder + L"kept").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY))
-            << "a folder was rolled";
-        SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(anyStartsWith(events, "Java output file " + narrow(out) + " could not be moved"), c.old != Old::None);
+        std::string named = c.keys.substr(0, c.keys.find('\r'));
+        named.replace(named.find('='), 1, " " + narrow(folder));
+        const std::string line = "Error: " + named + " is not used: it is the launcher log, its old copy or a folder.";
+        EXPECT_EQ(outcome.output.find(line) != std::string::npos, c.refused) << outcome.output;
+        EXPECT_TRUE(anyStartsWith(events, "start: VaultwickService")) << "the log was emptied or rolled";
+        EXPECT_EQ(GetFileAttributesW((folder + L"kept").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
     }
 
     // Windows refuses to move a file onto a read-only one, which Wine allows: a seam refuses as Windows does.
-    class WindowsRotationFiles : public Win32RotationFiles {
+    struct WindowsRotationFiles : Win32RotationFiles {
         unsigned long replace(const std::wstring& from, const std::wstring& to) override {
             const DWORD attributes = GetFileAttributesW(to.c_str());
             if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return ERROR_ACCESS_DENIED;
             return Win32RotationFiles::replace(from, to);
         }
     } windows;
-    const std::wstring out = folder + L"roll.txt";
-    writeFile(out, "previous\n");
-    writeFile(out + L".1", "older\n");
-    SetFileAttributesW((out + L".1").c_str(), FILE_ATTRIBUTE_READONLY);
+    writeFile(kept, "older\n");
+    SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_READONLY);
     RecordingErrorLines errors;
-    const JavaOutputFiles files = prepareJavaOutputs(out, L"", L"", exe, errors, LaunchLog::none(), &windows);
-    EXPECT_FALSE(files.appendOutput) << "a read-only old copy kept the roll from happening";
-    EXPECT_EQ(slurp(out + L".1"), "previous\n");
-    SetFileAttributesW((out + L".1").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_FALSE(prepareJavaOutputs(out, L"", L"", exe, errors, LaunchLog::none(), &windows).appendOutput);
+    EXPECT_EQ(slurp(kept), "previous\n") << "a read-only old copy kept the roll from happening";
 }
 
 // What the log file is created with, as handed to CreateFileW: since Wine keeps only what permission

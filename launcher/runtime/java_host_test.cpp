@@ -153,27 +153,21 @@ TEST_F(JavaHostTest, RedirectionKeepsTheStreamOrTheFileOrSharesOneStream) {
     EXPECT_EQ(slurp(outPath), "still here\n");
     EXPECT_THAT(slurp(errPath), HasSubstr("java.io.FileNotFoundException"));
 
-    struct Case {
+    const struct {
         JavaStream stream;
         bool append;
         const char* file;  // what the file holds afterwards
-    };
-    const Case cases[] = {
-        {JavaStream::Out, true, "before\nagain\n"},
-        {JavaStream::Both, false, "again\nerr:1\n"},
-        {JavaStream::Both, true, "before\nagain\nerr:1\n"},
-    };
+    } cases[] = {{JavaStream::Out, true, "before\nagain\n"}, {JavaStream::Both, false, "again\nerr:1\n"},
+                 {JavaStream::Both, true, "before\nagain\nerr:1\n"}};
     const std::string shared = tempPath("shared.txt");
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         std::ofstream(shared, std::ios::binary) << "before\n";
         ASSERT_TRUE(redirectStream(gEnv, c.stream, wide(shared), c.append));
         EXPECT_EQ(callMain(gEnv, JavaMain{L"vwtest/Echo", {L"again"}}, *gErrors).end, MainRun::End::Returned);
         flushJava();
         EXPECT_EQ(slurp(shared), c.file);
-        // Back to the fixture's files for the next case.
-        ASSERT_TRUE(redirectStream(gEnv, JavaStream::Out, wide(outPath)));
-        ASSERT_TRUE(redirectStream(gEnv, JavaStream::Err, wide(errPath)));
+        SetUp();  // the fixture's files again
     }
     std::remove(shared.c_str());
 }
