@@ -12,7 +12,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -67,7 +66,6 @@ public:
             std::lock_guard<std::mutex> hold(lock_);
             reports_.push_back({status, GetCurrentThreadId()});
             refused = refuse && refuse(status);
-            if (status.dwCurrentState == SERVICE_STOPPED) eventsAtStopped_ = events_.size();
         }
         if (afterReport) afterReport(status);
         if (refused) SetLastError(ERROR_INVALID_HANDLE);
@@ -119,11 +117,6 @@ public:
         std::lock_guard<std::mutex> hold(lock_);
         return events_;
     }
-    // How many events had been reported when STOPPED was.
-    std::size_t eventsAtStopped() {
-        std::lock_guard<std::mutex> hold(lock_);
-        return eventsAtStopped_;
-    }
 
 private:
     std::mutex lock_;
@@ -135,7 +128,6 @@ private:
     std::vector<std::string> preShutdown_;
     std::vector<UINT> endedWith_;
     std::vector<std::wstring> events_;
-    std::size_t eventsAtStopped_ = 0;
 };
 
 // The program seems to be the sandbox's copy, so the INI beside it is the one read.
@@ -615,6 +607,10 @@ TEST_F(ServiceRecordTest, StoppedTellsAMainThatDiedOrFailedToDetachFromACleanEnd
                          " -Dstandin.stopEvent=" + narrow(eventName) + " " + c.parameters + "\r\n",
                      "a.jar");
         ASSERT_TRUE(caseLauncher.startUp());
+        std::vector<std::wstring> eventsAtStop;
+        casePort.afterReport = [&](const SERVICE_STATUS& status) {
+            if (status.dwCurrentState == SERVICE_STOPPED) eventsAtStop = casePort.events();
+        };
         ServiceRecord record(caseLauncher, L"VwRecordTest", casePort);
         std::thread main([&record] {
             wchar_t name[] = L"VwRecordTest";
@@ -628,8 +624,6 @@ TEST_F(ServiceRecordTest, StoppedTellsAMainThatDiedOrFailedToDetachFromACleanEnd
         if (lingers) ASSERT_EQ(caseLauncher.javaVm()->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr), JNI_OK);
         if (c.stop) casePort.handler()(SERVICE_CONTROL_STOP);
         main.join();
-        std::vector<std::wstring> eventsAtStop = casePort.events();
-        eventsAtStop.resize(std::min(eventsAtStop.size(), casePort.eventsAtStopped()));
         // The entry cleans up with the record gone; here it stays, so the limit ends through the port.
         std::thread cleanUp([&] { caseLauncher.cleanUp(); });
         const bool ended = waitUntil([&] { return !casePort.endedWith().empty(); }, lingers ? 20000 : 2000);
