@@ -361,11 +361,8 @@ TEST(SingleInstance, LaterStartAsksTheFirstInstanceForNoMoreThanItsWaitNeeds) {
     ASSERT_TRUE(first.setUp(file, {}));
     first.signalReady();
     auto asElevatedFirstInstanceAllows = [](DWORD access, DWORD processId) -> HANDLE {
-        if (access & ~static_cast<DWORD>(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE)) {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return nullptr;
-        }
-        return OpenProcess(access, FALSE, processId);
+        const bool more = (access & ~static_cast<DWORD>(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE)) != 0;
+        return more ? nullptr : OpenProcess(access, FALSE, processId);
     };
     SingleInstance later([](const std::vector<std::wstring>&, const std::function<void(int)>&) {},
                          SingleInstance::submitToThreadPool, asElevatedFirstInstanceAllows);
