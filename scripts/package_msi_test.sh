@@ -38,7 +38,7 @@ msiexec /i "$first"
 [ "$(listing "$dir")" = "$shipped" ] || fail "installed: $(listing "$dir")"
 for f in $shipped; do cmp -s "$files/$f" "$dir/$f" || fail "installed $f is not the archive's"; done
 expect "$service" "DisplayName|REG_SZ|Vaultwick Backup" "Start|REG_DWORD|0x2" "Type|REG_DWORD|0x10" \
-    "ObjectName|REG_SZ|LocalSystem" "Description|REG_SZ|@$win\\VaultwickService.exe,-241"
+    "ObjectName|REG_SZ|LocalSystem" "Description|REG_SZ|@$win\\VaultwickService.exe,-250"
 expect "$source" "EventMessageFile|REG_EXPAND_SZ|$win\\VaultwickService.exe" "TypesSupported|REG_DWORD|0x7"
 expect "$run32" "VaultwickTray|REG_SZ|\"$win\\VaultwickTray.exe\""
 stopped || fail "the install started the service"

@@ -4,6 +4,7 @@
 #include "log_file_rules.h"
 #include "owner_only_log_win.h"
 #include "owner_only_security_win.h"
+#include "rotation_files_win.h"
 #include "text_format.h"
 
 #include <windows.h>
@@ -27,29 +28,6 @@ std::wstring stampedLine(const std::wstring& text) {
     LogFileRules::LocalTime time{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
     return LogFileRules::logLine(time, GetCurrentThreadId(), text);
 }
-
-class Win32RotationFiles : public LogFileRules::RotationFiles {
-public:
-    unsigned long replace(const std::wstring& from, const std::wstring& to) override {
-        return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : GetLastError();
-    }
-    unsigned long remove(const std::wstring& path) override {
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        return DeleteFileW(path.c_str()) ? 0 : GetLastError();
-    }
-    unsigned long truncate(const std::wstring& path) override {
-        Win::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE,
-                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                               TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        return file ? 0 : GetLastError();
-    }
-    unsigned long movable(const std::wstring& path) override {
-        // A move opens the file for deletion, which a handle without delete sharing refuses.
-        Win::UniqueFileHandle file(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        return file ? 0 : GetLastError();
-    }
-};
 
 // Long enough for another process to move its log aside and open the new one.
 constexpr DWORD kRotationLockWaitMs = 10000;

@@ -48,7 +48,7 @@ TEST_F(LauncherProgramResources, DialogsAndTextsInNineLanguages) {
     }
 }
 
-// Windows shows the service's description, "@VaultwickService.exe,-241", in the reader's language.
+// Windows shows the service's description, "@VaultwickService.exe,-250", in the reader's language.
 TEST_F(LauncherProgramResources, ServiceDescriptionInNineLanguages) {
     std::vector<std::uint16_t> languages;
     for (const Pe::Resource* r : image_.ofType(6 /* RT_STRING */)) {
