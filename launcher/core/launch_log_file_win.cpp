@@ -146,7 +146,10 @@ void LaunchLogFile::openChecked(const std::wstring& full, std::vector<std::wstri
             }
         }
     }
-    file_ = std::move(log.file);
+    // Kept for the run without the right to rename it, which would shut out every reader that does not
+    // share deletion.
+    Win::UniqueFileHandle appending(ReOpenFile(log.file.get(), FILE_APPEND_DATA, kShareAll, 0));
+    file_ = appending ? std::move(appending) : std::move(log.file);
 }
 
 std::wstring LaunchLogFile::refusal() {
