@@ -355,41 +355,25 @@ TEST_F(LaunchLogTest, PlantedFoldersLinksAndForeignLogsAreNotFollowed) {
 // on Windows; the step itself is the same.)
 TEST_F(LaunchLogTest, OldCopyIsDeletedOnlyWhenItIsOursAlone) {
     const std::wstring old = folder + L"y.log.1", other = folder + L"y.other";
-    const struct {
-        const char* name;
-        std::function<Win::UniqueFileHandle()> prepare;  // returns a reader's handle, if any
-        unsigned long error;
-    } cases[] = {
-        {"held by a reader", [&] {
-             writeLog(old, "o");
-             return Win::UniqueFileHandle(CreateFileW(old.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE |
-                                                      FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr));
-         }, LogFileRules::kHeldOpen},
-        {"read-only", [&] {
-             writeLog(old, "o");
-             SetFileAttributesW(old.c_str(), FILE_ATTRIBUTE_READONLY);
-             return Win::UniqueFileHandle();
-         }, 0},
-        {"a folder", [&] {
-             CreateDirectoryW(old.c_str(), nullptr);
-             return Win::UniqueFileHandle();
-         }, ERROR_ACCESS_DENIED},
-        {"one of two names", [&] {
-             writeLog(old, "o");
-             CreateHardLinkW(other.c_str(), old.c_str(), nullptr);
-             return Win::UniqueFileHandle();
-         }, ERROR_ACCESS_DENIED},
-    };
-    for (const auto& c : cases) {
+    enum class Old { HeldByAReader, ReadOnly, Folder, OneOfTwoNames };
+    const std::pair<Old, unsigned long> cases[] = {{Old::HeldByAReader, LogFileRules::kHeldOpen}, {Old::ReadOnly, 0},
+                                                   {Old::Folder, ERROR_ACCESS_DENIED},
+                                                   {Old::OneOfTwoNames, ERROR_ACCESS_DENIED}};
+    for (const auto& [kind, error] : cases) {
         SetFileAttributesW(old.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(old.c_str());
         RemoveDirectoryW(old.c_str());
         DeleteFileW(other.c_str());
-        Win::UniqueFileHandle reader = c.prepare();
+        if (kind == Old::Folder) CreateDirectoryW(old.c_str(), nullptr);
+        else writeLog(old, "o");
+        if (kind == Old::ReadOnly) SetFileAttributesW(old.c_str(), FILE_ATTRIBUTE_READONLY);
+        if (kind == Old::OneOfTwoNames) CreateHardLinkW(other.c_str(), old.c_str(), nullptr);
+        Win::UniqueFileHandle reader(kind != Old::HeldByAReader ? INVALID_HANDLE_VALUE
+                                         : CreateFileW(old.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
         OpenLogRotationFiles files(INVALID_HANDLE_VALUE, 0, systemFileFacts);
-        EXPECT_EQ(files.remove(old), c.error) << c.name;
+        EXPECT_EQ(files.remove(old), error) << static_cast<int>(kind);
         reader.reset();
-        EXPECT_EQ(GetFileAttributesW(old.c_str()) != INVALID_FILE_ATTRIBUTES, c.error != 0) << c.name;
+        EXPECT_EQ(GetFileAttributesW(old.c_str()) != INVALID_FILE_ATTRIBUTES, error != 0) << static_cast<int>(kind);
     }
     RemoveDirectoryW(old.c_str());
 }

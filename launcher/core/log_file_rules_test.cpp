@@ -231,9 +231,7 @@ TEST(LogFileRules, FoldersAndFilesThatCouldBePlantedAreRefused) {
         // %ProgramData%: every user may create files and folders there.
         {with([&](FileFacts& f) { f.access.entries.push_back(entry(users, addFile | addFolder, inherited)); }),
          L"its access rights let S-1-5-32-545" + plants},
-        {with([&](FileFacts& f) { f.access.entries.push_back(entry(other, deleteChild)); }),
-         L"its access rights let " + other + plants},
-        {with([&](FileFacts& f) { f.access.entries.push_back(entry(other, writeDac)); }),
+        {with([&](FileFacts& f) { f.access.entries.push_back(entry(other, deleteChild | writeDac)); }),
          L"its access rights let " + other + plants},
         {with([&](FileFacts& f) { f.access.entries.push_back(entry(L"S-1-1-0", genericWrite)); }),
          L"its access rights let S-1-1-0" + plants},
