@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the release archive: builds VaultwickTray.exe (i686) and VaultwickService.exe (x86_64) in
 # release trees of their own and writes vaultwick-native-<version>-windows.zip with both programs
-# (stripped), the sample VaultwickService.ini, README-service.md and SHA256SUMS, and beside it
+# (stripped), the VaultwickService.ini template, administrator-guide.md and SHA256SUMS, and beside it
 # vaultwick-native-<version>-windows-symbols.zip with each program's debug file (<exe>.debug, which
 # the stripped program names in its .gnu_debuglink section), built with -g.
 # One commit gives the same bytes every time: no link time stamps, build paths mapped away, and the
@@ -64,8 +64,8 @@ ship() {
 }
 ship VaultwickTray.exe i686-w64-mingw32 package-win32
 ship VaultwickService.exe x86_64-w64-mingw32 package-win64
-cp "$repo/launcher/VaultwickService.ini" "$repo/launcher/README-service.md" "$stage/"
-(cd "$stage" && sha256sum VaultwickTray.exe VaultwickService.exe VaultwickService.ini README-service.md >SHA256SUMS)
+cp "$repo/launcher/VaultwickService.ini" "$repo/docs/administrator-guide.md" "$stage/"
+(cd "$stage" && sha256sum VaultwickTray.exe VaultwickService.exe VaultwickService.ini administrator-guide.md >SHA256SUMS)
 
 # zip ARCHIVE FOLDER: the files under FOLDER, in name order, all dated SOURCE_DATE_EPOCH (read as UTC,
 # so the machine's time zone does not matter), mode 644, without the extra fields that carry uid, gid

@@ -5,7 +5,7 @@
 # exactly the five files, their checksums, each program's machine, version resource and manifest
 # (read with our own PE reader, vw_pe_report, built natively), its header (cmake/VwProgramHeaderCheck.cmake),
 # that it is stripped and names the debug file that the symbols archive holds for it, that this file
-# describes the program's own sources, and the sample INI.
+# describes the program's own sources, and the INI template and the guide (nothing of the build machine).
 #   scripts/package_test.sh [archive.zip]
 set -euo pipefail
 given=""
@@ -56,7 +56,7 @@ trap 'rm -rf "$work"' EXIT
 mkdir "$work/symbols"
 (cd "$work" && cmake -E tar xf "$archive") && (cd "$work/symbols" && cmake -E tar xf "$symbols_archive")
 listed=$(cd "$work" && find . -path ./symbols -prune -o -type f -print | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
-expected="$name/README-service.md $name/SHA256SUMS $name/VaultwickService.exe $name/VaultwickService.ini $name/VaultwickTray.exe "
+expected="$name/SHA256SUMS $name/VaultwickService.exe $name/VaultwickService.ini $name/VaultwickTray.exe $name/administrator-guide.md "
 [ "$listed" = "$expected" ] || fail "archive holds: $listed"
 listed=$(cd "$work/symbols" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
 [ "$listed" = "$name/VaultwickService.exe.debug $name/VaultwickTray.exe.debug " ] || fail "symbols archive holds: $listed"
@@ -125,6 +125,12 @@ for want in 'Application Type=service' 'Override WorkingDir=yes' 'Main Class=' '
     grep -q "^$want" "$ini" || fail "sample INI has no \"$want\""
 done
 grep -qv $'\r$' "$ini" && fail "sample INI has lines without CRLF"
+# What ships is read by administrators: nothing of the machine it was built on (its build folders,
+# Wine, test names, the scripts of this tree).
+for shipped in "$work/$name/administrator-guide.md" "$ini"; do
+    grep -nE '\bout/|build/|scripts/|[Ww]ine\b|_test\b|stand-in|\.sh\b' "$shipped" |
+        sed "s|^|$(basename "$shipped"): |" | grep . && fail "$(basename "$shipped") speaks of the build machine (lines above)"
+done
 
 if [ "$failures" -ne 0 ]; then
     echo "package_test: $failures failure(s) in $archive" >&2

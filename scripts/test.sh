@@ -4,6 +4,9 @@
 # bounded time, and the release archive's check. Installs what it needs first. How the win32 tree's tests run depends on how this
 # machine runs i386 programs (scripts/host-i386.sh); the summary says, per tree, which path ran.
 set -uo pipefail
+# Job control off, whoever starts this: with it on, a background job leads a process group of its
+# own, so `setsid` below forks, its parent returns 0 at once and ctest's exit code is lost.
+set +m
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh || exit 1
 

@@ -84,10 +84,10 @@ if(WIN32)
     add_test(NAME launcher_log_refused_event_win_test COMMAND ${refused_log_command})
     set_tests_properties(launcher_log_refused_event_win_test PROPERTIES TIMEOUT ${event_log_timeout}
         FIXTURES_REQUIRED WINE ENVIRONMENT "VW_WINEDEBUG=-all,err+eventlog")
-    # The service guide's INI blocks and the shipped INI file are started as they stand and with their
+    # The administrator guide's INI blocks and the shipped INI file are started as they stand and with their
     # examples uncommented, so neither can drift from the code.
     target_compile_definitions(launcher_service_win_test PRIVATE
-        VW_SERVICE_GUIDE="Z:${CMAKE_CURRENT_LIST_DIR}/../README-service.md"
+        VW_SERVICE_GUIDE="Z:${CMAKE_CURRENT_LIST_DIR}/../../docs/administrator-guide.md"
         VW_SHIPPED_INI="Z:${CMAKE_CURRENT_LIST_DIR}/../VaultwickService.ini")
 
     # The service record in-process: the real launcher and stand-in runtime, the control handler called

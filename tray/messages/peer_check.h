@@ -8,14 +8,9 @@
 #include <string>
 #include <string_view>
 
-namespace PeerCheck {
+#include "port_holder.h"
 
-struct Process {
-    std::uint32_t pid = 0;
-    std::wstring userSid;  // string form, "S-1-5-18"; empty when unknown
-    std::uint32_t session = 0;
-    std::wstring image;    // executable file name; empty when unknown
-};
+namespace PeerCheck {
 
 // One end of an IPv4 TCP connection, in host byte order.
 struct Endpoint {

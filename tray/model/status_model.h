@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "peer_check.h"
+#include "port_holder.h"
 #include "records.h"
 
 struct StatusModel {
