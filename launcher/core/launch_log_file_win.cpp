@@ -148,7 +148,7 @@ void LaunchLogFile::openChecked(const std::wstring& full, std::vector<std::wstri
     }
     // Kept for the run without the right to rename it, which would shut out every reader that does not
     // share deletion.
-    Win::UniqueFileHandle appending(ReOpenFile(log.file.get(), FILE_APPEND_DATA, kShareAll, 0));
+    Win::UniqueFileHandle appending(ReOpenFile(log.file.get(), FILE_APPEND_DATA | SYNCHRONIZE, kShareAll, 0));
     file_ = appending ? std::move(appending) : std::move(log.file);
 }
 
