@@ -1,12 +1,15 @@
 // The launcher end to end under Wine with today's runtimes and its log: a runtime registered only
 // the way its vendor's installer does, the log of a run, of a start without runtime, of a service
 // stop, rotation, and a 32-bit library named in the error line.
+#include "java_output_roll_win.h"
 #include "launch_log_file_win.h"
 #include "launcher_sandbox_win.h"
 #include "log_file_rules.h"
 #include "owner_only_log_win.h"
 #include "owner_only_security_win.h"
 #include "pe_header_bytes.h"
+#include "recording_error_lines.h"
+#include "rotation_files_win.h"
 
 #include <windows.h>
 #include <aclapi.h>
@@ -238,6 +241,71 @@ TEST_F(LaunchLogTest, JavaOutputOfThePreviousRunIsKeptAsDotOne) {
     EXPECT_EQ(slurp(out + L".1"), "out from main\nrun 2\n") << "one generation, the one before";
     EXPECT_EQ(slurp(err + L".1"), "err from main\nrun 2\n");
     EXPECT_FALSE(anyStartsWith(logEvents(L"logs\\launch.log"), "Java output file")) << slurp(folder + L"logs\\launch.log");
+}
+
+// No run throws Java's output away: a roll that fails (a held or folder `.1`) is retried after deleting
+// the old copy, and failing that Java adds to the file; a file that is the log, its old copy or a folder
+// is refused with an error line; one file in both keys is one stream for both.
+TEST_F(LaunchLogTest, JavaOutputIsNeverThrownAwayNorPutWhereItDoesHarm) {
+    enum class Old { None, Held, Folder };  // what out.txt.1 is before the run
+    const struct {
+        std::string keys;  // "Output File" and "Error File"
+        Old old;
+        const char* out;   // out.txt afterwards
+        bool refused;      // the first key's file is refused
+    } cases[] = {
+        {"Output File=out.txt\r\n", Old::Held, "previous\nout from main\n", false},
+        {"Output File=out.txt\r\n", Old::Folder, "previous\nout from main\n", false},
+        {"Output File=out.txt\r\nError File=.\\OUT.txt\r\n", Old::None, "out from main\nerr from main\n", false},
+        {"Output File=launch.log\r\n", Old::None, "previous\n", true},
+        {"Error File=launch.log.1\r\n", Old::None, "previous\n", true},
+        {"Output File=kept\r\n", Old::None, "previous\n", true},
+    };
+    const std::wstring out = folder + L"out.txt", kept = out + L".1";
+    DeleteFileW((folder + L"kept").c_str());  // left by a run that rolled it
+    CreateDirectoryW((folder + L"kept").c_str(), nullptr);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys);
+        DeleteFileW(kept.c_str());
+        RemoveDirectoryW(kept.c_str());
+        DeleteFileW((folder + L"launch.log").c_str());
+        writeFile(out, "previous\n");
+        if (c.old == Old::Folder) CreateDirectoryW(kept.c_str(), nullptr);
+        if (c.old == Old::Held) writeFile(kept, "older\n");
+        // A reader that lets no one delete or rename it, as a virus scanner can.
+        Win::UniqueFileHandle holder(c.old != Old::Held ? INVALID_HANDLE_VALUE
+                                                        : CreateFileW(kept.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                                      OPEN_EXISTING, 0, nullptr));
+        writeIni("Log File=launch.log\r\n" + c.keys,
+                 "Main Class=vwtest.Record\r\nVirtual Machine Parameters=" + recordOption() + "\r\n", "a.jar");
+        const Outcome outcome = run();
+        holder.reset();
+        EXPECT_EQ(outcome.exitCode, 0u) << outcome.output;
+        EXPECT_EQ(slurp(out), c.out);
+        if (c.old == Old::Held) EXPECT_EQ(slurp(kept), "older\n");
+        const std::vector<std::string> events = logEvents(L"launch.log");
+        EXPECT_EQ(anyStartsWith(events, "Java output file " + narrow(out) + " could not be moved"), c.old != Old::None);
+        std::string named = c.keys.substr(0, c.keys.find('\r'));
+        named.replace(named.find('='), 1, " " + narrow(folder));
+        const std::string line = "Error: " + named + " is not used: it is the launcher log, its old copy or a folder.";
+        EXPECT_EQ(outcome.output.find(line) != std::string::npos, c.refused) << outcome.output;
+        EXPECT_TRUE(anyStartsWith(events, "start: VaultwickService")) << "the log was emptied or rolled";
+        EXPECT_EQ(GetFileAttributesW((folder + L"kept").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+    }
+
+    // Windows refuses to move a file onto a read-only one, which Wine allows: a seam refuses as Windows does.
+    struct WindowsRotationFiles : Win32RotationFiles {
+        unsigned long replace(const std::wstring& from, const std::wstring& to) override {
+            const DWORD attributes = GetFileAttributesW(to.c_str());
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return ERROR_ACCESS_DENIED;
+            return Win32RotationFiles::replace(from, to);
+        }
+    } windows;
+    writeFile(kept, "older\n");
+    SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_READONLY);
+    RecordingErrorLines errors;
+    EXPECT_FALSE(prepareJavaOutputs(out, L"", L"", exe, errors, LaunchLog::none(), &windows).appendOutput);
+    EXPECT_EQ(slurp(kept), "previous\n") << "a read-only old copy kept the roll from happening";
 }
 
 // What the log file is created with, as handed to CreateFileW: since Wine keeps only what permission
