@@ -9,6 +9,7 @@
 #include "launch_log_setup_win.h"
 #include "log_file_rules.h"
 #include "process_environment.h"
+#include "service_dispatch_win.h"
 #include "single_instance_win.h"
 #include "stop_limit_win.h"
 #include "unique_handle_win.h"
@@ -89,6 +90,8 @@ bool Launcher::startUpSteps() {
     }
     const bool configured = readLaunchConfig(file_, config_);
     openLaunchLog(*log_, file_, config_);  // whatever the outcome: the lines held so far go there
+    // A run without the log it asked for says which and why where an administrator looks first.
+    reportServiceError(*this, log_->refusal(), L"missing launcher log");
     file_.logValuesTo(*log_);
     if (!configured) return false;
     if (config_.overrideWorkingDir) {
