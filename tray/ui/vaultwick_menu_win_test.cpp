@@ -162,8 +162,7 @@ TEST_F(VaultwickMenuTest, ComputerSectionIsRebuiltAtTheExactPositions) {
     EXPECT_EQ(namesWhileOpen()[2], L"Tom & Jerry, offline");
 }
 
-// A refresh while the menu is open waits until it has closed: the item chosen is the computer the
-// user saw there, not the one that has since taken its place.
+// A refresh while the menu is open waits: the choice is the computer shown, not one put in its place.
 TEST_F(VaultwickMenuTest, ARefreshWhileOpenWaitsSoTheChoiceIsTheComputerShown) {
     model.computers = {computer(1, L"Laptop", true, false, true), computer(2, L"Office", true, false, true)};
     menu.updateMenu();

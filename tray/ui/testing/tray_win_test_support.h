@@ -174,13 +174,13 @@ inline HWND openMenuWindow() {
     return found;
 }
 
-// What to do with a popup menu once it is open, from a thread timer inside its modal loop: run
-// `whileOpen`, then post `keys` to it, or else bring `clickedWindow` (if any) to the front and close it.
+// What to do with a popup menu once it is open, from a thread timer inside its modal loop: post
+// `keys` to it, or else bring `clickedWindow` (if any) to the front and close it.
 struct MenuScript {
     std::vector<WPARAM> keys;
     HWND clickedWindow = nullptr;
     RECT shownAt{};  // the open menu's window
-    std::function<void()> whileOpen;
+    std::function<void()> whileOpen;  // first of all
 };
 
 inline MenuScript& currentMenuScript() {
