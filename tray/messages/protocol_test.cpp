@@ -74,10 +74,11 @@ TEST_F(Protocol, OpensOnTheFirstTickAndConnectsOnTheNext) {
     EXPECT_EQ(channel.lastPort, 4243);
     protocol.onConnectTimer();
     EXPECT_EQ(channel.connectCalls, 2) << "keeps trying while not connected";
+    EXPECT_EQ(handlers.calls, Calls{L"noAnswer"});
     channel.connected = true;
     protocol.onConnectTimer();
     EXPECT_EQ(channel.connectCalls, 2);
-    EXPECT_TRUE(handlers.calls.empty());
+    EXPECT_EQ(handlers.calls, Calls{L"noAnswer"});
 }
 
 TEST_F(Protocol, OpenFailureIsReported) {
@@ -129,7 +130,8 @@ TEST_F(Protocol, EachTypeIsAnnouncedOncePerConnection) {
 }
 
 TEST_F(Protocol, FailedAnnouncementStopsTheMessageAndIsRetried) {
-    protocol.onConnectTimer();  // open, not connected: sends fail
+    connect();
+    channel.connected = false;  // the system takes no send
     const Messages::ExitingMessage exiting;
     EXPECT_EQ(protocol.sendMessage(&exiting), -1);
     EXPECT_EQ(protocol.sendMessage(nullptr), -1);
@@ -363,47 +365,60 @@ TEST_F(Protocol, CatchingUpReadsAConnectedSocketAndLeavesAConnectingOneAlone) {
 
 namespace {
 
-// The system's answers about processes, as a table.
+// The system as a standard user sees it: the connection tables name owners; services are listed with
+// their processes; only processes of the tray's own user open, to read their token's user.
 struct FakeDirectory final : PeerCheck::ProcessDirectory {
     std::uint32_t owner = 0;
     std::uint32_t self = 100;
-    std::map<std::uint32_t, PeerCheck::Process> processes{
-        {100, {100, L"S-1-5-21-7-7-7-1001", 2, L"VaultwickTray.exe"}},
-        {200, {200, L"S-1-5-21-7-7-7-1001", 2, L"engine.exe"}},
-        {201, {201, L"S-1-5-18", 0, L"service.exe"}},
-        {202, {202, L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", 0, L"vservice.exe"}},
-        {203, {203, L"s-1-5-19", 2, L"localservice.exe"}},
-        {300, {300, L"S-1-5-21-7-7-7-1002", 2, L"other.exe"}},
-        {301, {301, L"S-1-5-21-7-7-7-1001", 3, L"elsewhere.exe"}},
-        {302, {302, L"S-1-5-18", 3, L"sessionsystem.exe"}},
+    bool tablesReadable = true;
+    bool servicesListed = true;
+    std::vector<std::uint32_t> services{201, 202};
+    std::map<std::uint32_t, std::pair<std::wstring, std::wstring>> processes{  // user, image
+        {100, {L"S-1-5-21-7-7-7-1001", L"VaultwickTray.exe"}}, {200, {L"S-1-5-21-7-7-7-1001", L"engine.exe"}},
+        {201, {L"S-1-5-18", L"VaultwickService.exe"}},        {300, {L"S-1-5-21-7-7-7-1002", L"other.exe"}},
+        {302, {L"S-1-5-18", L"notaservice.exe"}},     {303, {L"S-1-5-21-7-7-7-1003", L"opens.exe"}},
     };
-    mutable PeerCheck::Connection asked;
+    std::uint32_t opensAnyway = 303;  // as every process does for an elevated tray
+    mutable std::vector<std::uint32_t> opened;
 
-    std::uint32_t engineEndOwner(const PeerCheck::Connection& connection) const override {
-        asked = connection;
-        return owner;
+    // The engine end's row, and beside it the row of our own end, which this process owns.
+    std::optional<std::vector<PeerCheck::ConnectionRow>> connections() const override {
+        if (!tablesReadable) return std::nullopt;
+        return std::vector<PeerCheck::ConnectionRow>{{kOurs, kEngine, self}, {kEngine, kOurs, owner}};
     }
-    std::optional<PeerCheck::Process> process(std::uint32_t pid) const override {
+    std::optional<std::vector<std::uint32_t>> servicePids() const override {
+        if (!servicesListed) return std::nullopt;
+        return services;
+    }
+    std::optional<std::wstring> userOf(std::uint32_t pid) const override {
+        opened.push_back(pid);
         const auto found = processes.find(pid);
         if (found == processes.end()) return std::nullopt;
-        return found->second;
+        if (found->second.first != processes.at(self).first && pid != opensAnyway) return std::nullopt;
+        return found->second.first;
+    }
+    std::wstring imageOf(std::uint32_t pid) const override {
+        const auto found = processes.find(pid);
+        return found == processes.end() ? L"" : found->second.second;
     }
     std::uint32_t selfPid() const override { return self; }
-};
 
-PeerCheck::Verdict verdictFor(FakeDirectory& directory, std::uint32_t owner) {
-    directory.owner = owner;
-    return PeerCheck::decide(directory, {{0x7F000001, 50000}, {0x7F000001, 4243}}).verdict;
-}
+    static constexpr PeerCheck::Endpoint kOurs{0x7F000001, 50123};  // as the fake channel's
+    static constexpr PeerCheck::Endpoint kEngine{0x7F000001, 4243};
+};
 
 class PeerCheckedProtocol : public Protocol {
 protected:
     PeerCheckedProtocol() { protocol.checkPeersWith(&directory); }
 
+    // A tick that sends between the TCP handshake and the write event reaches nobody.
     void attempt() {
         protocol.onConnectTimer();
         protocol.onConnectTimer();
         channel.connected = true;
+        const Messages::GetBackupStatsSummaryMessage tick;
+        EXPECT_EQ(protocol.sendMessage(&tick), -1);
+        EXPECT_TRUE(channel.sent.empty());
         protocol.onWriteEvent();
     }
 
@@ -413,31 +428,83 @@ protected:
 
 }  // namespace
 
-// Only the tray's own user or a service account, in session 0 or the tray's session, is believed.
-TEST(PeerCheck, BelievesOwnUserAndServiceAccountsInOwnOrServiceSession) {
-    using PeerCheck::Verdict;
-    FakeDirectory directory;
-    EXPECT_EQ(verdictFor(directory, 0), Verdict::Unverified) << "the system names no owner";
-    EXPECT_EQ(verdictFor(directory, 100), Verdict::Accepted) << "this very process";
-    EXPECT_EQ(verdictFor(directory, 200), Verdict::Accepted) << "own user, own session";
-    EXPECT_EQ(verdictFor(directory, 201), Verdict::Accepted) << "SYSTEM in session 0";
-    EXPECT_EQ(verdictFor(directory, 202), Verdict::Accepted) << "a virtual service account";
-    EXPECT_EQ(verdictFor(directory, 203), Verdict::Accepted) << "LOCAL SERVICE, SID case aside";
-    EXPECT_EQ(verdictFor(directory, 300), Verdict::Refused) << "another user";
-    EXPECT_EQ(verdictFor(directory, 301), Verdict::Refused) << "own user in another session";
-    EXPECT_EQ(verdictFor(directory, 302), Verdict::Refused) << "a service account in another user's session";
-    EXPECT_EQ(verdictFor(directory, 999), Verdict::Refused) << "an owner the system will not describe";
-    EXPECT_EQ(directory.asked.engine.port, 4243);
-    EXPECT_EQ(directory.asked.ours.port, 50000);
+// The row whose own end is the engine's names the owner; the other direction is our own socket. An
+// IPv4 peer of a dual-stack socket is listed with an IPv4-mapped address.
+TEST(PeerCheck, FindsTheEngineEndsRowAndReadsMappedAddresses) {
+    using PeerCheck::ConnectionRow;
+    const PeerCheck::Endpoint ours = FakeDirectory::kOurs;
+    const PeerCheck::Endpoint engine = FakeDirectory::kEngine;
+    const PeerCheck::Endpoint otherPort{engine.address, 4244};
+    const PeerCheck::Endpoint otherAddress{0x7F000002, engine.port};
+    const struct {
+        const char* what;
+        std::vector<ConnectionRow> rows;
+        std::optional<std::uint32_t> owner;
+    } cases[] = {
+        {"both directions", {{ours, engine, 100}, {engine, ours, 7}}, 7},
+        {"the other order", {{engine, ours, 7}, {ours, engine, 100}}, 7},
+        {"owner 0 is a row", {{engine, ours, 0}}, 0},
+        {"our own end only", {{ours, engine, 100}}, std::nullopt},
+        {"another port", {{otherPort, ours, 7}}, std::nullopt},
+        {"another address", {{otherAddress, ours, 7}}, std::nullopt},
+        {"no rows", {}, std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PeerCheck::engineEndOwner(c.rows, {ours, engine}), c.owner) << c.what;
 
-    EXPECT_FALSE(PeerCheck::isServiceAccount(L"S-1-5-80-"));
-    EXPECT_FALSE(PeerCheck::isServiceAccount(L"S-1-5-21-7-7-7-1001"));
-    directory.processes.erase(100);
-    EXPECT_EQ(verdictFor(directory, 300), Verdict::Unverified) << "without our own identity there is no yardstick";
+    const struct {
+        std::uint8_t address[16];
+        std::optional<std::uint32_t> ipv4;
+    } addresses[] = {
+        {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 127, 0, 0, 1}, 0x7F000001},
+        {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 10, 20, 30, 40}, 0x0A141E28},
+        {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, std::nullopt},                // ::1
+        {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 127, 0, 0, 1}, std::nullopt},              // IPv4-compatible
+        {{0, 0x64, 0xFF, 0x9B, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 127, 0, 0, 1}, std::nullopt},
+        {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFE, 127, 0, 0, 1}, std::nullopt},
+    };
+    for (const auto& a : addresses) EXPECT_EQ(PeerCheck::mappedIPv4(a.address), a.ipv4);
+}
+
+// This process, a running service's process and a process of our own user (any session) are believed;
+// a process that does not open is another user's and is refused, even a system one that is no service.
+// Without the tables or the service list there is no verdict: the attempt fails and is tried again.
+TEST(PeerCheck, DecidesFromWhatAStandardUserMayAsk) {
+    using PeerCheck::Verdict;
+    const struct {
+        const char* what;
+        std::uint32_t owner;
+        bool tables;
+        bool services;
+        Verdict verdict;
+        std::wstring image;
+        std::vector<std::uint32_t> opened;
+    } cases[] = {
+        {"no owner named", 0, true, true, Verdict::Unverified, L"", {}},
+        {"this process", 100, true, false, Verdict::Accepted, L"", {}},
+        {"a service's process", 201, true, true, Verdict::Accepted, L"", {}},
+        {"a program of our user", 200, true, true, Verdict::Accepted, L"", {200, 100}},
+        {"another user's program", 300, true, true, Verdict::Refused, L"other.exe", {300}},
+        {"a system process that is no service", 302, true, true, Verdict::Refused, L"notaservice.exe", {302}},
+        {"another user's program that opens", 303, true, true, Verdict::Refused, L"opens.exe", {303, 100}},
+        {"an owner that has gone", 999, true, true, Verdict::Refused, L"", {999}},
+        {"tables unreadable", 100, false, true, Verdict::Undecided, L"", {}},
+        {"services not listed", 200, true, false, Verdict::Undecided, L"", {}},
+    };
+    for (const auto& c : cases) {
+        FakeDirectory directory;
+        directory.owner = c.owner;
+        directory.tablesReadable = c.tables;
+        directory.servicesListed = c.services;
+        const PeerCheck::Decision decision = PeerCheck::decide(directory, {FakeDirectory::kOurs, FakeDirectory::kEngine});
+        EXPECT_EQ(decision.verdict, c.verdict) << c.what;
+        EXPECT_EQ(decision.owner.image, c.image) << c.what;
+        EXPECT_EQ(directory.opened, c.opened) << c.what;
+    }
 }
 
 // A refused peer gets nothing, not even a read: the connection closes unused and the holder is
-// reported; once the engine answers, the log says who held its port.
+// reported, until an attempt finds nothing answering; once the engine answers, the log says who held
+// its port.
 TEST_F(PeerCheckedProtocol, ARefusedPeerGetsNothingAndIsLoggedOnceTheEngineAnswers) {
     directory.owner = 300;
     channel.deliver(frameOf(0x009B, "5"));
@@ -455,6 +522,11 @@ TEST_F(PeerCheckedProtocol, ARefusedPeerGetsNothingAndIsLoggedOnceTheEngineAnswe
     EXPECT_EQ(handlers.calls, (Calls{L"close", L"refused 300 other.exe"}));
     EXPECT_TRUE(channel.sent.empty());
     EXPECT_TRUE(log.lines.empty()) << "a line now would go to the refused peer";
+
+    // The holder has gone: a connect gets no answer within a tick, which is told once per socket.
+    handlers.calls.clear();
+    for (int tick = 0; tick < 4; ++tick) protocol.onConnectTimer();
+    EXPECT_EQ(handlers.calls, Calls{L"noAnswer"});
 
     handlers.calls.clear();
     directory.owner = 200;
@@ -477,4 +549,26 @@ TEST_F(PeerCheckedProtocol, AConnectionWithNoNamedOwnerGoesOnAndIsLoggedOnce) {
     EXPECT_EQ(handlers.calls, (Calls{L"connect", L"close", L"connect"}));
     EXPECT_EQ(log.lines, std::vector<std::wstring>{L"INFO|VaultwickSocket::checkPeer|The system names no owner of the "
                                                    L"engine's end of the connection; the peer is not checked."});
+}
+
+// A check that cannot be made fails the attempt unused and names nobody; the connect timer tries
+// again, and the engine, once accepted, hears how many attempts were given up.
+TEST_F(PeerCheckedProtocol, ACheckThatCannotBeMadeFailsTheAttempt) {
+    directory.owner = 100;
+    for (const bool tablesReadable : {false, true}) {
+        directory.tablesReadable = tablesReadable;
+        channel.endsReadable = !tablesReadable;
+        attempt();
+        EXPECT_FALSE(channel.opened);
+    }
+    EXPECT_EQ(handlers.calls, (Calls{L"close", L"close"}));
+    EXPECT_TRUE(log.lines.empty());
+
+    handlers.calls.clear();
+    channel.endsReadable = true;
+    attempt();
+    EXPECT_EQ(handlers.calls, Calls{L"connect"});
+    EXPECT_EQ(log.lines, std::vector<std::wstring>{L"WARNING|VaultwickSocket::checkPeer|Unable to check the program at "
+                                                   L"the other end of the connection. Gave up 2 connections before "
+                                                   L"this one."});
 }

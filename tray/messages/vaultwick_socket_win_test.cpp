@@ -19,6 +19,9 @@
 #include "socket_win.h"
 #include "vaultwick_socket_win.h"
 
+#include <lmcons.h>
+#include <sddl.h>
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -255,41 +258,68 @@ TEST_F(SocketOnWindow, AHostThatIsNotSingleByteTextIsLogged) {
               L"SEVERE|KovToolkit::Socket::connect|Unable to connect, failed to convert address. error=1113");
 }
 
-// The real lookup on this very connection: the table's row of the engine's end (the server's
-// socket) is found, and what it names decides. Wine names no owner for any row, so the connection
-// goes on unchecked with one line; Windows names this process, which is believed silently.
-TEST_F(SocketOnWindow, TheSystemTableFindsTheEngineEndOfThisConnection) {
+// The real calls. The engine end's row of each connection is found: in the IPv4 table, and for a
+// dual-stack listener (as Java's) in the IPv6 one. Wine names no owner for any row, so the connection
+// goes on unchecked with one line; Windows names this process, which is believed silently. The
+// service manager lists the process of a running service, and this process's user comes from its token.
+TEST_F(SocketOnWindow, TheSystemDirectoryAnswersFromTheRealCalls) {
     const PeerCheck::SystemProcessDirectory system;
-    socket = std::make_unique<VaultwickSocket>(L"127.0.0.1", server.port(), window.get(), &handlers, &handlers, &system);
     LogCapture log;
-    Win::UniqueSocket client = connectToServer();
-    ASSERT_TRUE(client.valid());
+    LoopbackServer dualStack(LoopbackServer::DualStack);
+    bool ownerNamed = false;
+    for (LoopbackServer* engine : {&server, &dualStack}) {
+        SCOPED_TRACE(engine == &server ? "IPv4 listener" : "dual-stack listener");
+        socket = std::make_unique<VaultwickSocket>(L"127.0.0.1", engine->port(), window.get(), &handlers, &handlers,
+                                                   &system);
+        socket->onConnectTimer();
+        socket->onConnectTimer();
+        Win::UniqueSocket client = engine->nextClient();
+        ASSERT_TRUE(client.valid());
+        ASSERT_TRUE(pumpUntil([&] { return !handlers.calls.empty() && handlers.calls.back() == L"connect"; }));
+        handlers.calls.clear();
 
-    sockaddr_in local{};
-    sockaddr_in remote{};
-    ASSERT_TRUE(socket->addresses(local, remote));
-    const PeerCheck::Endpoint ours{ntohl(local.sin_addr.s_addr), ntohs(local.sin_port)};
-    const PeerCheck::Endpoint engine{ntohl(remote.sin_addr.s_addr), ntohs(remote.sin_port)};
-    EXPECT_EQ(engine.port, server.port());
-    const std::optional<std::uint32_t> owner = system.engineEndRow({ours, engine});
-    ASSERT_TRUE(owner.has_value()) << "the engine end's row";
-    EXPECT_FALSE(system.engineEndRow({ours, {engine.address, static_cast<std::uint16_t>(engine.port + 1)}}))
-        << "no row for a connection that does not exist";
-    if (*owner == 0) {
-        EXPECT_EQ(log.lines, std::vector<std::wstring>{L"INFO|VaultwickSocket::checkPeer|The system names no owner "
-                                                       L"of the engine's end of the connection; the peer is not checked."});
-    } else {
-        EXPECT_EQ(*owner, GetCurrentProcessId());
-        EXPECT_TRUE(log.lines.empty());
+        sockaddr_in local{};
+        sockaddr_in remote{};
+        ASSERT_TRUE(socket->addresses(local, remote));
+        const PeerCheck::Endpoint ours{ntohl(local.sin_addr.s_addr), ntohs(local.sin_port)};
+        const PeerCheck::Endpoint peer{ntohl(remote.sin_addr.s_addr), ntohs(remote.sin_port)};
+        const std::optional<std::vector<PeerCheck::ConnectionRow>> rows = system.connections();
+        ASSERT_TRUE(rows.has_value());
+        const std::optional<std::uint32_t> owner = PeerCheck::engineEndOwner(*rows, {ours, peer});
+        ASSERT_TRUE(owner.has_value()) << "the engine end's row";
+        EXPECT_FALSE(PeerCheck::engineEndOwner(*rows, {ours, {peer.address, static_cast<std::uint16_t>(peer.port + 1)}}))
+            << "no row for a connection that does not exist";
+        if (*owner != 0) EXPECT_EQ(*owner, GetCurrentProcessId());
+        ownerNamed = *owner != 0;
     }
+    EXPECT_EQ(log.lines, ownerNamed ? std::vector<std::wstring>{}
+                                    : std::vector<std::wstring>{L"INFO|VaultwickSocket::checkPeer|The system names no "
+                                                                L"owner of the engine's end of the connection; the "
+                                                                L"peer is not checked."});
 
-    // The process list describes this process without opening it.
-    const std::optional<PeerCheck::Process> self = system.process(GetCurrentProcessId());
-    ASSERT_TRUE(self.has_value());
-    DWORD session = 0;
-    ASSERT_TRUE(ProcessIdToSessionId(GetCurrentProcessId(), &session));
-    EXPECT_EQ(self->session, session);
-    EXPECT_EQ(self->userSid.rfind(L"S-1-5-", 0), 0u) << std::string(self->userSid.begin(), self->userSid.end());
-    EXPECT_EQ(self->image, L"tray_socket_win_test.exe");
-    EXPECT_FALSE(system.process(0xFFFFFFF0u).has_value());
+    // Wine runs the remote procedure call service in a process of its own; Windows in a shared host.
+    const std::optional<std::vector<std::uint32_t>> services = system.servicePids();
+    ASSERT_TRUE(services.has_value());
+    EXPECT_TRUE(std::any_of(services->begin(), services->end(), [&](std::uint32_t pid) {
+        const std::wstring image = system.imageOf(pid);
+        return image == L"rpcss.exe" || image == L"svchost.exe";
+    }));
+    EXPECT_EQ(std::count(services->begin(), services->end(), GetCurrentProcessId()), 0);
+    EXPECT_EQ(system.imageOf(GetCurrentProcessId()), L"tray_socket_win_test.exe");
+
+    // The user the system names this process's account for.
+    wchar_t name[UNLEN + 1];
+    DWORD nameSize = UNLEN + 1;
+    ASSERT_TRUE(GetUserNameW(name, &nameSize));
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    DWORD sidSize = sizeof sid;
+    wchar_t domain[256];
+    DWORD domainSize = 256;
+    SID_NAME_USE use{};
+    ASSERT_TRUE(LookupAccountNameW(nullptr, name, sid, &sidSize, domain, &domainSize, &use));
+    wchar_t* text = nullptr;
+    ASSERT_TRUE(ConvertSidToStringSidW(sid, &text));
+    const Win::UniqueLocalMemory ownedText(text);
+    EXPECT_EQ(system.userOf(GetCurrentProcessId()), std::optional<std::wstring>(text));
+    EXPECT_FALSE(system.userOf(0xFFFFFFF0u).has_value());
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Test helper: a TCP server on 127.0.0.1 at an ephemeral port. A listener thread accepts; the test
-// thread takes the accepted connections and talks over them with bounded waits.
+// Test helper: a TCP server on 127.0.0.1 at an ephemeral port, or on a dual-stack IPv6 socket that
+// takes IPv4 connections too (as Java listens by default). A listener thread accepts; the test thread
+// takes the accepted connections and talks over them with bounded waits.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -17,17 +18,30 @@
 
 class LoopbackServer {
 public:
-    LoopbackServer() {
-        listener_.reset(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = 0;
-        ::bind(listener_.get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(listener_.get(), 4);
+    enum Family { IPv4, DualStack };
+
+    explicit LoopbackServer(Family family = IPv4) {
+        sockaddr_in6 address{};  // the larger of the two
         int size = sizeof address;
+        if (family == IPv4) {
+            auto& v4 = reinterpret_cast<sockaddr_in&>(address);
+            v4.sin_family = AF_INET;
+            v4.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            size = sizeof v4;
+        } else {
+            address.sin6_family = AF_INET6;
+            address.sin6_addr = in6addr_any;
+        }
+        listener_.reset(::socket(address.sin6_family, SOCK_STREAM, IPPROTO_TCP));
+        const DWORD v6Only = FALSE;
+        if (family == DualStack) {
+            ::setsockopt(listener_.get(), IPPROTO_IPV6, IPV6_V6ONLY, reinterpret_cast<const char*>(&v6Only),
+                         sizeof v6Only);
+        }
+        ::bind(listener_.get(), reinterpret_cast<sockaddr*>(&address), size);
+        ::listen(listener_.get(), 4);
         ::getsockname(listener_.get(), reinterpret_cast<sockaddr*>(&address), &size);
-        port_ = ntohs(address.sin_port);
+        port_ = ntohs(address.sin6_port);  // the same place in both forms
         thread_ = std::thread([this] { acceptLoop(); });
     }
 
