@@ -16,7 +16,7 @@
 #include "app_win_test_support.h"
 #include "engine_control.h"
 #include "kov_text_win.h"
-#include "peer_check.h"
+#include "peer_check_win.h"
 #include "program_path_win.h"
 #include "sleep_dialog_win.h"
 #include "socket_win.h"
@@ -44,18 +44,25 @@ public:
     }
 };
 
-// Who answers on the engine's port: this test process (believed silently), unless `holder` is set
-// to another user's program.
+// Who answers on the engine's port: the real connection tables with every owner set to this test
+// process (believed silently), or to `holder`, another user's program, which does not open.
 class SwitchablePeers final : public PeerCheck::ProcessDirectory {
 public:
     std::optional<PeerCheck::Process> holder;
-    std::uint32_t engineEndOwner(const PeerCheck::Connection&) const override {
-        return holder ? holder->pid : selfPid();
+    std::optional<std::vector<PeerCheck::ConnectionRow>> connections() const override {
+        auto rows = PeerCheck::systemProcessDirectory().connections();
+        if (rows) {
+            for (auto& row : *rows) row.owner = holder ? holder->pid : selfPid();
+        }
+        return rows;
     }
-    std::optional<PeerCheck::Process> process(std::uint32_t pid) const override {
-        if (holder && pid == holder->pid) return holder;
-        if (pid == selfPid()) return PeerCheck::Process{pid, L"S-1-5-21-1-2-3-1000", 1, L"tray_app_win_test.exe"};
+    std::optional<std::vector<std::uint32_t>> servicePids() const override { return std::vector<std::uint32_t>{}; }
+    std::optional<std::wstring> userOf(std::uint32_t pid) const override {
+        if (pid == selfPid()) return L"S-1-5-21-1-2-3-1000";
         return std::nullopt;
+    }
+    std::wstring imageOf(std::uint32_t pid) const override {
+        return holder && pid == holder->pid ? holder->image : L"";
     }
     std::uint32_t selfPid() const override { return GetCurrentProcessId(); }
 };
@@ -240,22 +247,31 @@ TEST_F(VaultwickAppTest, FirstTickOpensTheNextConnectsAndTheHandshakeGoesOutInOr
 }
 
 // Another user's program on the engine's port gets no frame at all: the tray shows that it holds the
-// port, keeps trying, and once the engine's kind answers, connects and tells it what it found.
-TEST_F(VaultwickAppTest, AnotherUsersProgramOnThePortGetsNothingAndIsNamed) {
-    peers_.holder = PeerCheck::Process{4321, L"S-1-5-21-1-2-3-1001", 1, L"squatter.exe"};
+// port and keeps trying. Once nothing answers there, its process id (maybe another process's by then)
+// is no longer shown; once the engine's kind answers, the tray connects and tells it what it found.
+TEST_F(VaultwickAppTest, AnotherUsersProgramOnThePortGetsNothingAndIsNamedWhileThere) {
+    peers_.holder = PeerCheck::Process{4321, L"squatter.exe"};
     startApp();
     ASSERT_TRUE(pumpUntil([&] { return AppWinTest::connectionsAccepted(*engine_) >= 2; }, kWaitMs));
     EXPECT_FALSE(app_->model().connected);
     EXPECT_FALSE(app_->model().connecting);
     ASSERT_TRUE(app_->model().portHolder.has_value());
     EXPECT_EQ(app_->model().portHolder->pid, 4321u);
-    std::wstring lastTip;
-    for (const auto& r : shell_.requests)
-        if (r.data.uFlags & NIF_TIP) lastTip = r.tip();
-    EXPECT_EQ(lastTip, L"Not connected: another program holds the backup engine's port (process 4321, squatter.exe)");
+    const auto lastTip = [&] {
+        std::wstring tip;
+        for (const auto& r : shell_.requests)
+            if (r.data.uFlags & NIF_TIP) tip = r.tip();
+        return tip;
+    };
+    EXPECT_EQ(lastTip(), L"Not connected: another program holds the backup engine's port (process 4321, squatter.exe)");
     EXPECT_TRUE(record().empty());
 
+    ASSERT_TRUE(engine_->goAway());
+    ASSERT_TRUE(pumpUntil([&] { return !app_->model().portHolder.has_value(); }, kWaitMs));
+    EXPECT_EQ(lastTip(), L"Unable to connect to the backup engine");
+
     peers_.holder.reset();
+    ASSERT_TRUE(engine_->comeBack());
     ASSERT_TRUE(pumpUntil([&] { return app_->model().connected; }, kWaitMs));
     ASSERT_TRUE(handshakeAnswered(1));
     EXPECT_FALSE(app_->model().portHolder.has_value());
