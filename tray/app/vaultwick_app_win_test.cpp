@@ -44,17 +44,22 @@ public:
     }
 };
 
-// Who answers on the engine's port: the real connection tables with every owner set to this test
-// process (believed silently), or to `holder`, another user's program, which does not open.
+// Who answers on the engine's port: this test process (believed silently), or `holder`, another
+// user's program, which does not open. It owns both ends of every real connection, so that it is
+// named even when the engine's end has just gone (the engine closing a connection not yet accepted).
 class SwitchablePeers final : public PeerCheck::ProcessDirectory {
 public:
     std::optional<PeerCheck::Process> holder;
     std::optional<std::vector<PeerCheck::ConnectionRow>> connections() const override {
-        auto rows = PeerCheck::systemProcessDirectory().connections();
-        if (rows) {
-            for (auto& row : *rows) row.owner = holder ? holder->pid : selfPid();
+        const auto rows = PeerCheck::systemProcessDirectory().connections();
+        if (!rows) return rows;
+        const std::uint32_t owner = holder ? holder->pid : selfPid();
+        std::vector<PeerCheck::ConnectionRow> owned;
+        for (const auto& row : *rows) {
+            owned.push_back({row.local, row.remote, owner});
+            owned.push_back({row.remote, row.local, owner});
         }
-        return rows;
+        return owned;
     }
     std::optional<std::vector<std::uint32_t>> servicePids() const override { return std::vector<std::uint32_t>{}; }
     std::optional<std::wstring> userOf(std::uint32_t pid) const override {
@@ -247,8 +252,9 @@ TEST_F(VaultwickAppTest, FirstTickOpensTheNextConnectsAndTheHandshakeGoesOutInOr
 }
 
 // Another user's program on the engine's port gets no frame at all: the tray shows that it holds the
-// port and keeps trying. Once nothing answers there, its process id (maybe another process's by then)
-// is no longer shown; once the engine's kind answers, the tray connects and tells it what it found.
+// port and keeps trying; once the engine's kind answers, the tray connects and tells it what it found.
+// Once nothing answers on the port, the holder's process id (maybe another process's by then) is no
+// longer shown.
 TEST_F(VaultwickAppTest, AnotherUsersProgramOnThePortGetsNothingAndIsNamedWhileThere) {
     peers_.holder = PeerCheck::Process{4321, L"squatter.exe"};
     startApp();
@@ -266,12 +272,7 @@ TEST_F(VaultwickAppTest, AnotherUsersProgramOnThePortGetsNothingAndIsNamedWhileT
     EXPECT_EQ(lastTip(), L"Not connected: another program holds the backup engine's port (process 4321, squatter.exe)");
     EXPECT_TRUE(record().empty());
 
-    ASSERT_TRUE(engine_->goAway());
-    ASSERT_TRUE(pumpUntil([&] { return !app_->model().portHolder.has_value(); }, kWaitMs));
-    EXPECT_EQ(lastTip(), L"Unable to connect to the backup engine");
-
     peers_.holder.reset();
-    ASSERT_TRUE(engine_->comeBack());
     ASSERT_TRUE(pumpUntil([&] { return app_->model().connected; }, kWaitMs));
     ASSERT_TRUE(handshakeAnswered(1));
     EXPECT_FALSE(app_->model().portHolder.has_value());
@@ -285,6 +286,15 @@ TEST_F(VaultwickAppTest, AnotherUsersProgramOnThePortGetsNothingAndIsNamedWhileT
             return false;
         },
         kWaitMs));
+
+    // Named again, then gone.
+    peers_.holder = PeerCheck::Process{4321, L"squatter.exe"};
+    ASSERT_TRUE(engine_->closeConnection());
+    ASSERT_TRUE(pumpUntil([&] { return app_->model().portHolder.has_value(); }, kWaitMs));
+    ASSERT_TRUE(engine_->goAway());
+    ASSERT_TRUE(pumpUntil([&] { return !app_->model().portHolder.has_value(); }, kWaitMs));
+    EXPECT_FALSE(app_->model().connected);
+    EXPECT_EQ(lastTip(), L"Unable to connect to the backup engine");
 }
 
 TEST_F(VaultwickAppTest, EngineDownAtStartThenUpAndAfterACloseEverythingIsRepeated) {

@@ -266,7 +266,9 @@ TEST_F(SocketOnWindow, TheSystemDirectoryAnswersFromTheRealCalls) {
     const PeerCheck::SystemProcessDirectory system;
     LogCapture log;
     LoopbackServer dualStack(LoopbackServer::DualStack);
-    bool ownerNamed = false;
+    const std::wstring unchecked = L"INFO|VaultwickSocket::checkPeer|The system names no owner of the engine's end "
+                                   L"of the connection; the peer is not checked.";
+    std::vector<std::wstring> expectedLog;
     for (LoopbackServer* engine : {&server, &dualStack}) {
         SCOPED_TRACE(engine == &server ? "IPv4 listener" : "dual-stack listener");
         socket = std::make_unique<VaultwickSocket>(L"127.0.0.1", engine->port(), window.get(), &handlers, &handlers,
@@ -289,13 +291,13 @@ TEST_F(SocketOnWindow, TheSystemDirectoryAnswersFromTheRealCalls) {
         ASSERT_TRUE(owner.has_value()) << "the engine end's row";
         EXPECT_FALSE(PeerCheck::engineEndOwner(*rows, {ours, {peer.address, static_cast<std::uint16_t>(peer.port + 1)}}))
             << "no row for a connection that does not exist";
+        if (*owner == 0) expectedLog.push_back(unchecked);
         if (*owner != 0) EXPECT_EQ(*owner, GetCurrentProcessId());
-        ownerNamed = *owner != 0;
+        // Closed before the server's end, so no close event of it is left to meet a reused handle.
+        socket.reset();
+        pump(5);
     }
-    EXPECT_EQ(log.lines, ownerNamed ? std::vector<std::wstring>{}
-                                    : std::vector<std::wstring>{L"INFO|VaultwickSocket::checkPeer|The system names no "
-                                                                L"owner of the engine's end of the connection; the "
-                                                                L"peer is not checked."});
+    EXPECT_EQ(log.lines, expectedLog);
 
     // Wine runs the remote procedure call service in a process of its own; Windows in a shared host.
     const std::optional<std::vector<std::uint32_t>> services = system.servicePids();
