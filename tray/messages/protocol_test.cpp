@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <new>
@@ -365,43 +366,37 @@ TEST_F(Protocol, CatchingUpReadsAConnectedSocketAndLeavesAConnectingOneAlone) {
 
 namespace {
 
-// The system as a standard user sees it: the connection tables name owners; services are listed with
-// their processes; only processes of the tray's own user open, to read their token's user.
+// The system as a standard user sees it: the tables name the engine end's owner, the service list
+// names 201, and only the user's own processes open (and 303, as any process does for an elevated
+// tray) to read their token's user.
 struct FakeDirectory final : PeerCheck::ProcessDirectory {
     std::uint32_t owner = 0;
-    std::uint32_t self = 100;
     bool tablesReadable = true;
     bool servicesListed = true;
-    std::vector<std::uint32_t> services{201, 202};
     std::map<std::uint32_t, std::pair<std::wstring, std::wstring>> processes{  // user, image
-        {100, {L"S-1-5-21-7-7-7-1001", L"VaultwickTray.exe"}}, {200, {L"S-1-5-21-7-7-7-1001", L"engine.exe"}},
-        {201, {L"S-1-5-18", L"VaultwickService.exe"}},        {300, {L"S-1-5-21-7-7-7-1002", L"other.exe"}},
-        {302, {L"S-1-5-18", L"notaservice.exe"}},     {303, {L"S-1-5-21-7-7-7-1003", L"opens.exe"}},
-    };
-    std::uint32_t opensAnyway = 303;  // as every process does for an elevated tray
+        {100, {L"S-1-5-21-1", L"VaultwickTray.exe"}}, {200, {L"S-1-5-21-1", L"engine.exe"}},
+        {300, {L"S-1-5-21-2", L"other.exe"}},         {302, {L"S-1-5-18", L"notaservice.exe"}},
+        {303, {L"S-1-5-21-3", L"opens.exe"}}};
     mutable std::vector<std::uint32_t> opened;
 
-    // The engine end's row, and beside it the row of our own end, which this process owns.
     std::optional<std::vector<PeerCheck::ConnectionRow>> connections() const override {
         if (!tablesReadable) return std::nullopt;
-        return std::vector<PeerCheck::ConnectionRow>{{kOurs, kEngine, self}, {kEngine, kOurs, owner}};
+        return std::vector<PeerCheck::ConnectionRow>{{kOurs, kEngine, 100}, {kEngine, kOurs, owner}};
     }
     std::optional<std::vector<std::uint32_t>> servicePids() const override {
         if (!servicesListed) return std::nullopt;
-        return services;
+        return std::vector<std::uint32_t>{201};
     }
     std::optional<std::wstring> userOf(std::uint32_t pid) const override {
         opened.push_back(pid);
         const auto found = processes.find(pid);
-        if (found == processes.end()) return std::nullopt;
-        if (found->second.first != processes.at(self).first && pid != opensAnyway) return std::nullopt;
+        if (found == processes.end() || (found->second.first != L"S-1-5-21-1" && pid != 303)) return std::nullopt;
         return found->second.first;
     }
     std::wstring imageOf(std::uint32_t pid) const override {
-        const auto found = processes.find(pid);
-        return found == processes.end() ? L"" : found->second.second;
+        return processes.count(pid) ? processes.at(pid).second : L"";
     }
-    std::uint32_t selfPid() const override { return self; }
+    std::uint32_t selfPid() const override { return 100; }
 
     static constexpr PeerCheck::Endpoint kOurs{0x7F000001, 50123};  // as the fake channel's
     static constexpr PeerCheck::Endpoint kEngine{0x7F000001, 4243};
@@ -428,77 +423,61 @@ protected:
 
 }  // namespace
 
-// The row whose own end is the engine's names the owner; the other direction is our own socket. An
-// IPv4 peer of a dual-stack socket is listed with an IPv4-mapped address.
+// The engine end's row is the one whose own end is the engine's; the other direction is our socket.
+// A dual-stack socket lists an IPv4 peer as ::ffff:a.b.c.d.
 TEST(PeerCheck, FindsTheEngineEndsRowAndReadsMappedAddresses) {
-    using PeerCheck::ConnectionRow;
     const PeerCheck::Endpoint ours = FakeDirectory::kOurs;
     const PeerCheck::Endpoint engine = FakeDirectory::kEngine;
-    const PeerCheck::Endpoint otherPort{engine.address, 4244};
-    const PeerCheck::Endpoint otherAddress{0x7F000002, engine.port};
-    const struct {
-        const char* what;
-        std::vector<ConnectionRow> rows;
-        std::optional<std::uint32_t> owner;
-    } cases[] = {
-        {"both directions", {{ours, engine, 100}, {engine, ours, 7}}, 7},
-        {"the other order", {{engine, ours, 7}, {ours, engine, 100}}, 7},
-        {"owner 0 is a row", {{engine, ours, 0}}, 0},
-        {"our own end only", {{ours, engine, 100}}, std::nullopt},
-        {"another port", {{otherPort, ours, 7}}, std::nullopt},
-        {"another address", {{otherAddress, ours, 7}}, std::nullopt},
-        {"no rows", {}, std::nullopt},
+    const PeerCheck::Endpoint elsewhere[] = {{engine.address, 4244}, {0x7F000002, engine.port}};
+    const std::pair<std::vector<PeerCheck::ConnectionRow>, std::optional<std::uint32_t>> cases[] = {
+        {{{ours, engine, 100}, {engine, ours, 7}}, 7},
+        {{{engine, ours, 7}, {ours, engine, 100}}, 7},
+        {{{engine, ours, 0}}, 0},
+        {{{ours, engine, 100}, {elsewhere[0], ours, 7}, {elsewhere[1], ours, 8}}, std::nullopt},
     };
-    for (const auto& c : cases) EXPECT_EQ(PeerCheck::engineEndOwner(c.rows, {ours, engine}), c.owner) << c.what;
+    for (const auto& [rows, owner] : cases) EXPECT_EQ(PeerCheck::engineEndOwner(rows, {ours, engine}), owner);
 
-    const struct {
-        std::uint8_t address[16];
-        std::optional<std::uint32_t> ipv4;
-    } addresses[] = {
-        {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 127, 0, 0, 1}, 0x7F000001},
-        {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 10, 20, 30, 40}, 0x0A141E28},
-        {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, std::nullopt},                // ::1
-        {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 127, 0, 0, 1}, std::nullopt},              // IPv4-compatible
-        {{0, 0x64, 0xFF, 0x9B, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 127, 0, 0, 1}, std::nullopt},
-        {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFE, 127, 0, 0, 1}, std::nullopt},
-    };
-    for (const auto& a : addresses) EXPECT_EQ(PeerCheck::mappedIPv4(a.address), a.ipv4);
+    const std::uint8_t mapped[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 10, 20, 30, 40};
+    EXPECT_EQ(PeerCheck::mappedIPv4(mapped), 0x0A141E28u);
+    for (int at : {0, 9, 10, 11}) {
+        std::uint8_t other[16];
+        std::copy(std::begin(mapped), std::end(mapped), other);
+        other[at] ^= 1;
+        EXPECT_FALSE(PeerCheck::mappedIPv4(other).has_value()) << at;
+    }
 }
 
-// This process, a running service's process and a process of our own user (any session) are believed;
-// a process that does not open is another user's and is refused, even a system one that is no service.
-// Without the tables or the service list there is no verdict: the attempt fails and is tried again.
+// This process, a running service's process and a program of our own user are believed, in that
+// order; any other named owner is refused. Without the tables or the service list: no verdict.
 TEST(PeerCheck, DecidesFromWhatAStandardUserMayAsk) {
     using PeerCheck::Verdict;
     const struct {
-        const char* what;
         std::uint32_t owner;
-        bool tables;
-        bool services;
+        bool tables, services;
         Verdict verdict;
         std::wstring image;
         std::vector<std::uint32_t> opened;
     } cases[] = {
-        {"no owner named", 0, true, true, Verdict::Unverified, L"", {}},
-        {"this process", 100, true, false, Verdict::Accepted, L"", {}},
-        {"a service's process", 201, true, true, Verdict::Accepted, L"", {}},
-        {"a program of our user", 200, true, true, Verdict::Accepted, L"", {200, 100}},
-        {"another user's program", 300, true, true, Verdict::Refused, L"other.exe", {300}},
-        {"a system process that is no service", 302, true, true, Verdict::Refused, L"notaservice.exe", {302}},
-        {"another user's program that opens", 303, true, true, Verdict::Refused, L"opens.exe", {303, 100}},
-        {"an owner that has gone", 999, true, true, Verdict::Refused, L"", {999}},
-        {"tables unreadable", 100, false, true, Verdict::Undecided, L"", {}},
-        {"services not listed", 200, true, false, Verdict::Undecided, L"", {}},
+        {0, true, true, Verdict::Unverified, L"", {}},
+        {100, true, false, Verdict::Accepted, L"", {}},
+        {201, true, true, Verdict::Accepted, L"", {}},
+        {200, true, true, Verdict::Accepted, L"", {200, 100}},
+        {300, true, true, Verdict::Refused, L"other.exe", {300}},
+        {302, true, true, Verdict::Refused, L"notaservice.exe", {302}},
+        {303, true, true, Verdict::Refused, L"opens.exe", {303, 100}},
+        {999, true, true, Verdict::Refused, L"", {999}},
+        {100, false, true, Verdict::Undecided, L"", {}},
+        {200, true, false, Verdict::Undecided, L"", {}},
     };
     for (const auto& c : cases) {
         FakeDirectory directory;
         directory.owner = c.owner;
         directory.tablesReadable = c.tables;
         directory.servicesListed = c.services;
-        const PeerCheck::Decision decision = PeerCheck::decide(directory, {FakeDirectory::kOurs, FakeDirectory::kEngine});
-        EXPECT_EQ(decision.verdict, c.verdict) << c.what;
-        EXPECT_EQ(decision.owner.image, c.image) << c.what;
-        EXPECT_EQ(directory.opened, c.opened) << c.what;
+        const auto decision = PeerCheck::decide(directory, {FakeDirectory::kOurs, FakeDirectory::kEngine});
+        EXPECT_EQ(decision.verdict, c.verdict) << c.owner;
+        EXPECT_EQ(decision.owner.image, c.image) << c.owner;
+        EXPECT_EQ(directory.opened, c.opened) << c.owner;
     }
 }
 
@@ -540,35 +519,25 @@ TEST_F(PeerCheckedProtocol, ARefusedPeerGetsNothingAndIsLoggedOnceTheEngineAnswe
     EXPECT_EQ(handlers.calls, (Calls{L"connect", L"alertCount 6"}));
 }
 
-TEST_F(PeerCheckedProtocol, AConnectionWithNoNamedOwnerGoesOnAndIsLoggedOnce) {
+// An attempt whose check cannot be made fails unused and names nobody; one whose owner the system does
+// not name goes on. Both are logged once, when a connection is accepted.
+TEST_F(PeerCheckedProtocol, AnUncheckableAttemptFailsAndOneWithNoNamedOwnerGoesOn) {
+    directory.tablesReadable = false;
     attempt();
-    EXPECT_EQ(handlers.calls, Calls{L"connect"});
+    directory.tablesReadable = true;
+    channel.endsReadable = false;
+    attempt();
+    EXPECT_EQ(handlers.calls, (Calls{L"close", L"close"}));
+    EXPECT_TRUE(log.lines.empty());
+    channel.endsReadable = true;
+    attempt();
     channel.close();
     protocol.onCloseEvent();
     attempt();
-    EXPECT_EQ(handlers.calls, (Calls{L"connect", L"close", L"connect"}));
-    EXPECT_EQ(log.lines, std::vector<std::wstring>{L"INFO|VaultwickSocket::checkPeer|The system names no owner of the "
-                                                   L"engine's end of the connection; the peer is not checked."});
-}
-
-// A check that cannot be made fails the attempt unused and names nobody; the connect timer tries
-// again, and the engine, once accepted, hears how many attempts were given up.
-TEST_F(PeerCheckedProtocol, ACheckThatCannotBeMadeFailsTheAttempt) {
-    directory.owner = 100;
-    for (const bool tablesReadable : {false, true}) {
-        directory.tablesReadable = tablesReadable;
-        channel.endsReadable = !tablesReadable;
-        attempt();
-        EXPECT_FALSE(channel.opened);
-    }
-    EXPECT_EQ(handlers.calls, (Calls{L"close", L"close"}));
-    EXPECT_TRUE(log.lines.empty());
-
-    handlers.calls.clear();
-    channel.endsReadable = true;
-    attempt();
-    EXPECT_EQ(handlers.calls, Calls{L"connect"});
-    EXPECT_EQ(log.lines, std::vector<std::wstring>{L"WARNING|VaultwickSocket::checkPeer|Unable to check the program at "
-                                                   L"the other end of the connection. Gave up 2 connections before "
-                                                   L"this one."});
+    EXPECT_EQ(handlers.calls, (Calls{L"close", L"close", L"connect", L"close", L"connect"}));
+    EXPECT_EQ(log.lines, (std::vector<std::wstring>{
+                             L"WARNING|VaultwickSocket::checkPeer|Unable to check the program at the other end of the "
+                             L"connection. Gave up 2 connections before this one.",
+                             L"INFO|VaultwickSocket::checkPeer|The system names no owner of the engine's end of the "
+                             L"connection; the peer is not checked."}));
 }
