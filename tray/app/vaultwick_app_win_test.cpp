@@ -44,31 +44,22 @@ public:
     }
 };
 
-// Who answers on the engine's port: this test process (believed silently), or `holder`, another
-// user's program, which does not open. It owns both ends of every real connection, so that it is
-// named even when the engine's end has just gone (the engine closing a connection not yet accepted).
+// Who answers on the engine's port: the real connection tables with every owner this test process
+// (believed silently), or `holder`, another user's program, which does not open.
 class SwitchablePeers final : public PeerCheck::ProcessDirectory {
 public:
     std::optional<PeerCheck::Process> holder;
     std::optional<std::vector<PeerCheck::ConnectionRow>> connections() const override {
-        const auto rows = PeerCheck::systemProcessDirectory().connections();
-        if (!rows) return rows;
-        const std::uint32_t owner = holder ? holder->pid : selfPid();
-        std::vector<PeerCheck::ConnectionRow> owned;
-        for (const auto& row : *rows) {
-            owned.push_back({row.local, row.remote, owner});
-            owned.push_back({row.remote, row.local, owner});
-        }
-        return owned;
+        auto rows = PeerCheck::systemProcessDirectory().connections();
+        if (rows)
+            for (auto& row : *rows) row.owner = holder ? holder->pid : selfPid();
+        return rows;
     }
     std::optional<std::vector<std::uint32_t>> servicePids() const override { return std::vector<std::uint32_t>{}; }
     std::optional<std::wstring> userOf(std::uint32_t pid) const override {
-        if (pid == selfPid()) return L"S-1-5-21-1-2-3-1000";
-        return std::nullopt;
+        return pid == selfPid() ? std::optional<std::wstring>(L"S-1-5-21-1-2-3-1000") : std::nullopt;
     }
-    std::wstring imageOf(std::uint32_t pid) const override {
-        return holder && pid == holder->pid ? holder->image : L"";
-    }
+    std::wstring imageOf(std::uint32_t) const override { return holder ? holder->image : L""; }
     std::uint32_t selfPid() const override { return GetCurrentProcessId(); }
 };
 

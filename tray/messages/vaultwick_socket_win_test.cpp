@@ -260,41 +260,33 @@ TEST_F(SocketOnWindow, AHostThatIsNotSingleByteTextIsLogged) {
 
 // The real calls. The engine end's row of each connection is found: in the IPv4 table, and for a
 // dual-stack listener (as Java's) in the IPv6 one. Wine names no owner for any row, so the connection
-// goes on unchecked with one line; Windows names this process, which is believed silently. The
-// service manager lists the process of a running service, and this process's user comes from its token.
+// goes on unchecked with one line; Windows names this process, which is believed silently. The service
+// manager lists the process of a running service; this process's user comes from its own token.
 TEST_F(SocketOnWindow, TheSystemDirectoryAnswersFromTheRealCalls) {
     const PeerCheck::SystemProcessDirectory system;
     LogCapture log;
-    LoopbackServer dualStack(LoopbackServer::DualStack);
-    const std::wstring unchecked = L"INFO|VaultwickSocket::checkPeer|The system names no owner of the engine's end "
-                                   L"of the connection; the peer is not checked.";
+    LoopbackServer dualStack(true);
     std::vector<std::wstring> expectedLog;
     for (LoopbackServer* engine : {&server, &dualStack}) {
-        SCOPED_TRACE(engine == &server ? "IPv4 listener" : "dual-stack listener");
         socket = std::make_unique<VaultwickSocket>(L"127.0.0.1", engine->port(), window.get(), &handlers, &handlers,
                                                    &system);
         socket->onConnectTimer();
         socket->onConnectTimer();
         Win::UniqueSocket client = engine->nextClient();
-        ASSERT_TRUE(client.valid());
         ASSERT_TRUE(pumpUntil([&] { return !handlers.calls.empty() && handlers.calls.back() == L"connect"; }));
-        handlers.calls.clear();
-
         sockaddr_in local{};
         sockaddr_in remote{};
         ASSERT_TRUE(socket->addresses(local, remote));
-        const PeerCheck::Endpoint ours{ntohl(local.sin_addr.s_addr), ntohs(local.sin_port)};
-        const PeerCheck::Endpoint peer{ntohl(remote.sin_addr.s_addr), ntohs(remote.sin_port)};
+        const PeerCheck::Connection connection{{ntohl(local.sin_addr.s_addr), ntohs(local.sin_port)},
+                                               {ntohl(remote.sin_addr.s_addr), ntohs(remote.sin_port)}};
         const std::optional<std::vector<PeerCheck::ConnectionRow>> rows = system.connections();
         ASSERT_TRUE(rows.has_value());
-        const std::optional<std::uint32_t> owner = PeerCheck::engineEndOwner(*rows, {ours, peer});
-        ASSERT_TRUE(owner.has_value()) << "the engine end's row";
-        EXPECT_FALSE(PeerCheck::engineEndOwner(*rows, {ours, {peer.address, static_cast<std::uint16_t>(peer.port + 1)}}))
-            << "no row for a connection that does not exist";
-        if (*owner == 0) expectedLog.push_back(unchecked);
+        const std::optional<std::uint32_t> owner = PeerCheck::engineEndOwner(*rows, connection);
+        ASSERT_TRUE(owner.has_value()) << "the engine end's row, dual-stack: " << (engine == &dualStack);
+        if (*owner == 0) expectedLog.push_back(L"INFO|VaultwickSocket::checkPeer|The system names no owner of the "
+                                               L"engine's end of the connection; the peer is not checked.");
         if (*owner != 0) EXPECT_EQ(*owner, GetCurrentProcessId());
-        // Closed before the server's end, so no close event of it is left to meet a reused handle.
-        socket.reset();
+        socket.reset();  // before the server's end closes: no close event of it can meet a reused handle
         pump(5);
     }
     EXPECT_EQ(log.lines, expectedLog);
@@ -303,25 +295,20 @@ TEST_F(SocketOnWindow, TheSystemDirectoryAnswersFromTheRealCalls) {
     const std::optional<std::vector<std::uint32_t>> services = system.servicePids();
     ASSERT_TRUE(services.has_value());
     EXPECT_TRUE(std::any_of(services->begin(), services->end(), [&](std::uint32_t pid) {
-        const std::wstring image = system.imageOf(pid);
-        return image == L"rpcss.exe" || image == L"svchost.exe";
+        return system.imageOf(pid) == L"rpcss.exe" || system.imageOf(pid) == L"svchost.exe";
     }));
     EXPECT_EQ(std::count(services->begin(), services->end(), GetCurrentProcessId()), 0);
     EXPECT_EQ(system.imageOf(GetCurrentProcessId()), L"tray_socket_win_test.exe");
 
-    // The user the system names this process's account for.
-    wchar_t name[UNLEN + 1];
-    DWORD nameSize = UNLEN + 1;
-    ASSERT_TRUE(GetUserNameW(name, &nameSize));
+    // The SID the system names for this process's account.
+    wchar_t name[UNLEN + 1], domain[256], *sidText = nullptr;
+    DWORD nameSize = UNLEN + 1, domainSize = 256, sidSize = SECURITY_MAX_SID_SIZE;
     BYTE sid[SECURITY_MAX_SID_SIZE];
-    DWORD sidSize = sizeof sid;
-    wchar_t domain[256];
-    DWORD domainSize = 256;
     SID_NAME_USE use{};
+    ASSERT_TRUE(GetUserNameW(name, &nameSize));
     ASSERT_TRUE(LookupAccountNameW(nullptr, name, sid, &sidSize, domain, &domainSize, &use));
-    wchar_t* text = nullptr;
-    ASSERT_TRUE(ConvertSidToStringSidW(sid, &text));
-    const Win::UniqueLocalMemory ownedText(text);
-    EXPECT_EQ(system.userOf(GetCurrentProcessId()), std::optional<std::wstring>(text));
+    ASSERT_TRUE(ConvertSidToStringSidW(sid, &sidText));
+    const Win::UniqueLocalMemory ownedText(sidText);
+    EXPECT_EQ(system.userOf(GetCurrentProcessId()), std::optional<std::wstring>(sidText));
     EXPECT_FALSE(system.userOf(0xFFFFFFF0u).has_value());
 }

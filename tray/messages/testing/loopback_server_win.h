@@ -18,30 +18,25 @@
 
 class LoopbackServer {
 public:
-    enum Family { IPv4, DualStack };
-
-    explicit LoopbackServer(Family family = IPv4) {
-        sockaddr_in6 address{};  // the larger of the two
-        int size = sizeof address;
-        if (family == IPv4) {
-            auto& v4 = reinterpret_cast<sockaddr_in&>(address);
-            v4.sin_family = AF_INET;
-            v4.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            size = sizeof v4;
-        } else {
+    // Dual-stack: IPv6 on every address, taking IPv4 connections too.
+    explicit LoopbackServer(bool dualStack = false) {
+        sockaddr_in6 address{};  // or a sockaddr_in in its place: the port lies at the same offset
+        auto& v4 = reinterpret_cast<sockaddr_in&>(address);
+        int size = dualStack ? sizeof address : sizeof v4;
+        listener_.reset(::socket(dualStack ? AF_INET6 : AF_INET, SOCK_STREAM, IPPROTO_TCP));
+        if (dualStack) {
             address.sin6_family = AF_INET6;
-            address.sin6_addr = in6addr_any;
-        }
-        listener_.reset(::socket(address.sin6_family, SOCK_STREAM, IPPROTO_TCP));
-        const DWORD v6Only = FALSE;
-        if (family == DualStack) {
+            const DWORD v6Only = FALSE;
             ::setsockopt(listener_.get(), IPPROTO_IPV6, IPV6_V6ONLY, reinterpret_cast<const char*>(&v6Only),
                          sizeof v6Only);
+        } else {
+            v4.sin_family = AF_INET;
+            v4.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         }
         ::bind(listener_.get(), reinterpret_cast<sockaddr*>(&address), size);
         ::listen(listener_.get(), 4);
         ::getsockname(listener_.get(), reinterpret_cast<sockaddr*>(&address), &size);
-        port_ = ntohs(address.sin6_port);  // the same place in both forms
+        port_ = ntohs(address.sin6_port);
         thread_ = std::thread([this] { acceptLoop(); });
     }
 
