@@ -367,16 +367,12 @@ TEST_F(Protocol, CatchingUpReadsAConnectedSocketAndLeavesAConnectingOneAlone) {
 namespace {
 
 // The system as a standard user sees it: the tables name the engine end's owner, the service list
-// names 201, and only the user's own processes open (and 303, as any process does for an elevated
-// tray) to read their token's user.
+// names 201, and only our user's processes open to read their token's user (and 303, another user's,
+// as any process does for an elevated tray).
 struct FakeDirectory final : PeerCheck::ProcessDirectory {
     std::uint32_t owner = 0;
     bool tablesReadable = true;
     bool servicesListed = true;
-    std::map<std::uint32_t, std::pair<std::wstring, std::wstring>> processes{  // user, image
-        {100, {L"S-1-5-21-1", L"VaultwickTray.exe"}}, {200, {L"S-1-5-21-1", L"engine.exe"}},
-        {300, {L"S-1-5-21-2", L"other.exe"}},         {302, {L"S-1-5-18", L"notaservice.exe"}},
-        {303, {L"S-1-5-21-3", L"opens.exe"}}};
     mutable std::vector<std::uint32_t> opened;
 
     std::optional<std::vector<PeerCheck::ConnectionRow>> connections() const override {
@@ -389,13 +385,11 @@ struct FakeDirectory final : PeerCheck::ProcessDirectory {
     }
     std::optional<std::wstring> userOf(std::uint32_t pid) const override {
         opened.push_back(pid);
-        const auto found = processes.find(pid);
-        if (found == processes.end() || (found->second.first != L"S-1-5-21-1" && pid != 303)) return std::nullopt;
-        return found->second.first;
+        if (pid == 100 || pid == 200) return L"S-1-5-21-1";
+        if (pid == 303) return L"S-1-5-21-3";
+        return std::nullopt;
     }
-    std::wstring imageOf(std::uint32_t pid) const override {
-        return processes.count(pid) ? processes.at(pid).second : L"";
-    }
+    std::wstring imageOf(std::uint32_t pid) const override { return pid == 999 ? L"" : std::to_wstring(pid) + L".exe"; }
     std::uint32_t selfPid() const override { return 100; }
 
     static constexpr PeerCheck::Endpoint kOurs{0x7F000001, 50123};  // as the fake channel's
@@ -462,9 +456,9 @@ TEST(PeerCheck, DecidesFromWhatAStandardUserMayAsk) {
         {100, true, false, Verdict::Accepted, L"", {}},
         {201, true, true, Verdict::Accepted, L"", {}},
         {200, true, true, Verdict::Accepted, L"", {200, 100}},
-        {300, true, true, Verdict::Refused, L"other.exe", {300}},
-        {302, true, true, Verdict::Refused, L"notaservice.exe", {302}},
-        {303, true, true, Verdict::Refused, L"opens.exe", {303, 100}},
+        {300, true, true, Verdict::Refused, L"300.exe", {300}},
+        {302, true, true, Verdict::Refused, L"302.exe", {302}},
+        {303, true, true, Verdict::Refused, L"303.exe", {303, 100}},
         {999, true, true, Verdict::Refused, L"", {999}},
         {100, false, true, Verdict::Undecided, L"", {}},
         {200, true, false, Verdict::Undecided, L"", {}},
@@ -491,14 +485,14 @@ TEST_F(PeerCheckedProtocol, ARefusedPeerGetsNothingAndIsLoggedOnceTheEngineAnswe
     protocol.onConnectTimer();
     channel.connected = true;
     protocol.onReadEvent();  // data before the write event
-    EXPECT_EQ(handlers.calls, (Calls{L"close", L"refused 300 other.exe"}));
+    EXPECT_EQ(handlers.calls, (Calls{L"close", L"refused 300 300.exe"}));
     EXPECT_EQ(channel.reads, 0);
     EXPECT_FALSE(channel.opened);
 
     handlers.calls.clear();
     channel.incoming.clear();
     attempt();
-    EXPECT_EQ(handlers.calls, (Calls{L"close", L"refused 300 other.exe"}));
+    EXPECT_EQ(handlers.calls, (Calls{L"close", L"refused 300 300.exe"}));
     EXPECT_TRUE(channel.sent.empty());
     EXPECT_TRUE(log.lines.empty()) << "a line now would go to the refused peer";
 
@@ -513,31 +507,35 @@ TEST_F(PeerCheckedProtocol, ARefusedPeerGetsNothingAndIsLoggedOnceTheEngineAnswe
     EXPECT_EQ(handlers.calls, Calls{L"connect"});
     EXPECT_EQ(log.lines, std::vector<std::wstring>{
                              L"WARNING|VaultwickSocket::checkPeer|Another program held the engine's port: process 300 "
-                             L"(other.exe). Refused 2 connections to it before this one."});
+                             L"(300.exe). Refused 2 connections to it before this one."});
     channel.deliver(frameOf(0x009B, "6"));
     protocol.onReadEvent();
     EXPECT_EQ(handlers.calls, (Calls{L"connect", L"alertCount 6"}));
 }
 
-// An attempt whose check cannot be made fails unused and names nobody; one whose owner the system does
-// not name goes on. Both are logged once, when a connection is accepted.
-TEST_F(PeerCheckedProtocol, AnUncheckableAttemptFailsAndOneWithNoNamedOwnerGoesOn) {
+TEST_F(PeerCheckedProtocol, AConnectionWithNoNamedOwnerGoesOnAndIsLoggedOnce) {
+    attempt();
+    EXPECT_EQ(handlers.calls, Calls{L"connect"});
+    channel.close();
+    protocol.onCloseEvent();
+    attempt();
+    EXPECT_EQ(handlers.calls, (Calls{L"connect", L"close", L"connect"}));
+    EXPECT_EQ(log.lines, std::vector<std::wstring>{L"INFO|VaultwickSocket::checkPeer|The system names no owner of the "
+                                                   L"engine's end of the connection; the peer is not checked."});
+}
+
+// An attempt whose check cannot be made fails unused and names nobody; the engine hears of it.
+TEST_F(PeerCheckedProtocol, AnAttemptThatCannotBeCheckedFailsUnused) {
+    directory.owner = 100;
     directory.tablesReadable = false;
     attempt();
     directory.tablesReadable = true;
     channel.endsReadable = false;
     attempt();
-    EXPECT_EQ(handlers.calls, (Calls{L"close", L"close"}));
-    EXPECT_TRUE(log.lines.empty());
     channel.endsReadable = true;
     attempt();
-    channel.close();
-    protocol.onCloseEvent();
-    attempt();
-    EXPECT_EQ(handlers.calls, (Calls{L"close", L"close", L"connect", L"close", L"connect"}));
-    EXPECT_EQ(log.lines, (std::vector<std::wstring>{
-                             L"WARNING|VaultwickSocket::checkPeer|Unable to check the program at the other end of the "
-                             L"connection. Gave up 2 connections before this one.",
-                             L"INFO|VaultwickSocket::checkPeer|The system names no owner of the engine's end of the "
-                             L"connection; the peer is not checked."}));
+    EXPECT_EQ(handlers.calls, (Calls{L"close", L"close", L"connect"}));
+    EXPECT_EQ(log.lines, std::vector<std::wstring>{L"WARNING|VaultwickSocket::checkPeer|Unable to check the program at "
+                                                   L"the other end of the connection. Gave up 2 connections before "
+                                                   L"this one."});
 }

@@ -258,38 +258,45 @@ TEST_F(SocketOnWindow, AHostThatIsNotSingleByteTextIsLogged) {
               L"SEVERE|KovToolkit::Socket::connect|Unable to connect, failed to convert address. error=1113");
 }
 
-// The real calls. The engine end's row of each connection is found: in the IPv4 table, and for a
-// dual-stack listener (as Java's) in the IPv6 one. Wine names no owner for any row, so the connection
-// goes on unchecked with one line; Windows names this process, which is believed silently. The service
-// manager lists the process of a running service; this process's user comes from its own token.
+// The real calls. Java listens on a dual-stack socket: the engine end's row of its connection is in
+// the IPv6 table. Wine names no owner for any row, so the connection goes on unchecked with one line;
+// Windows names this process, which is believed silently. The service manager lists the process of a
+// running service; this process's user comes from its own token.
 TEST_F(SocketOnWindow, TheSystemDirectoryAnswersFromTheRealCalls) {
     const PeerCheck::SystemProcessDirectory system;
     LogCapture log;
-    LoopbackServer dualStack(true);
-    std::vector<std::wstring> expectedLog;
-    for (LoopbackServer* engine : {&server, &dualStack}) {
-        socket = std::make_unique<VaultwickSocket>(L"127.0.0.1", engine->port(), window.get(), &handlers, &handlers,
-                                                   &system);
-        socket->onConnectTimer();
-        socket->onConnectTimer();
-        Win::UniqueSocket client = engine->nextClient();
-        ASSERT_TRUE(pumpUntil([&] { return !handlers.calls.empty() && handlers.calls.back() == L"connect"; }));
-        sockaddr_in local{};
-        sockaddr_in remote{};
-        ASSERT_TRUE(socket->addresses(local, remote));
-        const PeerCheck::Connection connection{{ntohl(local.sin_addr.s_addr), ntohs(local.sin_port)},
-                                               {ntohl(remote.sin_addr.s_addr), ntohs(remote.sin_port)}};
-        const std::optional<std::vector<PeerCheck::ConnectionRow>> rows = system.connections();
-        ASSERT_TRUE(rows.has_value());
-        const std::optional<std::uint32_t> owner = PeerCheck::engineEndOwner(*rows, connection);
-        ASSERT_TRUE(owner.has_value()) << "the engine end's row, dual-stack: " << (engine == &dualStack);
-        if (*owner == 0) expectedLog.push_back(L"INFO|VaultwickSocket::checkPeer|The system names no owner of the "
-                                               L"engine's end of the connection; the peer is not checked.");
-        if (*owner != 0) EXPECT_EQ(*owner, GetCurrentProcessId());
-        socket.reset();  // before the server's end closes: no close event of it can meet a reused handle
-        pump(5);
+    Win::UniqueSocket listener(::socket(AF_INET6, SOCK_STREAM, IPPROTO_TCP));
+    const DWORD v6Only = FALSE;
+    ::setsockopt(listener.get(), IPPROTO_IPV6, IPV6_V6ONLY, reinterpret_cast<const char*>(&v6Only), sizeof v6Only);
+    sockaddr_in6 any{};
+    any.sin6_family = AF_INET6;
+    int size = sizeof any;
+    ASSERT_EQ(::bind(listener.get(), reinterpret_cast<sockaddr*>(&any), size), 0);
+    ASSERT_EQ(::listen(listener.get(), 1), 0);
+    ASSERT_EQ(::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&any), &size), 0);
+    socket = std::make_unique<VaultwickSocket>(L"127.0.0.1", ntohs(any.sin6_port), window.get(), &handlers, &handlers,
+                                               &system);
+    socket->onConnectTimer();
+    socket->onConnectTimer();
+    ASSERT_TRUE(pumpUntilCalls(1));
+    const Win::UniqueSocket engineEnd(::accept(listener.get(), nullptr, nullptr));
+    sockaddr_in local{};
+    sockaddr_in remote{};
+    ASSERT_TRUE(socket->addresses(local, remote));
+    const std::optional<std::vector<PeerCheck::ConnectionRow>> rows = system.connections();
+    ASSERT_TRUE(rows.has_value());
+    const std::optional<std::uint32_t> owner =
+        PeerCheck::engineEndOwner(*rows, {{ntohl(local.sin_addr.s_addr), ntohs(local.sin_port)},
+                                          {ntohl(remote.sin_addr.s_addr), ntohs(remote.sin_port)}});
+    ASSERT_TRUE(owner.has_value()) << "the engine end's row";
+    if (*owner == 0) {
+        EXPECT_EQ(log.lines, std::vector<std::wstring>{L"INFO|VaultwickSocket::checkPeer|The system names no owner "
+                                                       L"of the engine's end of the connection; the peer is not checked."});
+    } else {
+        EXPECT_EQ(*owner, GetCurrentProcessId());
+        EXPECT_TRUE(log.lines.empty());
     }
-    EXPECT_EQ(log.lines, expectedLog);
+    EXPECT_EQ(handlers.calls, Calls{L"connect"});
 
     // Wine runs the remote procedure call service in a process of its own; Windows in a shared host.
     const std::optional<std::vector<std::uint32_t>> services = system.servicePids();

@@ -1,7 +1,6 @@
 #pragma once
-// Test helper: a TCP server on 127.0.0.1 at an ephemeral port, or on a dual-stack IPv6 socket that
-// takes IPv4 connections too (as Java listens by default). A listener thread accepts; the test thread
-// takes the accepted connections and talks over them with bounded waits.
+// Test helper: a TCP server on 127.0.0.1 at an ephemeral port. A listener thread accepts; the test
+// thread takes the accepted connections and talks over them with bounded waits.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -18,25 +17,17 @@
 
 class LoopbackServer {
 public:
-    // Dual-stack: IPv6 on every address, taking IPv4 connections too.
-    explicit LoopbackServer(bool dualStack = false) {
-        sockaddr_in6 address{};  // or a sockaddr_in in its place: the port lies at the same offset
-        auto& v4 = reinterpret_cast<sockaddr_in&>(address);
-        int size = dualStack ? sizeof address : sizeof v4;
-        listener_.reset(::socket(dualStack ? AF_INET6 : AF_INET, SOCK_STREAM, IPPROTO_TCP));
-        if (dualStack) {
-            address.sin6_family = AF_INET6;
-            const DWORD v6Only = FALSE;
-            ::setsockopt(listener_.get(), IPPROTO_IPV6, IPV6_V6ONLY, reinterpret_cast<const char*>(&v6Only),
-                         sizeof v6Only);
-        } else {
-            v4.sin_family = AF_INET;
-            v4.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        }
-        ::bind(listener_.get(), reinterpret_cast<sockaddr*>(&address), size);
+    LoopbackServer() {
+        listener_.reset(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = 0;
+        ::bind(listener_.get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
         ::listen(listener_.get(), 4);
+        int size = sizeof address;
         ::getsockname(listener_.get(), reinterpret_cast<sockaddr*>(&address), &size);
-        port_ = ntohs(address.sin6_port);
+        port_ = ntohs(address.sin_port);
         thread_ = std::thread([this] { acceptLoop(); });
     }
 
