@@ -17,7 +17,8 @@ VaultwickProtocol::VaultwickProtocol(ByteChannel& channel, std::wstring host, in
 void VaultwickProtocol::onConnectTimer() {
     if (channel_.isOpen()) {
         if (channel_.isConnected()) return;
-        // A listening program completes the connection at once: the first attempt got no answer.
+        // The system completes a connection to a listening program within the tick: a second call on
+        // one socket means that the first reached nobody.
         if (++connectCalls_ == 2 && socketHandler_) socketHandler_->onNoAnswer();
         channel_.connect(host_, port_);
         return;
@@ -50,9 +51,9 @@ void VaultwickProtocol::onWriteEvent() {
 bool VaultwickProtocol::admitPeer() {
     if (peerAdmitted_) return true;
     using PeerCheck::Verdict;
-    PeerCheck::Decision decision{Verdict::Accepted, {}};
+    PeerCheck::Decision decision{directory_ ? Verdict::Undecided : Verdict::Accepted, {}};
     PeerCheck::Connection ends;
-    if (directory_) decision = channel_.ends(ends) ? PeerCheck::decide(*directory_, ends) : PeerCheck::Decision{};
+    if (directory_ && channel_.ends(ends)) decision = PeerCheck::decide(*directory_, ends);
     if (decision.verdict == Verdict::Refused || decision.verdict == Verdict::Undecided) {
         channel_.close();
         connectionEnded();
