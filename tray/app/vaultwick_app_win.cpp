@@ -262,6 +262,12 @@ void VaultwickApp::onPeerRefused(const PeerCheck::Process& holder) {
     refreshMenu();
 }
 
+void VaultwickApp::onNoAnswer() {
+    if (!StatusUpdates::forgetPortHolder(model_)) return;
+    refreshIcon();
+    refreshMenu();
+}
+
 // --- engine messages
 
 void VaultwickApp::onComputers(const Messages::ComputersMessage& message) {
