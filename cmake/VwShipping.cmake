@@ -10,7 +10,8 @@
 # its sources include (followed through quoted and angle-bracket #include lines) lies in such a folder.
 # Links are followed through any generator expression that names a target, whatever its condition.
 # The check (cmake/VwShippingCheck.cmake) runs before each link, on lists written at generate time, so a
-# new #include is caught too. The program's header is checked by a test (VwProgramHeaderCheck.cmake).
+# new #include is caught too. The program's header and image flags are checked by a test
+# (VwProgramHeaderCheck.cmake).
 function(vw_shipping_program target)
     # The library list is complete only once every folder is read, so it is written at the end; the
     # command that checks it belongs to the target's own folder.
@@ -20,6 +21,12 @@ function(vw_shipping_program target)
         VERBATIM)
     cmake_language(EVAL CODE "
         cmake_language(DEFER DIRECTORY [[${CMAKE_SOURCE_DIR}]] CALL _vw_list_shipping [[${target}]])")
+    # The image flags a binary checker expects of a Windows program: no compatibility redirections in
+    # remote-desktop sessions and, for 32-bit code, the promise that the program registers no SEH
+    # handler (it has none: exceptions unwind through DWARF tables), which stands in for a SafeSEH table.
+    if(WIN32)
+        target_link_options(${target} PRIVATE -Wl,--tsaware $<$<EQUAL:${CMAKE_SIZEOF_VOID_P},4>:-Wl,--no-seh>)
+    endif()
     # The built program's header, read on this machine.
     if(NOT VW_FUZZ)
         add_test(NAME ${target}_header_test

@@ -90,6 +90,7 @@ public:
     void onPeerRefused(const PeerCheck::Process& holder) override {
         print("tray: refused a peer that is not the engine's kind, process " + std::to_string(holder.pid));
     }
+    void onNoAnswer() override {}
 
     void onComputers(const Messages::ComputersMessage& message) override {
         std::string list;

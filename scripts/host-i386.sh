@@ -23,9 +23,12 @@ has_wine32() { [ -x "$wine32_loader" ]; }
 
 # Whether the kernel itself executes i386 programs, whatever libraries are installed: a static
 # i386 program of 96 bytes that needs no loader and only makes the exit system call with code 42.
+# It is written into the checkout's build folder, not the temporary one: where that is mounted
+# noexec, nothing runs from it, and a kernel that runs i386 programs would read as one that cannot.
 kernel_runs_i386() {
-    local probe status
-    probe=$(mktemp "${TMPDIR:-/tmp}/vw-i386-probe.XXXXXX") || return 1
+    local probe status folder
+    folder="$(cd "$(dirname "$0")/.." && pwd)/build"
+    mkdir -p "$folder" && probe=$(mktemp "$folder/vw-i386-probe.XXXXXX") || return 1
     printf '%b' '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00' \
         '\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00' \
         '\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00' \
@@ -111,9 +114,11 @@ register() {
     fi
     if ! command -v qemu-i386-static >/dev/null; then
         echo "host-i386: i386 programs do not run here; installing qemu-user-static"
-        local install=(apt-get install -y -q --no-install-recommends qemu-user-static)
+        # shellcheck source=apt-lock.sh
+        . "$(dirname "$0")/apt-lock.sh"
+        local install=(apt-get install -y -q --no-install-recommends "${apt_lock_wait[@]}" qemu-user-static)
         DEBIAN_FRONTEND=noninteractive "${install[@]}" >/dev/null 2>&1 ||
-            { apt-get update -q >/dev/null && DEBIAN_FRONTEND=noninteractive "${install[@]}" >/dev/null; } ||
+            { apt-get update -q "${apt_lock_wait[@]}" >/dev/null && DEBIAN_FRONTEND=noninteractive "${install[@]}" >/dev/null; } ||
             { echo "host-i386: could not install qemu-user-static"; return 0; }
     fi
     if [ ! -e "$binfmt/register" ]; then

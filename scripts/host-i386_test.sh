@@ -88,6 +88,12 @@ expect "$no_wine32" --describe -- 0 "runs i386 programs but has no 32-bit Wine"
 no_libc=$(kernel=yes wine32=no machine no-libc no)
 expect "$no_libc" --register -- 0 "the kernel runs i386 programs itself" "qemu"
 [ -s "$no_libc/proc/sys/fs/binfmt_misc/register" ] && fail "no-libc: something was registered"
+# A temporary folder mounted noexec: its kernel refuses to run anything from there, so the probe
+# program must not be put there.
+noexec=$(kernel=yes wine32=no machine noexec no)
+mkdir -p "$work/tmp-noexec"
+sed -i "2i case \"\$1\" in $work/tmp-noexec/*) exit 126 ;; esac" "$noexec/kernel"
+TMPDIR="$work/tmp-noexec" expect "$noexec" --register -- 0 "the kernel runs i386 programs itself" "qemu"
 bare=$(wine32=no machine bare no)
 expect "$bare" --register -- 0 "registered /usr/bin/qemu-i386-static for i386 programs"
 # The probe program on this very machine: where the answer is native, the kernel runs i386 programs.

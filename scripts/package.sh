@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Makes the release archive: builds VaultwickTray.exe (i686) and VaultwickService.exe (x86_64) in
 # release trees of their own and writes vaultwick-native-<version>-windows.zip with both programs
-# (stripped), the sample VaultwickService.ini, README-service.md and SHA256SUMS, and beside it
+# (stripped), the VaultwickService.ini template, administrator-guide.md and SHA256SUMS, and beside it
 # vaultwick-native-<version>-windows-symbols.zip with each program's debug file (<exe>.debug, which
-# the stripped program names in its .gnu_debuglink section), built with -g.
+# the stripped program names in its .gnu_debuglink section), built with -g, and
+# vaultwick-native-<version>-windows.msi, the Windows Installer package of the archive's files
+# (scripts/package-msi.sh).
+# With a signing certificate in the environment (scripts/package-sign.sh says how), both programs are
+# signed before they are packed, and the package after it is made; without one nothing is signed.
 # One commit gives the same bytes every time: no link time stamps, build paths mapped away, and the
 # zip written with one date (SOURCE_DATE_EPOCH, by default the last commit's time) and no extra fields.
 #   scripts/package.sh        trees in build/, archives in dist/
@@ -64,8 +68,9 @@ ship() {
 }
 ship VaultwickTray.exe i686-w64-mingw32 package-win32
 ship VaultwickService.exe x86_64-w64-mingw32 package-win64
-cp "$repo/launcher/VaultwickService.ini" "$repo/launcher/README-service.md" "$stage/"
-(cd "$stage" && sha256sum VaultwickTray.exe VaultwickService.exe VaultwickService.ini README-service.md >SHA256SUMS)
+scripts/package-sign.sh "$stage/VaultwickTray.exe" "$stage/VaultwickService.exe"
+cp "$repo/launcher/VaultwickService.ini" "$repo/docs/administrator-guide.md" "$stage/"
+(cd "$stage" && sha256sum VaultwickTray.exe VaultwickService.exe VaultwickService.ini administrator-guide.md >SHA256SUMS)
 
 # zip ARCHIVE FOLDER: the files under FOLDER, in name order, all dated SOURCE_DATE_EPOCH (read as UTC,
 # so the machine's time zone does not matter), mode 644, without the extra fields that carry uid, gid
@@ -90,5 +95,8 @@ with zipfile.ZipFile(sys.argv[1], "w") as archive:
 zip_folder "$dist/$name-symbols.zip" "$symbols"
 archive="$dist/$name.zip"
 zip_folder "$archive" "$stage"
+scripts/package-msi.sh "$stage" "$version" "$dist/$name.msi"
+scripts/package-sign.sh "$dist/$name.msi"
 echo "package: symbols in $dist/$name-symbols.zip"
+echo "package: installer in $dist/$name.msi"
 echo "package: $archive"

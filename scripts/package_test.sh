@@ -5,7 +5,9 @@
 # exactly the five files, their checksums, each program's machine, version resource and manifest
 # (read with our own PE reader, vw_pe_report, built natively), its header (cmake/VwProgramHeaderCheck.cmake),
 # that it is stripped and names the debug file that the symbols archive holds for it, that this file
-# describes the program's own sources, and the sample INI.
+# describes the program's own sources, and the INI template and the guide (nothing of the build machine).
+# Both builds are signed with a throw-away certificate, each signature is verified against it, and the
+# installer package beside the archive is compared too and tried under Wine (scripts/package_msi_test.sh).
 #   scripts/package_test.sh [archive.zip]
 set -euo pipefail
 given=""
@@ -21,7 +23,13 @@ export SOURCE_DATE_EPOCH
 if [ -n "$given" ]; then
     archive=$given
 else
-    archive=$(scripts/package.sh | sed -n 's/^package: \(.*\.zip\)$/\1/p' | tail -1)
+    # Archives in build/dist: what this certificate signs is no release.
+    keys=$repo/build/package-keys && mkdir -p "$keys"
+    openssl req -x509 -newkey rsa:2048 -nodes -subj "/CN=Vaultwick package test" -days 2 \
+        -addext extendedKeyUsage=codeSigning -keyout "$keys/key.pem" -out "$keys/cert.pem" 2>/dev/null
+    openssl pkcs12 -export -inkey "$keys/key.pem" -in "$keys/cert.pem" -passout pass:x -out "$keys/signer.p12"
+    export VW_SIGN_PKCS12=$keys/signer.p12 VW_SIGN_PASSWORD=x VW_SIGN_TIMESTAMP_URL= VW_SIGN_TIME=
+    archive=$(scripts/package.sh "$repo/build" | sed -n 's/^package: \(.*\.zip\)$/\1/p' | tail -1)
     # The sources as they are here (with any change not yet committed), in a folder of another name;
     # always the same one, so its trees build only what changed (tar keeps the files' times).
     copy=$repo/build/package-again/source
@@ -29,13 +37,13 @@ else
     git ls-files -z --cached --others --exclude-standard |
         tar --null --files-from=- --ignore-failed-read -cf - 2>/dev/null | tar -xf - -C "$copy"
     again=$("$copy/scripts/package.sh" "$repo/build/package-again" | sed -n 's/^package: \(.*\.zip\)$/\1/p' | tail -1)
-    for zip in "$archive" "${archive%.zip}-symbols.zip"; do
+    for zip in "$archive" "${archive%.zip}-symbols.zip" "${archive%.zip}.msi"; do
         other="$(dirname "$again")/$(basename "$zip")"
         cmp -s "$zip" "$other" || fail "two builds of one commit differ: $zip and $other"
     done
 fi
 [ -f "$archive" ] || { echo "package_test: no archive" >&2; exit 1; }
-symbols_archive="${archive%.zip}-symbols.zip"
+symbols_archive="${archive%.zip}-symbols.zip" msi="${archive%.zip}.msi"
 [ -f "$symbols_archive" ] || { echo "package_test: no symbols archive beside $archive" >&2; exit 1; }
 
 tools="$repo/build/package-check"
@@ -56,7 +64,7 @@ trap 'rm -rf "$work"' EXIT
 mkdir "$work/symbols"
 (cd "$work" && cmake -E tar xf "$archive") && (cd "$work/symbols" && cmake -E tar xf "$symbols_archive")
 listed=$(cd "$work" && find . -path ./symbols -prune -o -type f -print | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
-expected="$name/README-service.md $name/SHA256SUMS $name/VaultwickService.exe $name/VaultwickService.ini $name/VaultwickTray.exe "
+expected="$name/SHA256SUMS $name/VaultwickService.exe $name/VaultwickService.ini $name/VaultwickTray.exe $name/administrator-guide.md "
 [ "$listed" = "$expected" ] || fail "archive holds: $listed"
 listed=$(cd "$work/symbols" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
 [ "$listed" = "$name/VaultwickService.exe.debug $name/VaultwickTray.exe.debug " ] || fail "symbols archive holds: $listed"
@@ -125,6 +133,22 @@ for want in 'Application Type=service' 'Override WorkingDir=yes' 'Main Class=' '
     grep -q "^$want" "$ini" || fail "sample INI has no \"$want\""
 done
 grep -qv $'\r$' "$ini" && fail "sample INI has lines without CRLF"
+# What ships is read by administrators: nothing of the machine it was built on (its build folders,
+# Wine, test names, the scripts of this tree).
+for shipped in "$work/$name/administrator-guide.md" "$ini"; do
+    grep -nE '\bout/|build/|scripts/|[Ww]ine\b|_test\b|stand-in|\.sh\b' "$shipped" |
+        sed "s|^|$(basename "$shipped"): |" | grep . && fail "$(basename "$shipped") speaks of the build machine (lines above)"
+done
+
+[ -n "$given" ] || for signed in "$work/$name/VaultwickTray.exe" "$work/$name/VaultwickService.exe" "$msi"; do
+    osslsigncode verify -CAfile "$keys/cert.pem" -in "$signed" >/dev/null 2>&1 || fail "$(basename "$signed")'s signature does not verify"
+done
+# The installer package under Wine, with the stand-in runtime as the engine's Java.
+standin=$repo/build/package-standin
+{ cmake -S "$repo" -B "$standin" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw64.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DVW_PARTS=launcher/runtime && cmake --build "$standin" --target vw_standin_jvm_full -j2; } >"$standin.log" 2>&1 ||
+    { tail -20 "$standin.log" >&2; fail "no stand-in runtime"; }
+bash scripts/package_msi_test.sh "$msi" "$work/$name" "$version" "$standin/launcher/runtime/standin-full/jvm.dll" || fail "the MSI under Wine"
 
 if [ "$failures" -ne 0 ]; then
     echo "package_test: $failures failure(s) in $archive" >&2

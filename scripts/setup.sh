@@ -5,10 +5,12 @@
 # A package mirror in the middle of a sync must not stop everything: a failed `apt-get update` is
 # retried and then passed over (apt keeps the lists it could fetch), and the 32-bit Wine, which only
 # the win32 tree's tests need, is installed on its own afterwards and may fail (scripts/setup-wine32.sh).
-# Only a failure to install the rest stops here.
+# Only a failure to install the rest stops here. apt's locks are waited for (scripts/apt-lock.sh).
 #   VW_SETUP_UPDATE_ATTEMPTS (3) and VW_SETUP_UPDATE_PAUSE (15 s between them) tune the retries.
 set -euo pipefail
 here=$(dirname "$0")
+# shellcheck source=apt-lock.sh
+. "$here/apt-lock.sh"
 
 packages=(
     cmake g++ make googletest
@@ -16,6 +18,7 @@ packages=(
     wine wine64
     xvfb xauth xdotool imagemagick fonts-ipafont-gothic fonts-wqy-microhei
     openjdk-17-jdk-headless
+    wixl msitools faketime osslsigncode
     clang-14 libclang-rt-14-dev
     python3 procps
 )
@@ -28,7 +31,7 @@ update_package_lists() {
     local attempts=${VW_SETUP_UPDATE_ATTEMPTS:-3} pause=${VW_SETUP_UPDATE_PAUSE:-15} attempt log
     log=$(mktemp)
     for attempt in $(seq "$attempts"); do
-        apt-get update -q >"$log" 2>&1 && { rm -f "$log"; return 0; }
+        apt-get update -q "${apt_lock_wait[@]}" >"$log" 2>&1 && { rm -f "$log"; return 0; }
         [ "$attempt" -lt "$attempts" ] || break
         echo "setup: apt-get update failed ($(apt_reason "$log")); trying again in $pause s"
         sleep "$pause"
@@ -42,7 +45,8 @@ for p in "${packages[@]}"; do
     installed "$p" || missing+=("$p")
 done
 wine32_missing=0
-installed wine32:i386 || wine32_missing=1
+# A 32-bit Wine that failed earlier today for a lasting reason is not tried again (one line says so).
+installed wine32:i386 || bash "$here/setup-wine32.sh" --remembered || wine32_missing=1
 
 if [ ${#missing[@]} -ne 0 ] || [ $wine32_missing -eq 1 ]; then
     export DEBIAN_FRONTEND=noninteractive
@@ -52,7 +56,7 @@ fi
 if [ ${#missing[@]} -ne 0 ]; then
     echo "setup: installing ${missing[*]}"
     log=$(mktemp)
-    if ! apt-get install -y -q --no-install-recommends "${missing[@]}" 2>&1 | tee "$log"; then
+    if ! apt-get install -y -q --no-install-recommends "${apt_lock_wait[@]}" "${missing[@]}" 2>&1 | tee "$log"; then
         echo "setup: could not install ${missing[*]} ($(apt_reason "$log")); nothing can be built without them" >&2
         rm -f "$log"
         exit 1

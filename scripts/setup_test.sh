@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
 # Checks setup.sh's decisions on made-up machines whose apt-get, apt-cache, dpkg and dpkg-query are
 # stand-ins driven by files (nothing is installed or fetched): a mirror whose update keeps failing, a
-# 32-bit Wine that cannot be installed, one that installs only with a lagging suite pinned down, and a
-# main install that fails.
+# 32-bit Wine that cannot be installed (remembered for the day unless apt's lock was the reason), one
+# that installs only with a lagging suite pinned down beside the machine's own pins, and a main
+# install that fails.
 #   scripts/setup_test.sh
 set -uo pipefail
 scripts="$(cd "$(dirname "$0")" && pwd)"
-unset VW_HOST_I386
+unset VW_HOST_I386 VW_SETUP_RETRY_WINE32
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "setup_test: FAIL: $*" >&2; failures=$((failures + 1)); }
 
 # The stand-ins log each call to $VW_FAKE/calls. Files in $VW_FAKE decide: update.rc, install.rc,
-# wine32.rc and wine32-pinned.rc (exit codes), indextargets, depends, status, policy-<package>.
+# wine32.rc and wine32-pinned.rc (exit codes), wine32.reason (apt's error line), indextargets,
+# depends, status (updated by a pinned install's name:amd64=version arguments), policy-<package>,
+# and preferences.d (the machine's own pins).
 mkdir -p "$work/bin"
 cat >"$work/bin/apt-get" <<'EOF'
 #!/bin/bash
@@ -27,12 +30,15 @@ install)
     elif [[ " $* " == *" --allow-downgrades "* ]]; then
         status=$(rc wine32-pinned)
         for arg; do case "$arg" in Dir::Etc::PreferencesParts=*) cat "${arg#*=}"/* >>"$VW_FAKE/calls" ;; esac; done
+        [ "$status" -ne 0 ] || for arg; do
+            case "$arg" in *:amd64=*) name=${arg%%:*} && sed -i "s/^$name amd64 [^ ]*/$name amd64 ${arg#*=}/" "$VW_FAKE/status" ;; esac
+        done
     else status=$(rc wine32); fi
     if [ "$status" -eq 0 ] && [[ " $* " == *" wine32:i386 "* ]]; then
         printf '#!/bin/sh\n' >"$VW_HOST_I386_ROOT/usr/lib/wine/wine" && chmod +x "$VW_HOST_I386_ROOT/usr/lib/wine/wine"
     fi ;;
 esac
-[ "$status" -eq 0 ] || echo "E: made-up failure of apt-get $1"
+[ "$status" -eq 0 ] || cat "$VW_FAKE/wine32.reason" 2>/dev/null || echo "E: made-up failure of apt-get $1"
 exit "$status"
 EOF
 cat >"$work/bin/apt-cache" <<'EOF'
@@ -50,7 +56,8 @@ cat >"$work/bin/dpkg-query" <<'EOF'
 [ $# -eq 2 ] && exec cat "$VW_FAKE/status"
 grep -qxF "${*: -1}" "$VW_FAKE/installed" && echo "install ok installed"
 EOF
-printf '#!/bin/sh\n[ "$1" != --print-foreign-architectures ] || echo i386\n' >"$work/bin/dpkg"
+printf '#!/bin/sh\n[ "$1" != --compare-versions ] || exec /usr/bin/dpkg "$@"\n[ "$1" != --print-foreign-architectures ] || echo i386\n' >"$work/bin/dpkg"
+printf '#!/bin/sh\necho "parts='"'"'$VW_FAKE/preferences.d/'"'"'"\n' >"$work/bin/apt-config"
 printf '#!/bin/sh\necho "qemu-i386-static must not run in this test" >&2\nexit 1\n' >"$work/bin/qemu-i386-static"
 chmod +x "$work/bin"/*
 
@@ -64,9 +71,12 @@ machine() {
     echo "$fake"
 }
 
+# The packages of setup.sh's list, one a line: what a machine has after its main install.
+main_packages() { sed -n '/^packages=(/,/^)/p' "$scripts/setup.sh" | sed '1d;$d' | tr ' ' '\n' | sed '/^$/d'; }
+
 # run_setup FAKE: setup.sh's output in FAKE/out, its exit code in FAKE/rc.
 run_setup() {
-    PATH="$work/bin:$PATH" VW_FAKE="$1" VW_HOST_I386_ROOT="$1/root" VW_SETUP_UPDATE_PAUSE=0 \
+    PATH="$work/bin:$PATH" VW_FAKE="$1" VW_HOST_I386_ROOT="$1/root" VW_SETUP_UPDATE_PAUSE=0 VW_SETUP_STATE="$1/state" \
         bash "$scripts/setup.sh" >"$1/out" 2>&1
     echo $? >"$1/rc"
 }
@@ -86,7 +96,8 @@ mirror=$(machine mirror-syncing)
 echo 100 >"$mirror/update.rc"
 run_setup "$mirror"
 expect "$mirror" "update fails, installs work" 0 "update failed 3 times (E: made-up failure of apt-get update)" \
-    "install -y -q --no-install-recommends cmake" "install -y -q --no-install-recommends wine32:i386" \
+    "install -y -q --no-install-recommends -o DPkg::Lock::Timeout=600 cmake" \
+    "install -y -q --no-install-recommends --no-remove -o DPkg::Lock::Timeout=600 wine32:i386" \
     "installed the 32-bit Wine" "runs i386 programs natively"
 [ "$(grep -c '^apt-get update' "$mirror/calls")" -eq 3 ] || fail "update fails: $(grep -c '^apt-get update' "$mirror/calls") tries, not 3"
 grep -q 'install.*wine32:i386.*cmake\|install.*cmake.*wine32:i386' "$mirror/calls" &&
@@ -101,6 +112,21 @@ expect "$no_wine32" "32-bit install fails" 0 \
     "setup: 32-bit Wine could not be installed (E: made-up failure of apt-get install); the win32 tree will only build" \
     "runs i386 programs but has no 32-bit Wine"
 grep -q -- '--allow-downgrades' "$no_wine32/calls" && fail "32-bit install fails: a pinned install without a lagging suite"
+# The same day, the next run neither updates the package lists nor tries again, and says so; a
+# failure that was only apt's lock held by another program is tried again at once.
+mv "$no_wine32/calls" "$no_wine32/calls.first"
+main_packages >"$no_wine32/installed"
+run_setup "$no_wine32"
+expect "$no_wine32" "32-bit install failed earlier today" 0 \
+    "could not be installed earlier today (E: made-up failure of apt-get install); not tried again until tomorrow"
+[ ! -e "$no_wine32/calls" ] || fail "32-bit install failed earlier today: apt ran again: $(cat "$no_wine32/calls")"
+locked=$(machine wine32-locked)
+echo 100 >"$locked/wine32.rc"
+echo "E: Could not get lock /var/lib/dpkg/lock-frontend. It is held by process 4242 (unattended-upgr)" >"$locked/wine32.reason"
+run_setup "$locked"
+run_setup "$locked"
+[ "$(grep -c 'install.*wine32:i386' "$locked/calls")" -eq 2 ] || fail "a held lock was remembered as a lasting failure"
+grep -q 'DPkg::Lock::Timeout=' "$locked/calls" || fail "apt was not told to wait for its lock: $(cat "$locked/calls")"
 
 # The security suite has no i386 list today: it is pinned down for the 32-bit Wine's transaction, and
 # of the installed multi-arch amd64 packages the 32-bit Wine needs, exactly those whose i386 twin has
@@ -135,11 +161,14 @@ policy libsame:i386 2.0 2.0
 policy libsame:amd64 2.0 2.0
 policy libold:i386 3.0 3.0
 policy libold:amd64 3.1 3.1
+mkdir "$lagging/preferences.d"
+printf 'Package: libkept\nPin: version 7.*\nPin-Priority: 1001\n' >"$lagging/preferences.d/local-pin"
 run_setup "$lagging"
 expect "$lagging" "32-bit install with a lagging suite" 0 "Pin: release n=bookworm-security" "Pin-Priority: 100" \
-    "install -y -q --no-install-recommends --allow-downgrades -o Dir::Etc::PreferencesParts=" \
+    "--no-install-recommends --no-remove -o DPkg::Lock::Timeout=600 --allow-downgrades -o Dir::Etc::PreferencesParts=" \
     "since bookworm-security has no i386 package list today; amd64 packages set to their i386 twins' versions: libgst:amd64=1.22-u6 zlib1g:amd64=1:1.2" \
-    "runs i386 programs natively"
+    "Package: libkept" "setup: downgraded libgst:amd64 from 1.22-u7 to 1.22-u6" "downgraded zlib1g:amd64 from 1:1.2-u1 to 1:1.2" \
+    "\`apt-get update && apt-get upgrade\` brings them back up" "runs i386 programs natively"
 grep -E 'libsame|libold|libother|nodistro' "$lagging/out" "$lagging/calls" | grep -v '^.*apt-cache' &&
     fail "32-bit install with a lagging suite: matched or pinned more than it should"
 
@@ -154,7 +183,7 @@ grep -q '^host:' "$broken/out" && fail "main install fails: went on to the host 
 # Nothing missing: no apt-get at all.
 ready=$(machine ready)
 cp "$ready/root/lib/ld-linux.so.2" "$ready/root/usr/lib/wine/wine"
-sed -n '/^packages=(/,/^)/p' "$scripts/setup.sh" | sed '1d;$d' | tr ' ' '\n' | sed '/^$/d' >"$ready/installed"
+main_packages >"$ready/installed"
 echo wine32:i386 >>"$ready/installed"
 run_setup "$ready"
 expect "$ready" "all installed" 0 "runs i386 programs natively"

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Builds every tree and runs every test: native (ASan/UBSan, real JVM), win32 (the 32-bit tray),
 # win64 (the launcher) and tray64 (the tray's 64-bit twin) under Wine, the fuzz targets for a
-# bounded time, and the release archive's check. Installs what it needs first. How the win32 tree's tests run depends on how this
-# machine runs i386 programs (scripts/host-i386.sh); the summary says, per tree, which path ran.
+# bounded time, and the check of the release archive and its installer package (under Wine too).
+# Installs what it needs first. How the win32 tree's tests run depends on how this machine runs i386
+# programs (scripts/host-i386.sh); the summary says, per tree, which path ran.
 set -uo pipefail
+# Job control off, whoever starts this: with it on, a background job leads a process group of its
+# own, so `setsid` below forks, its parent returns 0 at once and ctest's exit code is lost.
+set +m
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh || exit 1
 
@@ -17,7 +21,10 @@ wine_trees=(win32 win64 tray64)
 testing=""
 testing_pid=""
 stop_tests() { [ -z "$testing_pid" ] || { kill -TERM -- "-$testing_pid" 2>/dev/null; wait "$testing_pid" 2>/dev/null; }; }
-stop_wine() { for t in "${wine_trees[@]}"; do scripts/wine-session.sh down "build/$t/wine" >/dev/null 2>&1; done; }
+stop_wine() {
+    for t in "${wine_trees[@]}"; do scripts/wine-session.sh down "build/$t/wine" >/dev/null 2>&1; done
+    scripts/wine-session.sh down build/package-msi-wine >/dev/null 2>&1
+}
 trap 'stop_tests; stop_wine' EXIT
 
 i386=$(scripts/host-i386.sh) || exit 1
@@ -92,7 +99,9 @@ for t in "${trees[@]}"; do
     runs_alone "$t" && finish_tests
 done
 
-# The release archive: both programs built in release mode, packed, unpacked and checked.
+# The release archive and installer package: both programs built in release mode, signed with a
+# throw-away certificate, packed, unpacked and checked; the package installed, upgraded and removed
+# under Wine's 64-bit loader.
 echo "=== package ==="
 start=$SECONDS
 package_ok=1
@@ -100,8 +109,8 @@ bash scripts/package_test.sh || package_ok=0
 package_time=$((SECONDS - start))
 finish_tests
 rm -rf "$logs"
-if [ $package_ok -eq 1 ]; then result="archive made and checked"; else result="FAILED"; failed+=(package); fi
-summary+=("$(printf '%-8s %-45s %-36s %4d s' "package:" "release archive (scripts/package.sh)" "$result" $package_time)")
+if [ $package_ok -eq 1 ]; then result="archive and MSI made and checked"; else result="FAILED"; failed+=(package); fi
+summary+=("$(printf '%-8s %-45s %-36s %4d s' "package:" "release archive and MSI (scripts/package.sh)" "$result" $package_time)")
 
 echo
 echo "=== summary ==="

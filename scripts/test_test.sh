@@ -66,7 +66,10 @@ echo " 1/1 Test #1: t ...   Passed    0.10 sec"
 EOF2
 chmod +x "$fake/bin/"* "$fake/scripts/"*
 export PATH="$fake/bin:$PATH" EVENTS=$work/events
-I386=emulated FAILS=win64 HANGS="" bash "$fake/scripts/test.sh" >"$work/run.log" 2>&1
+# Started with job control on, as from an interactive shell on a terminal (`script` makes one), a
+# tree's failure must still count.
+I386=emulated FAILS=win64 HANGS="" script -qec "bash -m '$fake/scripts/test.sh'" /dev/null </dev/null 2>&1 |
+    tr -d '\r' >"$work/run.log"
 order=$(sed -n '/=== summary ===/,$p' "$work/run.log" | grep -v '^total:' | grep -o '^[a-z0-9]*:' | tr -d '\n')
 [ "$order" = "native:fuzz:win32:win64:tray64:package:" ] || { echo "test_test: FAIL: summary lists $order" >&2; cat "$work/run.log" >&2; exit 1; }
 grep -q '^win64: .*0 passed, 1 failed.*FAILED$' "$work/run.log" && tail -1 "$work/run.log" | grep -q '^FAILED trees: win64$' ||

@@ -31,6 +31,7 @@ if(WIN32)
         ${CMAKE_CURRENT_LIST_DIR}/launch_log_file_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/owner_only_security_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/owner_only_log_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/log_file_handles_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/java_output_roll_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/launch_log_setup_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/event_log_win.cpp)
@@ -75,10 +76,18 @@ if(WIN32)
     vw_wine_timeout(event_log_timeout 120)
     set_tests_properties(launcher_event_log_win_test PROPERTIES TIMEOUT ${event_log_timeout} FIXTURES_REQUIRED WINE
         ENVIRONMENT "VW_WINEDEBUG=-all,err+eventlog")
-    # The service guide's INI blocks and the shipped INI file are started as they stand and with their
+    # The same for a run whose log is not used: the event names the log and why.
+    vw_command_expecting_output(refused_log_command
+        "err:eventlog:ReportEventW L\"the launcher log .*launch\\.log is not used, because of its old copy .*: it is one of 2 names"
+        ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:launcher_launch_log_win_test>
+        --gtest_filter=LaunchLogTest.LogWithASecondNameIsNotUsedAndTheRunGoesOn)
+    add_test(NAME launcher_log_refused_event_win_test COMMAND ${refused_log_command})
+    set_tests_properties(launcher_log_refused_event_win_test PROPERTIES TIMEOUT ${event_log_timeout}
+        FIXTURES_REQUIRED WINE ENVIRONMENT "VW_WINEDEBUG=-all,err+eventlog")
+    # The administrator guide's INI blocks and the shipped INI file are started as they stand and with their
     # examples uncommented, so neither can drift from the code.
     target_compile_definitions(launcher_service_win_test PRIVATE
-        VW_SERVICE_GUIDE="Z:${CMAKE_CURRENT_LIST_DIR}/../README-service.md"
+        VW_SERVICE_GUIDE="Z:${CMAKE_CURRENT_LIST_DIR}/../../docs/administrator-guide.md"
         VW_SHIPPED_INI="Z:${CMAKE_CURRENT_LIST_DIR}/../VaultwickService.ini")
 
     # The service record in-process: the real launcher and stand-in runtime, the control handler called

@@ -25,10 +25,12 @@ int main() {
     SetThreadLocale(GetSystemDefaultLCID());
 
     int code = -1;
-    if (launcher.startUp()) code = launcher.serviceMode() ? dispatchService(launcher) : launcher.run();
+    const bool started = launcher.startUp();
+    if (started) code = launcher.serviceMode() ? dispatchService(launcher) : launcher.run();
+    // A service that failed says so in the event log too, where an administrator looks first; one that
+    // ran said so itself before it reported STOPPED.
+    if (!started) reportServiceError(launcher, launcher.serviceFailureText(), L"service failure");
     launcher.cleanUp();
-    // A service that failed says so in the event log too, where an administrator looks first.
-    reportServiceError(launcher, launcher.serviceFailureText(), L"service failure");
     launcher.log().write(L"exit code " + std::to_wstring(code));
     // A service's process ends here, still inside its "Stop Timeout", and without the DLLs' detach code.
     if (launcher.serviceMode()) endThisProcess(static_cast<UINT>(code));

@@ -48,6 +48,10 @@ enum : unsigned {
     ServiceMainNotDetached = 235,     // "%d" service-specific code
     StopNotReported = 236,            // with 202: the stop request was dropped
     StopThreadNotStarted = 237,       // with 202: the stop request was dropped
+    FailedServiceEnded = 242,         // "%d" service-specific code, "%d" seconds it was given to end
+
+    // "Output File" or "Error File" refused: "%s" the key, "%s" the file.
+    JavaOutputRefused = 241,
 };
 }  // namespace LauncherText
 

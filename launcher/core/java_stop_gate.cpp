@@ -2,20 +2,30 @@
 
 bool JavaStopGate::admitMain() {
     std::lock_guard<std::mutex> hold(lock_);
-    if (stopRequested_ || closed_) return false;
+    if (requests_ > 0 || closed_) return false;
     mainAdmitted_ = true;
     return true;
 }
 
 void JavaStopGate::requestStop() {
     std::lock_guard<std::mutex> hold(lock_);
-    stopRequested_ = true;
+    ++requests_;
     ++underWay_;
+}
+
+void JavaStopGate::withdrawStop() {
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (requests_ > 0) --requests_;
+    }
+    endStop();
 }
 
 bool JavaStopGate::beginStop() {
     std::lock_guard<std::mutex> hold(lock_);
-    return mainAdmitted_ && !closed_;
+    const bool now = mainAdmitted_ && !closed_;
+    stopReachedJava_ = stopReachedJava_ || now;
+    return now;
 }
 
 void JavaStopGate::endStop() {
@@ -25,7 +35,12 @@ void JavaStopGate::endStop() {
 
 bool JavaStopGate::stopRequested() {
     std::lock_guard<std::mutex> hold(lock_);
-    return stopRequested_;
+    return requests_ > 0;
+}
+
+bool JavaStopGate::stopReachedJava() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return stopReachedJava_;
 }
 
 void JavaStopGate::close() {

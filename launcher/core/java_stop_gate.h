@@ -15,15 +15,20 @@ class JavaStopGate {
 public:
     // On the VM thread, just before main: false when a stop request came first.
     bool admitMain();
-    // A stop request has been taken; it is under way until endStop().
+    // A stop request has been taken; it is under way until endStop(), or withdrawStop() when no thread
+    // could be started for it.
     void requestStop();
+    // A request that never got a thread: it has no effect, neither on main nor on how the run ends.
+    void withdrawStop();
     // On the request's stop thread: true when stop() is to be called now. Otherwise the request was
     // remembered (before main) or comes too late (after close). endStop() follows either way.
     bool beginStop();
     // The request's thread is done with the VM and with the launcher.
     void endStop();
-    // A request has come in (whether or not it reached Java).
+    // A request has come in and was not withdrawn (whether or not it reached Java).
     bool stopRequested();
+    // A request has reached Java's stop(): only then did main end because it was asked to.
+    bool stopReachedJava();
     // After the run step: later requests stay out of Java. Calls already under way go on; the
     // service's STOPPED report does not wait for them.
     void close();
@@ -34,7 +39,8 @@ private:
     std::mutex lock_;
     std::condition_variable ended_;
     bool mainAdmitted_ = false;
-    bool stopRequested_ = false;
+    int requests_ = 0;  // taken and not withdrawn
+    bool stopReachedJava_ = false;
     bool closed_ = false;
     int underWay_ = 0;
 };

@@ -43,6 +43,33 @@ TEST(JavaStopGate, EveryStopAfterMainReachesJava) {
     gate.endStop();
 }
 
+// Whether main ended because it was asked to: only a request that reached stop() says so. One whose
+// thread never started is withdrawn and leaves no trace, before main or after. Steps: A admitMain,
+// R requestStop, W withdrawStop, B beginStop, E endStop.
+TEST(JavaStopGate, OnlyARequestThatReachedStopCountsAsAsked) {
+    const struct {
+        const char* steps;
+        bool requested, reachedJava, mainAdmitted;
+    } cases[] = {{"ARW", false, false, true}, {"RWA", false, false, true}, {"ARBE", true, true, true},
+                 {"RBEA", true, false, false}, {"ARBERW", true, true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.steps);
+        JavaStopGate gate;
+        bool admitted = false;
+        for (const char* step = c.steps; *step; ++step) {
+            if (*step == 'A') admitted = gate.admitMain();
+            if (*step == 'R') gate.requestStop();
+            if (*step == 'W') gate.withdrawStop();
+            if (*step == 'B') gate.beginStop();
+            if (*step == 'E') gate.endStop();
+        }
+        EXPECT_EQ(gate.stopRequested(), c.requested);
+        EXPECT_EQ(gate.stopReachedJava(), c.reachedJava);
+        EXPECT_EQ(admitted, c.mainAdmitted);
+        gate.drain();  // hangs, and so fails, while a withdrawn request still counts as under way
+    }
+}
+
 // Admission and a stop request racing: either main runs and the stop reaches it, or neither.
 TEST(JavaStopGate, AdmissionAndStopNeverBothMissEachOther) {
     for (int round = 0; round < 2000; ++round) {

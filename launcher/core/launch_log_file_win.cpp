@@ -4,6 +4,7 @@
 #include "log_file_rules.h"
 #include "owner_only_log_win.h"
 #include "owner_only_security_win.h"
+#include "process_environment.h"
 #include "text_format.h"
 
 #include <windows.h>
@@ -27,29 +28,6 @@ std::wstring stampedLine(const std::wstring& text) {
     LogFileRules::LocalTime time{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
     return LogFileRules::logLine(time, GetCurrentThreadId(), text);
 }
-
-class Win32RotationFiles : public LogFileRules::RotationFiles {
-public:
-    unsigned long replace(const std::wstring& from, const std::wstring& to) override {
-        return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : GetLastError();
-    }
-    unsigned long remove(const std::wstring& path) override {
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        return DeleteFileW(path.c_str()) ? 0 : GetLastError();
-    }
-    unsigned long truncate(const std::wstring& path) override {
-        Win::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE,
-                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                               TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        return file ? 0 : GetLastError();
-    }
-    unsigned long movable(const std::wstring& path) override {
-        // A move opens the file for deletion, which a handle without delete sharing refuses.
-        Win::UniqueFileHandle file(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        return file ? 0 : GetLastError();
-    }
-};
 
 // Long enough for another process to move its log aside and open the new one.
 constexpr DWORD kRotationLockWaitMs = 10000;
@@ -90,16 +68,6 @@ private:
     bool held_ = false;
 };
 
-// Rotates when the log is over the limit; returns what went wrong, or an empty text.
-std::wstring rotateIfLarge(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::wstring();
-    const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    if (!LogFileRules::needsRotation(size)) return std::wstring();
-    Win32RotationFiles files;
-    return LogFileRules::rotate(path, files);
-}
-
 }  // namespace
 
 std::wstring logRotationLockName(const std::wstring& path) {
@@ -126,17 +94,67 @@ void LaunchLogFile::open(const std::wstring& path, const std::wstring& firstLine
     for (const std::wstring& folder : LogFileRules::foldersOf(full))
         CreateDirectoryW(folder.c_str(), folderSecurity.attributes());
     std::vector<std::wstring> notes;
-    {
-        RotationLock rotation(full);
-        const std::wstring rotated = rotation.held() ? rotateIfLarge(full) : rotation.skipped();
-        if (!rotated.empty()) notes.push_back(rotated);
-        protectOldLog(LogFileRules::rotatedPath(full), notes);
-        file_ = openOwnerOnlyLog(full, notes);
+    std::wstring begunAnew;
+    openChecked(full, notes, begunAnew);
+    if (!file_) {
+        held_.clear();
+        return;
     }
+    if (!begunAnew.empty()) writeLocked(stampedLine(begunAnew));
     writeLocked(stampedLine(firstLine));
     for (const std::wstring& note : notes) writeLocked(stampedLine(note));
     for (const std::wstring& line : held_) writeLocked(line);
     held_.clear();
+}
+
+void LaunchLogFile::openChecked(const std::wstring& full, std::vector<std::wstring>& notes, std::wstring& firstLine) {
+    std::wstring folder = cutPathComponents(full, 1);
+    if (!folder.empty() && folder.back() == L':') folder += L'\\';  // "C:" alone means C:'s working folder
+    Win::UniqueFileHandle folderHandle;  // held: the folder stays the one judged
+    std::wstring why = openLogFolder(folder, folderHandle, facts_);
+    if (!why.empty()) {
+        refusal_ = TextFormat::format(L"the launcher log %s is not used, because of its folder %s: %s", {full, folder, why});
+        return;
+    }
+    RotationLock rotation(full);
+    OwnerOnlyLog log = openOwnerOnlyLog(full, notes, facts_);
+    if (!log.file) {
+        refusal_ = TextFormat::format(L"the launcher log %s is not used: %s", {full, log.refusal});
+        return;
+    }
+    const std::wstring old = LogFileRules::rotatedPath(full);
+    why = protectOldLog(old, notes, facts_);
+    if (!why.empty()) {
+        refusal_ = TextFormat::format(L"the launcher log %s is not used, because of its old copy %s: %s", {full, old, why});
+        return;
+    }
+    firstLine = log.firstLine;
+    if (!rotation.held()) {
+        notes.push_back(rotation.skipped());
+    } else if (firstLine.empty()) {  // a log begun anew is empty
+        LARGE_INTEGER size{};
+        if (GetFileSizeEx(log.file.get(), &size) && LogFileRules::needsRotation(static_cast<std::uint64_t>(size.QuadPart))) {
+            OpenLogRotationFiles files(log.file.get(), log.notMovable, facts_);
+            const std::wstring rotated = LogFileRules::rotate(full, files);
+            if (!rotated.empty()) notes.push_back(rotated);
+            if (files.moved()) {  // the handle follows the old log to its new name
+                log = openOwnerOnlyLog(full, notes, facts_);
+                if (!log.file) {
+                    refusal_ = TextFormat::format(L"the launcher log %s is not used: after rotation, %s", {full, log.refusal});
+                    return;
+                }
+            }
+        }
+    }
+    // Kept for the run without the right to rename it, which would shut out every reader that does not
+    // share deletion.
+    Win::UniqueFileHandle appending(ReOpenFile(log.file.get(), FILE_APPEND_DATA | SYNCHRONIZE, kShareAll, 0));
+    file_ = appending ? std::move(appending) : std::move(log.file);
+}
+
+std::wstring LaunchLogFile::refusal() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return refusal_;
 }
 
 void LaunchLogFile::discard() {

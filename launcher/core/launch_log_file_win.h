@@ -1,8 +1,9 @@
 #pragma once
 // The launcher log as a file: lines written before the file's place is known (the configuration
-// says it) are held and written when it opens. A log that cannot be opened is skipped silently: the
-// log never stops a launch.
+// says it) are held and written when it opens. A log that cannot be opened, or that fails a check,
+// never stops a launch: the run goes on without it, and `refusal` says why for the event log.
 #include "launch_log.h"
+#include "log_file_handles_win.h"
 #include "unique_handle_win.h"
 
 #include <mutex>
@@ -11,11 +12,17 @@
 
 class LaunchLogFile : public LaunchLog {
 public:
-    // Makes the missing folders of `path`, rotates a file over the size limit (one process at a time),
-    // then appends to `path`, readable by SYSTEM, Administrators and this account only, as are the
-    // folders it makes and the old copy (owner_only_log_win.h).
-    // `firstLine` comes first, then what rotation had to say, then the held lines with their times.
+    explicit LaunchLogFile(FileFactsReader facts = systemFileFacts) : facts_(std::move(facts)) {}
+
+    // Makes the missing folders of `path`; judges the log's folder, the log and its old copy, all
+    // opened without following links (owner_only_log_win.h); appends to `path`, readable by SYSTEM,
+    // Administrators and this account only, as are the folders it makes and the old copy; rotates a
+    // file over the size limit through its handle (one process at a time). `firstLine` comes first
+    // (after the line of a log begun in place of one moved aside), then what was done to the files,
+    // then the held lines with their times.
     void open(const std::wstring& path, const std::wstring& firstLine);
+    // Why this run has no log although one was asked for: which file and why; empty otherwise.
+    std::wstring refusal();
     // No log for this run: the held lines are dropped and later ones too.
     void discard();
     void write(const std::wstring& text) override;
@@ -23,8 +30,13 @@ public:
 private:
     void writeLocked(const std::wstring& line);
 
+    // Opens, judges and rotates the log; fills `notes` and `firstLine`, or `refusal_`.
+    void openChecked(const std::wstring& full, std::vector<std::wstring>& notes, std::wstring& firstLine);
+
+    FileFactsReader facts_;
     std::mutex lock_;
     Win::UniqueFileHandle file_;
+    std::wstring refusal_;
     bool decided_ = false;
     std::vector<std::wstring> held_;
 };

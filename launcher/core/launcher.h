@@ -3,6 +3,7 @@
 // exit and owns the configuration, the program arguments and the Java runtime host.
 #include "config_file.h"
 #include "error_lines.h"
+#include "java_output_roll_win.h"
 #include "java_stop_gate.h"
 #include "launch_config.h"
 #include "locate_runtime.h"
@@ -89,6 +90,7 @@ private:
     std::vector<std::wstring> programArguments_;
     std::wstring installedServiceName_;
     std::wstring vmLibraryPath_;
+    JavaOutputFiles javaOutputs_;  // "Output File" and "Error File" as this run uses them
     VmHost host_;
     JavaStopGate stopGate_;
     std::unique_ptr<SingleInstance> singleInstance_;

@@ -48,6 +48,20 @@ TEST_F(LauncherProgramResources, DialogsAndTextsInNineLanguages) {
     }
 }
 
+// Windows shows the service's description, "@VaultwickService.exe,-250", in the reader's language.
+TEST_F(LauncherProgramResources, ServiceDescriptionInNineLanguages) {
+    std::vector<std::uint16_t> languages;
+    for (const Pe::Resource* r : image_.ofType(6 /* RT_STRING */)) {
+        // Block id/16+1 holds 16 counted UTF-16 strings: skip to the wanted one, read its length.
+        std::size_t at = 0, count = 0;
+        for (int i = 0; i <= IDS_SERVICE_DESCRIPTION % 16 && at + 2 <= r->data.size(); ++i, at += 2 + 2 * count)
+            count = r->data[at] | r->data[at + 1] << 8;
+        if (r->id == IDS_SERVICE_DESCRIPTION / 16 + 1 && count > 0) languages.push_back(r->language);
+    }
+    std::sort(languages.begin(), languages.end());
+    EXPECT_EQ(languages, (std::vector<std::uint16_t>{1028, 1031, 1033, 1036, 1041, 1043, 1053, 2052, 3082}));
+}
+
 // The event log shows an event's text through the source's message file, this program: its message 1
 // must be the inserted text alone.
 TEST_F(LauncherProgramResources, MessageOneIsTheInsertedTextAlone) {

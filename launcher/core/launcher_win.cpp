@@ -9,6 +9,7 @@
 #include "launch_log_setup_win.h"
 #include "log_file_rules.h"
 #include "process_environment.h"
+#include "service_dispatch_win.h"
 #include "single_instance_win.h"
 #include "stop_limit_win.h"
 #include "unique_handle_win.h"
@@ -89,6 +90,8 @@ bool Launcher::startUpSteps() {
     }
     const bool configured = readLaunchConfig(file_, config_);
     openLaunchLog(*log_, file_, config_);  // whatever the outcome: the lines held so far go there
+    // A run without the log it asked for says which and why where an administrator looks first.
+    reportServiceError(*this, log_->refusal(), L"missing launcher log");
     file_.logValuesTo(*log_);
     if (!configured) return false;
     if (config_.overrideWorkingDir) {
@@ -171,8 +174,11 @@ JavaMain Launcher::javaMain() {
     JavaMain program;
     program.mainClass = config_.mainClass;
     program.arguments = programArguments_;
-    program.outputFile = config_.outputFile;
-    program.errorFile = config_.errorFile;
+    program.outputFile = javaOutputs_.output;
+    program.errorFile = javaOutputs_.error;
+    program.appendOutput = javaOutputs_.appendOutput;
+    program.appendError = javaOutputs_.appendError;
+    program.errorIsOutput = javaOutputs_.errorIsOutput;
     program.onReady = [this] {
         if (!stopGate_.admitMain()) {
             log_->write(L"virtual machine created; a stop request came first, so main is not called");
@@ -184,10 +190,14 @@ JavaMain Launcher::javaMain() {
     };
     // Java says why only on the stream it could not replace, which for a service reaches no one.
     program.onStreamKept = [this](JavaStream stream, const std::wstring& path, const std::wstring& reason) {
-        const bool output = stream == JavaStream::Out;
-        log_->write(std::wstring(output ? L"Output File " : L"Error File ") + Win::fullPathOf(path) +
-                    L" could not be opened, so Java's standard " + (output ? L"output" : L"error") +
-                    L" stays where it was: " + reason);
+        const wchar_t* key = stream == JavaStream::Out   ? L"Output File "
+                             : stream == JavaStream::Err ? L"Error File "
+                                                         : L"Output File and Error File ";
+        const wchar_t* what = stream == JavaStream::Out   ? L"output stays"
+                              : stream == JavaStream::Err ? L"error stays"
+                                                          : L"output and error stay";
+        log_->write(key + Win::fullPathOf(path) + L" could not be opened, so Java's standard " + what +
+                    L" where it was: " + reason);
     };
     if (config_.failureCheck)
         program.onUncaughtException = [this](const std::wstring& trace) { onUncaughtException(trace); };
@@ -211,7 +221,7 @@ unsigned long Launcher::startJavaStop() {
     Win::UniqueHandle thread(CreateThread(nullptr, 0, javaStopThread, this, 0, nullptr));
     if (thread) return 0;
     const unsigned long error = GetLastError();
-    stopGate_.endStop();
+    stopGate_.withdrawStop();  // reaches no one: main may still run, and a crash of it is no stop
     return error;
 }
 
@@ -237,8 +247,7 @@ int Launcher::run() {
     const auto& program = file_.programPath();
     const std::wstring logPath =
         program ? LogFileRules::logFilePath(config_.logFile, *program, config_.serviceMode) : std::wstring();
-    for (const std::wstring& line : rollJavaOutputs({config_.outputFile, config_.errorFile}, logPath, program.value_or(L"")))
-        log_->write(line);
+    javaOutputs_ = prepareJavaOutputs(config_.outputFile, config_.errorFile, logPath, program.value_or(L""), errors_, *log_);
     return runVmThread() == 0 ? 0 : -1;
 }
 
@@ -253,8 +262,9 @@ ServiceStatus::End Launcher::runAsService() {
     } else if (host_.detachFailed()) {
         end = End::DetachFailed;
         errors_.print(LauncherText::ServiceMainNotDetached, {static_cast<long>(end)});
-    } else if (main.end == MainRun::End::Threw && !stopGate_.stopRequested()) {
-        // An engine that crashed is not one that was asked to stop: recovery should restart it.
+    } else if (main.end == MainRun::End::Threw && !stopGate_.stopReachedJava()) {
+        // An engine that crashed is not one that was asked to stop: recovery should restart it. A
+        // request that never reached stop() asked nothing of it.
         end = End::MainThrew;
         const std::wstring exception = main.exceptionClass.empty() ? L"exception" : main.exceptionClass;
         errors_.print(LauncherText::ServiceMainThrew, {exception, static_cast<long>(end)});

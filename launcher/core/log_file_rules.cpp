@@ -83,6 +83,10 @@ std::wstring rotate(const std::wstring& path, RotationFiles& files) {
                                          L"start tries again", {held});
     }
     const unsigned long removed = files.remove(target);
+    if (removed == kHeldOpen) {
+        return line + TextFormat::format(L"; the old copy is held open (errno = %lu), so it is kept and this run "
+                                         L"appends to the log; the next start tries again", {removed});
+    }
     const unsigned long movedAgain = files.replace(path, target);
     if (movedAgain == 0) return line + L"; moved after deleting the old " + target;
     line += TextFormat::format(L", also after deleting the old one (errno = %lu, %lu)", {removed, movedAgain});
@@ -92,24 +96,78 @@ std::wstring rotate(const std::wstring& path, RotationFiles& files) {
     return line + TextFormat::format(L"; emptying it failed too (errno = %lu), so it goes on growing", {emptied});
 }
 
-LogAccessVerdict judgeLogAccess(const FileAccess& access, const std::wstring& account) {
-    auto trusted = [&](const std::wstring& sid) {
-        return sid == kSystemSid || sid == kAdministratorsSid || (!account.empty() && sid == account);
-    };
-    if (!trusted(access.owner)) return LogAccessVerdict::MoveAside;
-    if (!access.hasDacl || !access.daclProtected || account.empty()) return LogAccessVerdict::ReplaceRights;
+namespace {
+
+// A service SID that only the system itself runs as; it owns and may change much of Program Files.
+const wchar_t kTrustedInstallerSid[] = L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+
+bool trusted(const std::wstring& sid, const std::wstring& account) {
+    return sid == kSystemSid || sid == kAdministratorsSid || sid == kTrustedInstallerSid ||
+           (!account.empty() && sid == account);
+}
+
+// CREATOR OWNER and OWNER RIGHTS stand for the owner, who is trusted by the time entries are read.
+bool trustedEntry(const std::wstring& sid, const std::wstring& account) {
+    return trusted(sid, account) || sid == L"S-1-3-0" || sid == L"S-1-3-4";
+}
+
+std::wstring untrustedOwner(const FileAccess& access) {
+    return TextFormat::format(L"it is owned by %s, not by SYSTEM, Administrators or this account", {access.owner});
+}
+
+std::wstring sidOf(const AccessEntry& entry) { return entry.sid.empty() ? L"an entry of an unknown kind" : entry.sid; }
+
+constexpr std::uint8_t kInheritOnly = 0x08;
+// What lets its holder plant something in a folder: add a file (0x2) or folder (0x4), delete what is
+// in it (0x40), change its rights (WRITE_DAC) or owner (WRITE_OWNER); generic write and all hold them.
+constexpr std::uint32_t kPlantingRights = 0x2 | 0x4 | 0x40 | 0x40000 | 0x80000 | 0x10000000 | 0x40000000;
+
+}  // namespace
+
+LogAccessJudgement judgeLogAccess(const FileAccess& access, const std::wstring& account) {
+    if (!trusted(access.owner, account)) return {LogAccessVerdict::OwnedByOthers, untrustedOwner(access)};
+    if (!access.hasDacl) return {LogAccessVerdict::OthersMayOpen, L"it has no access list, so anyone may open it"};
+    for (const AccessEntry& entry : access.entries) {
+        if (!entry.denies && !trustedEntry(entry.sid, account) && (entry.mask != 0 || !entry.allows))
+            return {LogAccessVerdict::OthersMayOpen, L"its access rights let " + sidOf(entry) + L" open it"};
+    }
+    const LogAccessJudgement notOwn{LogAccessVerdict::ReplaceRights, L"its access rights are not its own"};
+    if (!access.daclProtected || account.empty()) return notOwn;
     bool system = false, administrators = false, self = false;
     for (const AccessEntry& entry : access.entries) {
-        if (!entry.allows || entry.mask != kFileAllAccess || entry.flags != 0 || !trusted(entry.sid))
-            return LogAccessVerdict::ReplaceRights;
+        if (!entry.allows || entry.mask != kFileAllAccess || entry.flags != 0 || !trusted(entry.sid, account))
+            return notOwn;
         system = system || entry.sid == kSystemSid;
         administrators = administrators || entry.sid == kAdministratorsSid;
         self = self || entry.sid == account;
     }
-    return system && administrators && self ? LogAccessVerdict::Keep : LogAccessVerdict::ReplaceRights;
+    return system && administrators && self ? LogAccessJudgement{LogAccessVerdict::Keep, std::wstring()} : notOwn;
 }
 
-std::wstring movedAsidePath(const std::wstring& path) { return path + L".untrusted"; }
+std::wstring folderRefusal(const FileFacts& folder, const std::wstring& account) {
+    if (folder.reparsePoint) return L"it is a link, junction or mount point";
+    if (!folder.directory) return L"it is not a folder";
+    const FileAccess& access = folder.access;
+    if (!trusted(access.owner, account)) return untrustedOwner(access);
+    if (!access.hasDacl) return L"it has no access list, so anyone may add files to it";
+    for (const AccessEntry& entry : access.entries) {
+        if (entry.denies || (entry.flags & kInheritOnly) || trustedEntry(entry.sid, account)) continue;
+        if (!entry.allows || (entry.mask & kPlantingRights))
+            return L"its access rights let " + sidOf(entry) +
+                   L" add files or folders, delete what is in it or change its rights";
+    }
+    return std::wstring();
+}
+
+std::wstring fileRefusal(const FileFacts& file) {
+    if (file.reparsePoint) return L"it is a link, junction or mount point";
+    if (file.links > 1) return TextFormat::format(L"it is one of %lu names (hard links) of one file", {file.links});
+    return std::wstring();
+}
+
+std::wstring movedAsidePath(const std::wstring& path, unsigned attempt) {
+    return path + L".untrusted" + (attempt == 0 ? std::wstring() : L"-" + std::to_wstring(attempt + 1));
+}
 
 std::wstring rotationLockName(const std::wstring& path) {
     static const std::wstring prefix = L"Global\\VaultwickServiceLog:";

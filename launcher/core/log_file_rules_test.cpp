@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <iterator>
 #include <map>
 #include <vector>
 
@@ -123,6 +125,16 @@ TEST(LogFileRules, RotationNeverWipesBothGenerations) {
         EXPECT_EQ(fs.files, (Files{{log, "big"}, {old, "older"}}));
         EXPECT_EQ(fs.calls, (std::vector<std::wstring>{L"replace " + old, L"movable " + log}));
     }
+    {  // The old copy is held open by a reader: both stay, and this run appends to the log.
+        FakeFiles fs;
+        fs.files = {{log, "big"}, {old, "older"}};
+        fs.replaceFails[old] = {5};
+        fs.removeFails[old] = {kHeldOpen};
+        EXPECT_EQ(rotate(log, fs), L"log rotation: moving the log to C:\\Apps\\x.log.1 failed (errno = 5); the old "
+                                   L"copy is held open (errno = 32), so it is kept and this run appends to the log; "
+                                   L"the next start tries again");
+        EXPECT_EQ(fs.files, (Files{{log, "big"}, {old, "older"}}));
+    }
     {
         FakeFiles fs;
         fs.files = {{log, "big"}, {old, "older"}};
@@ -140,37 +152,112 @@ TEST(LogFileRules, ExistingLogIsKeptOnlyWhenOursAloneToRead) {
     const std::wstring self = L"S-1-5-21-1-2-3-1001", other = L"S-1-5-21-1-2-3-1002";
     auto full = [](const std::wstring& sid) { return AccessEntry{true, sid, kFileAllAccess, 0}; };
     const FileAccess ours{self, true, true, {full(kSystemSid), full(kAdministratorsSid), full(self)}};
-    EXPECT_EQ(judgeLogAccess(ours, self), LogAccessVerdict::Keep);
+    auto verdict = [](const FileAccess& access, const std::wstring& account) {
+        return judgeLogAccess(access, account).verdict;
+    };
+    EXPECT_EQ(verdict(ours, self), LogAccessVerdict::Keep);
     for (const wchar_t* owner : {kSystemSid, kAdministratorsSid}) {
         FileAccess access = ours;
         access.owner = owner;
-        EXPECT_EQ(judgeLogAccess(access, self), LogAccessVerdict::Keep) << owner;
+        EXPECT_EQ(verdict(access, self), LogAccessVerdict::Keep) << owner;
     }
     // A service running as SYSTEM: its own entry is SYSTEM's.
     const FileAccess asSystem{kSystemSid, true, true, {full(kSystemSid), full(kAdministratorsSid), full(kSystemSid)}};
-    EXPECT_EQ(judgeLogAccess(asSystem, kSystemSid), LogAccessVerdict::Keep);
+    EXPECT_EQ(verdict(asSystem, kSystemSid), LogAccessVerdict::Keep);
 
     // Someone else's file: whatever its rights, they can read it and change them.
     FileAccess foreign = ours;
     foreign.owner = other;
-    EXPECT_EQ(judgeLogAccess(foreign, self), LogAccessVerdict::MoveAside);
+    EXPECT_EQ(judgeLogAccess(foreign, self).why,
+              L"it is owned by " + other + L", not by SYSTEM, Administrators or this account");
     foreign.owner = L"S-1-1-0";  // Everyone
-    EXPECT_EQ(judgeLogAccess(foreign, self), LogAccessVerdict::MoveAside);
+    EXPECT_EQ(verdict(foreign, self), LogAccessVerdict::OwnedByOthers);
 
-    // Ours, but others may get in: the log of an earlier build, or one the folder's rights reach.
-    std::vector<FileAccess> loose(7, ours);
-    loose[0].hasDacl = false;
-    loose[1].daclProtected = false;
-    loose[2].entries.push_back(AccessEntry{true, L"S-1-5-32-545", 0x1200A9, 0});  // Users may read
-    loose[3].entries[2].flags = 0x10;                                           // inherited
-    loose[4].entries[2].allows = false;
-    loose[5].entries.pop_back();                                                // not even this account
-    loose[6].entries[1].mask = 0x120089;
+    // Ours, but others may be reading it already: new rights would not close their handles.
+    std::vector<FileAccess> open(3, ours);
+    open[0].hasDacl = false;
+    open[1].entries.push_back(AccessEntry{true, L"S-1-5-32-545", 0x1200A9, 0});  // Users may read
+    open[2].entries.push_back(AccessEntry{false, L"", 0, 0});                     // an entry of a kind not known
+    for (std::size_t i = 0; i < open.size(); ++i)
+        EXPECT_EQ(verdict(open[i], self), LogAccessVerdict::OthersMayOpen) << i;
+    EXPECT_EQ(judgeLogAccess(open[1], self).why, L"its access rights let S-1-5-32-545 open it");
+
+    // Only trusted ones get in, but the rights are not the log's own.
+    std::vector<FileAccess> loose(6, ours);
+    loose[0].daclProtected = false;
+    loose[1].entries[2].flags = 0x10;  // inherited
+    loose[2].entries[2].allows = false;
+    loose[3].entries.pop_back();       // not even this account
+    loose[4].entries[1].mask = 0x120089;
+    loose[5].entries.push_back(AccessEntry{false, other, kFileAllAccess, 0, true});  // a denial lets no one in
     for (std::size_t i = 0; i < loose.size(); ++i)
-        EXPECT_EQ(judgeLogAccess(loose[i], self), LogAccessVerdict::ReplaceRights) << i;
+        EXPECT_EQ(verdict(loose[i], self), LogAccessVerdict::ReplaceRights) << i;
     // The account could not be read: nothing is known to be ours alone.
-    EXPECT_EQ(judgeLogAccess(FileAccess{kSystemSid, true, true, ours.entries}, L""), LogAccessVerdict::ReplaceRights);
-    EXPECT_EQ(movedAsidePath(L"C:\\Logs\\x.log"), L"C:\\Logs\\x.log.untrusted");
+    const FileAccess trustedOnly{kSystemSid, true, true, {full(kSystemSid), full(kAdministratorsSid)}};
+    EXPECT_EQ(verdict(trustedOnly, L""), LogAccessVerdict::ReplaceRights);
+}
+
+// Nothing a user planted is followed: the log's folder must be a trusted folder where no one else may
+// add, delete or re-permission entries, and the log and its old copy neither links nor other names.
+TEST(LogFileRules, FoldersAndFilesThatCouldBePlantedAreRefused) {
+    const std::wstring self = L"S-1-5-21-1-2-3-1001", other = L"S-1-5-21-1-2-3-1002", users = L"S-1-5-32-545";
+    const std::wstring installer = L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+    const std::uint32_t readExecute = 0x1200A9, addFile = 0x2, addFolder = 0x4, deleteChild = 0x40,
+                        writeDac = 0x40000, genericWrite = 0x40000000;
+    const std::uint8_t inherited = 0x10, inheritOnly = 0x08 | 0x03;
+    auto entry = [](const std::wstring& sid, std::uint32_t mask, std::uint8_t flags = 0) {
+        return AccessEntry{true, sid, mask, flags};
+    };
+    // A folder of the program under Program Files, as its installer leaves it.
+    FileFacts programFolder;
+    programFolder.directory = true;
+    programFolder.access = {kAdministratorsSid, true, false,
+                            {entry(installer, kFileAllAccess, inherited), entry(kSystemSid, kFileAllAccess, inherited),
+                             entry(users, readExecute, inherited), entry(L"S-1-3-0", 0x10000000, inheritOnly)}};
+    auto with = [&](const std::function<void(FileFacts&)>& change) {
+        FileFacts facts = programFolder;
+        change(facts);
+        return facts;
+    };
+    const std::wstring plants = L" add files or folders, delete what is in it or change its rights";
+    const struct {
+        FileFacts facts;
+        std::wstring refusal;
+    } folders[] = {
+        {programFolder, L""},
+        {with([&](FileFacts& f) { f.access.owner = self; }), L""},
+        {with([&](FileFacts& f) { f.access.entries.push_back(AccessEntry{false, users, addFile, 0, true}); }), L""},
+        {with([&](FileFacts& f) { f.access.entries.push_back(entry(users, genericWrite, inheritOnly)); }), L""},
+        // %ProgramData%: every user may create files and folders there.
+        {with([&](FileFacts& f) { f.access.entries.push_back(entry(users, addFile | addFolder, inherited)); }),
+         L"its access rights let S-1-5-32-545" + plants},
+        {with([&](FileFacts& f) { f.access.entries.push_back(entry(other, deleteChild | writeDac)); }),
+         L"its access rights let " + other + plants},
+        {with([&](FileFacts& f) { f.access.entries.push_back(entry(L"S-1-1-0", genericWrite)); }),
+         L"its access rights let S-1-1-0" + plants},
+        {with([&](FileFacts& f) { f.access.entries.push_back(AccessEntry{false, L"", 0, 0}); }),
+         L"its access rights let an entry of an unknown kind" + plants},
+        {with([&](FileFacts& f) { f.access.owner = other; }),
+         L"it is owned by " + other + L", not by SYSTEM, Administrators or this account"},
+        {with([&](FileFacts& f) { f.access.hasDacl = false; }), L"it has no access list, so anyone may add files to it"},
+        // A mount point made where the folder would be (to the object manager's \RPC Control, say).
+        {with([&](FileFacts& f) { f.reparsePoint = true; }), L"it is a link, junction or mount point"},
+        {with([&](FileFacts& f) { f.directory = false; }), L"it is not a folder"},
+    };
+    for (std::size_t i = 0; i < std::size(folders); ++i)
+        EXPECT_EQ(folderRefusal(folders[i].facts, self), folders[i].refusal) << i;
+
+    FileFacts file;
+    EXPECT_EQ(fileRefusal(file), L"");
+    file.links = 2;
+    EXPECT_EQ(fileRefusal(file), L"it is one of 2 names (hard links) of one file");
+    file.links = 1;
+    file.reparsePoint = true;
+    EXPECT_EQ(fileRefusal(file), L"it is a link, junction or mount point");
+
+    // A log moved aside never takes the place of one moved aside before.
+    EXPECT_EQ(movedAsidePath(L"C:\\Logs\\x.log", 0), L"C:\\Logs\\x.log.untrusted");
+    EXPECT_EQ(movedAsidePath(L"C:\\Logs\\x.log", 1), L"C:\\Logs\\x.log.untrusted-2");
 }
 
 TEST(LogFileRules, EveryFolderBelowTheRootIsCreatedOutermostFirst) {

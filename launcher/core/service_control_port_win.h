@@ -22,8 +22,9 @@ public:
     virtual DWORD setPreShutdownTimeout(const std::wstring& installedName, DWORD milliseconds) = 0;
     // Ends the process at once, whatever its other threads are doing.
     virtual void endProcess(UINT exitCode) = 0;
-    // One error event in the Application event log, under the service's installed name.
-    virtual void reportError(const std::wstring& text) = 0;
+    // One error event in the Application event log, under the service's installed name; `what` names
+    // it in the launcher log.
+    virtual void reportError(const std::wstring& text, const std::wstring& what) = 0;
 };
 
 class Launcher;
@@ -52,7 +53,7 @@ public:
         return ChangeServiceConfig2W(service.get(), SERVICE_CONFIG_PRESHUTDOWN_INFO, &info) ? 0 : GetLastError();
     }
     void endProcess(UINT exitCode) override { endThisProcess(exitCode); }
-    void reportError(const std::wstring& text) override;
+    void reportError(const std::wstring& text, const std::wstring& what) override;
 
 private:
     Launcher& launcher_;

@@ -64,6 +64,6 @@ void reportServiceError(Launcher& launcher, const std::wstring& text, const std:
     launcher.log().write(what + (reported ? L" reported to the event log" : L" could not be reported to the event log"));
 }
 
-void ServiceControlManagerPort::reportError(const std::wstring& text) {
-    reportServiceError(launcher_, text, L"lost stop request");
+void ServiceControlManagerPort::reportError(const std::wstring& text, const std::wstring& what) {
+    reportServiceError(launcher_, text, what);
 }

@@ -3,6 +3,7 @@
 #include "launcher.h"
 #include "process_end_win.h"
 #include "stop_limit_win.h"
+#include "text_format.h"
 
 #include <algorithm>
 #include <memory>
@@ -19,17 +20,32 @@ ServiceRecord* gRecord = nullptr;  // the record alive in this process
 // The line reaches the log before standard output.
 constexpr DWORD kStopTimedOutLineMs = 1000;
 
-void printStopTimedOut(Launcher& launcher) {
+// One error line, given at most kStopTimedOutLineMs, just before the limit ends the process.
+void printBeforeTheEnd(Launcher& launcher, const std::wstring& message) {
     auto printed = std::make_shared<Win::UniqueHandle>(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     try {
-        std::thread([&launcher, printed] {
-            launcher.errors().print(LauncherText::StopTimedOut, {launcher.config().stopTimeoutSeconds});
+        std::thread([&launcher, message, printed] {
+            launcher.errors().printMessage(message);
             SetEvent(printed->get());
         }).detach();
     } catch (const std::system_error&) {
         return;  // no thread to print on: the process still ends
     }
     WaitForSingleObject(printed->get(), kStopTimedOutLineMs);
+}
+
+std::wstring stopTimedOutText(Launcher& launcher) {
+    return TextFormat::format(launcher.errors().text(LauncherText::StopTimedOut), {launcher.config().stopTimeoutSeconds});
+}
+
+// A service that failed and said so in STOPPED ends within "Stop Timeout", or this when none is set:
+// otherwise a recovery action could start a second engine beside one that still holds its port and files.
+constexpr unsigned long kFailedEndLimitSeconds = 30;
+
+unsigned long failedEndLimitSeconds(const Launcher& launcher) {
+    const unsigned long long set = launcher.config().stopTimeoutSeconds;
+    return set > 0 ? static_cast<unsigned long>(std::min<unsigned long long>(set, (INFINITE - 1) / 1000))
+                   : kFailedEndLimitSeconds;
 }
 
 }  // namespace
@@ -44,8 +60,9 @@ ServiceRecord::ServiceRecord(Launcher& launcher, std::wstring serviceName, Servi
 ServiceRecord::~ServiceRecord() {
     WaitForSingleObject(serviceMainLeft_.get(), INFINITE);
     // After the record, with STOPPED reported, the limit's end is one error line and the end of the process.
-    launcher_.stopLimit().setAction([&launcher = launcher_] {
-        printStopTimedOut(launcher);
+    const std::wstring line = limitLine_.empty() ? stopTimedOutText(launcher_) : limitLine_;
+    launcher_.stopLimit().setAction([&launcher = launcher_, line] {
+        printBeforeTheEnd(launcher, line);
         endThisProcess(static_cast<UINT>(-1));
     });
     // The progress thread reads the record: it must have ended before the record goes.
@@ -54,6 +71,8 @@ ServiceRecord::~ServiceRecord() {
     gRecord = nullptr;
 }
 
+// A report the manager refused leaves it with the last one it took: the record goes back to that, so
+// a later report (interrogate, progress) cannot claim a state the manager never accepted.
 bool ServiceRecord::reportLocked() {
     SERVICE_STATUS status{};
     status.dwServiceType = status_.serviceType;
@@ -63,7 +82,12 @@ bool ServiceRecord::reportLocked() {
     status.dwServiceSpecificExitCode = status_.serviceSpecificExitCode;
     status.dwCheckPoint = status_.checkPoint;
     status.dwWaitHint = status_.waitHint;
-    return port_.report(status);
+    if (!port_.report(status)) {
+        status_ = accepted_;
+        return false;
+    }
+    accepted_ = status_;
+    return true;
 }
 
 bool ServiceRecord::dispatch() {
@@ -105,6 +129,9 @@ void ServiceRecord::runService(DWORD argc, LPWSTR* argv) {
     // All of them, the first (the service name) included.
     launcher_.appendProgramArguments(std::vector<std::wstring>(argv, argv + argc));
     const ServiceStatus::End end = launcher_.runAsService();
+    // Now, not at the process's end: destroying the VM waits for Java's non-daemon threads, which an
+    // engine whose main died may keep alive for ever.
+    if (end != ServiceStatus::End::Clean) port_.reportError(launcher_.serviceFailureText(), L"service failure");
 
     // stop() calls still under way go on; the VM's destruction waits for them, STOPPED does not.
     launcher_.closeJavaStops();
@@ -115,10 +142,26 @@ void ServiceRecord::runService(DWORD argc, LPWSTR* argv) {
         progress = progressThread_.get();
     }
     if (progress) WaitForSingleObject(progress, INFINITE);
-    std::lock_guard<std::mutex> hold(lock_);
-    if (status_.currentState == ServiceStatus::kStopped) return;  // "Stop Timeout" came first
-    ServiceStatus::setStopped(status_, end);
-    reportLocked();
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (status_.currentState == ServiceStatus::kStopped) return;  // "Stop Timeout" came first
+        ServiceStatus::setStopped(status_, end);
+        reportLocked();
+    }
+    if (end == ServiceStatus::End::MainThrew || end == ServiceStatus::End::DetachFailed) startFailedEndLimit(end);
+}
+
+// Outside the lock: the limit's action takes it.
+void ServiceRecord::startFailedEndLimit(ServiceStatus::End end) {
+    const unsigned long seconds = failedEndLimitSeconds(launcher_);
+    const std::wstring line = TextFormat::format(launcher_.errors().text(LauncherText::FailedServiceEnded),
+                                                 {static_cast<unsigned long>(end), seconds});
+    // A stop request may have started the limit already; it then keeps its own line.
+    if (launcher_.stopLimit().start(seconds * 1000, [this, line] {
+            printBeforeTheEnd(launcher_, line);
+            port_.endProcess(static_cast<UINT>(-1));
+        }))
+        limitLine_ = line;
 }
 
 void ServiceRecord::setPreShutdownTimeout(const std::wstring& installedName) {
@@ -157,7 +200,7 @@ void ServiceRecord::control(DWORD code) {
 void ServiceRecord::reportLostStop(unsigned reason, DWORD error) {
     const std::wstring text = launcher_.errors().windowsErrorText(reason, error);
     launcher_.errors().printMessage(text);
-    port_.reportError(text);
+    port_.reportError(text, L"lost stop request");
 }
 
 DWORD WINAPI ServiceRecord::progressThreadMain(void* record) {
@@ -184,7 +227,7 @@ void ServiceRecord::startStopLimit() {
 // has gone out already (the hold-up came after main returned); end the process without waiting for
 // the virtual machine, whose destruction would wait for Java's threads.
 void ServiceRecord::endStopThatTookTooLong() {
-    printStopTimedOut(launcher_);
+    printBeforeTheEnd(launcher_, stopTimedOutText(launcher_));
     {
         std::lock_guard<std::mutex> hold(lock_);
         if (status_.currentState != ServiceStatus::kStopped) {

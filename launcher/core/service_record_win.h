@@ -27,7 +27,9 @@ public:
     bool dispatch();
 
     // The service main function: register, report running, append the start arguments, run the
-    // Java program, report stopped (with a service-specific error when the run failed).
+    // Java program, report stopped (with a service-specific error when the run failed). A run that
+    // failed is reported to the event log before STOPPED; after STOPPED with code 3 or 4 the process
+    // is ended unless it ends by itself within "Stop Timeout", or 30 s without one.
     void serviceMain(DWORD argc, LPWSTR* argv);
     // The control handler, on the dispatcher's thread.
     void control(DWORD code);
@@ -44,11 +46,14 @@ private:
     void startStopLimit();
     void endStopThatTookTooLong();
     void reportLostStop(unsigned reason, DWORD error);
+    void startFailedEndLimit(ServiceStatus::End end);
 
     Launcher& launcher_;
     std::wstring serviceName_;
     std::mutex lock_;
     ServiceStatusValues status_;
+    ServiceStatusValues accepted_;  // the status the manager last took
+    std::wstring limitLine_;        // the error line of a limit this record started; empty: "Stop Timeout"'s
     ServiceControlPort& port_;
     Win::UniqueHandle runEnded_;
     Win::UniqueHandle progressThread_;  // re-reports stop-pending until the run step has returned

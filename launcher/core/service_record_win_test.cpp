@@ -56,7 +56,7 @@ public:
         std::lock_guard<std::mutex> hold(lock_);
         endedWith_.push_back(exitCode);
     }
-    void reportError(const std::wstring& text) override {
+    void reportError(const std::wstring& text, const std::wstring&) override {
         std::lock_guard<std::mutex> hold(lock_);
         events_.push_back(text);
     }
@@ -439,7 +439,9 @@ TEST_F(ServiceRecordTest, RefusedRegistrationOrFirstReportRunsNoJava) {
     launcher.cleanUp();
 }
 
-TEST_F(ServiceRecordTest, RefusedStopPendingReportStartsNoStopThread) {
+// The manager keeps the last status it took: after a refused STOP_PENDING the record says RUNNING
+// again, so an interrogate does not claim a stop under way and the next request is a first one.
+TEST_F(ServiceRecordTest, RefusedStopPendingReportStartsNoStopThreadAndLeavesTheServiceRunning) {
     ASSERT_TRUE(copied);
     Win::UniqueHandle mainMayReturn = writeBlockingService("vwtest.Blocks");
     ASSERT_TRUE(launcher.startUp());
@@ -450,9 +452,17 @@ TEST_F(ServiceRecordTest, RefusedStopPendingReportStartsNoStopThread) {
     port.handler()(SERVICE_CONTROL_STOP);
     // A stop thread would call stop() at once; give it ample time to show up.
     EXPECT_FALSE(waitUntil([&] { return !stopThreads().empty(); }, 2000)) << "stop() was called";
-    SetEvent(mainMayReturn.get());
+    const std::size_t refused = port.reports().size();
+    port.handler()(SERVICE_CONTROL_INTERROGATE);
+    ASSERT_THAT(port.reports(), SizeIs(refused + 1));
+    EXPECT_EQ(port.reports().back().status.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING))
+        << "interrogate reported a state the manager refused";
+    port.refuse = nullptr;  // only this thread reports until a stop is taken
+    port.handler()(SERVICE_CONTROL_STOP);
+    ASSERT_TRUE(stopCallsReach(1)) << "the next request was not taken";
+    EXPECT_EQ(port.reports()[refused + 1].status.dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
+    EXPECT_EQ(port.reports()[refused + 1].status.dwCheckPoint, 0u);
     serviceMain.join();
-    EXPECT_TRUE(stopThreads().empty());
     EXPECT_TRUE(lastReportIs(SERVICE_STOPPED));
     // The dropped request leaves a trace in the log and the event log.
     const std::wstring dropped = L"Windows exception: the service could not report that it is stopping, so a stop "
@@ -557,13 +567,14 @@ TEST_F(ServiceRecordTest, WithoutShutdownTimeoutThePlainHandlerAndStopAndShutdow
 }
 
 // How the run ended decides what the manager sees: recovery must fire for an engine that died on its own,
-// and must not for one that ended because it was asked to stop.
+// and must not for one that ended because it was asked to stop. A failure is in the event log before
+// STOPPED; after STOPPED with 3 or 4 a process that Java's threads keep alive is ended within "Stop Timeout".
 struct EndCase {
     const char* mainClass;
     const char* parameters;
     bool stop;  // a stop request while main runs
     DWORD serviceSpecificCode;
-    const wchar_t* errorLine;  // the one error line (and event text), or empty
+    const wchar_t* errorLine;  // the error line (and event text), or empty
 };
 
 TEST_F(ServiceRecordTest, StoppedTellsAMainThatDiedOrFailedToDetachFromACleanEnd) {
@@ -576,6 +587,7 @@ TEST_F(ServiceRecordTest, StoppedTellsAMainThatDiedOrFailedToDetachFromACleanEnd
         {"vwtest.Record", "-Dstandin.failMainDetach=yes", false, 4,
          L"The Java program's main thread could not detach from the virtual machine; the service stops with "
          L"service-specific error 4."},
+        {"vwtest.Missing", "", false, 1, L"Could not find the main class vwtest/Missing.\n"},
     };
     for (const EndCase& c : cases) {
         SCOPED_TRACE(c.mainClass);
@@ -589,33 +601,60 @@ TEST_F(ServiceRecordTest, StoppedTellsAMainThatDiedOrFailedToDetachFromACleanEnd
         const std::wstring eventName = L"vw-record-end-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                                        std::to_wstring(++counter);
         Win::UniqueHandle mainMayReturn(CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
-        box.writeIni("Application Type=service\r\n",
+        const bool lingers = c.serviceSpecificCode >= 3;  // a Java thread outlives main
+        box.writeIni(std::string("Application Type=service\r\n") + (lingers ? "Stop Timeout=1\r\n" : ""),
                      std::string("Main Class=") + c.mainClass + "\r\nVirtual Machine Parameters=" + box.recordOption() +
                          " -Dstandin.stopEvent=" + narrow(eventName) + " " + c.parameters + "\r\n",
                      "a.jar");
         ASSERT_TRUE(caseLauncher.startUp());
+        std::vector<std::wstring> eventsAtStop;
+        casePort.afterReport = [&](const SERVICE_STATUS& status) {
+            if (status.dwCurrentState == SERVICE_STOPPED) eventsAtStop = casePort.events();
+        };
         ServiceRecord record(caseLauncher, L"VwRecordTest", casePort);
         std::thread main([&record] {
             wchar_t name[] = L"VwRecordTest";
             LPWSTR argv[] = {name};
             record.serviceMain(1, argv);
         });
-        ASSERT_TRUE(waitUntil([&] { return !linesOf(box.recordText(), "main count=").empty(); })) << "main never ran";
+        if (c.serviceSpecificCode != 1)
+            ASSERT_TRUE(waitUntil([&] { return !linesOf(box.recordText(), "main count=").empty(); })) << "main never ran";
+        // Attached, this thread stands for a non-daemon Java thread the engine left behind.
+        JNIEnv* env = nullptr;
+        if (lingers) ASSERT_EQ(caseLauncher.javaVm()->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr), JNI_OK);
         if (c.stop) casePort.handler()(SERVICE_CONTROL_STOP);
         main.join();
-        caseLauncher.cleanUp();
+        // The entry cleans up with the record gone; here it stays, so the limit ends through the port.
+        std::thread cleanUp([&] { caseLauncher.cleanUp(); });
+        const bool ended = waitUntil([&] { return !casePort.endedWith().empty(); }, lingers ? 20000 : 2000);
+        if (lingers) caseLauncher.javaVm()->DetachCurrentThread();
+        cleanUp.join();
 
         const SERVICE_STATUS stopped = casePort.reports().back().status;
         EXPECT_EQ(stopped.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
         EXPECT_EQ(stopped.dwWin32ExitCode, c.serviceSpecificCode ? static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR) : 0u);
         EXPECT_EQ(stopped.dwServiceSpecificExitCode, c.serviceSpecificCode);
         const std::wstring expected = c.errorLine;
-        EXPECT_EQ(caseLauncher.serviceFailureText(), expected) << "the event log's text";
-        if (expected.empty()) {
-            EXPECT_THAT(caseErrors.lines, ::testing::IsEmpty());
+        // What the event said, and nothing for a clean end; the limit's line may follow it.
+        EXPECT_EQ(caseLauncher.serviceFailureText().substr(0, expected.empty() ? std::wstring::npos : expected.size()),
+                  expected);
+        std::vector<std::wstring> lines(expected.empty() ? 0 : 1, L"Error: " + expected + L" \n");
+        if (lingers) {
+            EXPECT_TRUE(ended) << "the failed service's process lived on past Stop Timeout";
+            EXPECT_THAT(casePort.endedWith(), ::testing::ElementsAre(static_cast<UINT>(-1)));
+            lines.push_back(L"Error: The service stopped with service-specific error " +
+                            std::to_wstring(c.serviceSpecificCode) +
+                            L", but its process did not end within 1 seconds; it is ended now. \n");
         } else {
-            EXPECT_THAT(caseErrors.lines, ::testing::ElementsAre(L"Error: " + expected + L" \n"));
-            EXPECT_NE(slurp(box.folder + L"VaultwickService.log").find("Error: " + narrow(expected)), std::string::npos);
+            EXPECT_FALSE(ended) << "a process that ended by itself was ended";
+        }
+        EXPECT_THAT(caseErrors.lines, ::testing::ElementsAreArray(lines));
+        if (expected.empty()) {
+            EXPECT_THAT(casePort.events(), ::testing::IsEmpty());
+        } else {
+            EXPECT_THAT(eventsAtStop, ::testing::ElementsAre(expected)) << "the event came after STOPPED, or never";
+            const std::string logged = narrow(expected.substr(0, expected.find_last_not_of(L'\n') + 1));
+            EXPECT_NE(slurp(box.folder + L"VaultwickService.log").find("Error: " + logged), std::string::npos);
         }
     }
 }

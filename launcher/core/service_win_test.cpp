@@ -119,8 +119,8 @@ protected:
     // holds the samples' main class, which behaves like vwtest.Blocks (see standin.jars).
     void installEngineJars() {
         CreateDirectoryW((folder + L"lib").c_str(), nullptr);
-        for (const wchar_t* jar : {L"lib\\engine.jar", L"vaultwick-engine.jar"})
-            std::ofstream((folder + jar).c_str(), std::ios::binary) << "vaultwick/engine/ReferenceEngine=vwtest/Blocks\r\n";
+        for (const wchar_t* jar : {L"lib\\engine.jar", L"lib\\engine-libs.jar"})
+            std::ofstream((folder + jar).c_str(), std::ios::binary) << "com/example/backup/EngineMain=vwtest/Blocks\r\n";
     }
 
     // The stand-in's options for a sample, through the layered "+" section, which the samples leave unused.
@@ -331,7 +331,21 @@ std::vector<std::string> iniBlocksOfTheGuide() {
     return blocks;
 }
 
-std::string shippedIni() { return slurp(backslashes(widen(VW_SHIPPED_INI))); }
+// The shipped template as an administrator fills it in: each "; REQUIRED: ..., for example VALUE"
+// comment's VALUE on the empty key line below it. The template must leave exactly those keys empty.
+std::string shippedIni() {
+    static const std::regex required("; REQUIRED: [^\r\n]*, for example (\\S+)\r\n([A-Za-z ]+)=\r\n");
+    const std::string ini = slurp(backslashes(widen(VW_SHIPPED_INI)));
+    std::string filled;
+    int count = 0;
+    auto at = ini.cbegin();
+    for (std::sregex_iterator m(ini.begin(), ini.end(), required), end; m != end; ++m, ++count) {
+        filled.append(at, (*m)[0].second - 2).append((*m)[1].str()).append("\r\n");
+        at = (*m)[0].second;
+    }
+    EXPECT_EQ(count, 2) << "the template does not mark Main Class and Class Path as the lines to fill in";
+    return filled.append(at, ini.cend());
+}
 
 // The guide's sample, copied as it stands, with a private runtime where the guide puts it and the
 // engine's jar where the sample's class path names it: the service starts, finds its main class through
@@ -348,7 +362,7 @@ TEST_F(ServiceTest, TheGuidesSampleIniStartsTheService) {
     installAndStart({});
     ASSERT_TRUE(recordHas("create version=")) << "the runtime was never created";
     const std::string record = recordText();
-    EXPECT_THAT(linesOf(record, "option "), Contains("-Djava.class.path=lib\\engine.jar"));
+    EXPECT_THAT(linesOf(record, "option "), Contains("-Djava.class.path=lib\\engine.jar;lib\\engine-libs.jar"));
     EXPECT_THAT(linesOf(record, "env "), Contains("QL_JVM_PATH=" + narrow(folder) + "jre64\\bin\\server\\jvm.dll"));
     EXPECT_TRUE(recordHas("\nmain count=")) << "main was not found: " << slurp(folder + L"VaultwickService.log");
     EXPECT_EQ(control(SERVICE_CONTROL_STOP).dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
@@ -378,7 +392,7 @@ TEST_F(ServiceTest, TheShippedIniStartsTheServiceWithTheRuntimeWhereItSaysSo) {
         name += L"l";
         installAndRequestStart({});
         ASSERT_TRUE(recordHas("create version=")) << slurp(folder + L"VaultwickService.log");
-        EXPECT_THAT(linesOf(recordText(), "option "), Contains("-Djava.class.path=vaultwick-engine.jar"));
+        EXPECT_THAT(linesOf(recordText(), "option "), Contains("-Djava.class.path=lib\\engine.jar;lib\\engine-libs.jar"));
         EXPECT_THAT(linesOf(recordText(), "env "),
                     Contains("QL_JVM_PATH=" + narrow(folder) + (layout == L"." ? "" : narrow(layout) + "\\") +
                              "bin\\server\\jvm.dll"));

@@ -10,6 +10,10 @@ namespace {
 
 int replyValue(WPARAM wParam) { return static_cast<int>(static_cast<std::uint32_t>(wParam)); }
 
+// All a later start does with the first instance: wait for its end and read its exit code. More would
+// be refused where the first instance runs elevated and the later start does not.
+constexpr DWORD kFirstInstanceAccess = PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE;
+
 }  // namespace
 
 struct SingleInstance::Request {
@@ -20,8 +24,10 @@ struct SingleInstance::Request {
     HANDLE done;  // set by the pool once the callback has returned; owned by forwarders_
 };
 
-SingleInstance::SingleInstance(Forward forward, Submit submit)
-    : forward_(std::move(forward)), submit_(std::move(submit)) {}
+SingleInstance::SingleInstance(Forward forward, Submit submit, OpenFirst openFirst)
+    : forward_(std::move(forward)), submit_(std::move(submit)), openFirst_(std::move(openFirst)) {}
+
+HANDLE SingleInstance::openProcess(DWORD access, DWORD processId) { return OpenProcess(access, FALSE, processId); }
 
 bool SingleInstance::submitToThreadPool(PTP_SIMPLE_CALLBACK callback, void* context) {
     return TrySubmitThreadpoolCallback(callback, context, nullptr) != 0;
@@ -87,7 +93,7 @@ void SingleInstance::turnOff() {
 bool SingleInstance::handOver(const std::vector<std::wstring>& arguments) {
     if (InstanceBlock::encodedSize(arguments) > InstanceBlock::kArgumentsSize) return false;
     const DWORD firstProcessId = InstanceBlock::readField(block(), InstanceBlock::kProcessIdOffset);
-    firstProcess_.reset(OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, firstProcessId));
+    firstProcess_.reset(openFirst_(kFirstInstanceAccess, firstProcessId));
 
     // One later start at a time owns the argument block, until the first instance has copied it.
     Win::UniqueHandle mutex(CreateMutexW(nullptr, FALSE, InstanceBlock::handOverMutexName(name_).c_str()));
@@ -128,9 +134,9 @@ int SingleInstance::waitForFirstInstance() {
     }
     // Opened again for the query, so the wait does not depend on what the hand-over could open.
     const DWORD firstId = InstanceBlock::readField(block(), InstanceBlock::kProcessIdOffset);
-    Win::UniqueHandle first(OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, firstId));
+    Win::UniqueHandle first(openFirst_(kFirstInstanceAccess, firstId));
     const bool watchable = static_cast<bool>(first);
-    if (!watchable) first.reset(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, firstId));
+    if (!watchable) first.reset(openFirst_(PROCESS_QUERY_LIMITED_INFORMATION, firstId));
     if (!first) return 0;
     const UINT message = messageId();
     DWORD code = 0;

@@ -24,7 +24,12 @@ public:
     using Submit = std::function<bool(PTP_SIMPLE_CALLBACK callback, void* context)>;
     static bool submitToThreadPool(PTP_SIMPLE_CALLBACK callback, void* context);
 
-    explicit SingleInstance(Forward forward, Submit submit = submitToThreadPool);
+    // Opens the first instance's process for a later start's waits (OpenProcess). Tests pass one that
+    // grants only what Windows grants a standard user over an elevated first instance.
+    using OpenFirst = std::function<HANDLE(DWORD access, DWORD processId)>;
+    static HANDLE openProcess(DWORD access, DWORD processId);
+
+    explicit SingleInstance(Forward forward, Submit submit = submitToThreadPool, OpenFirst openFirst = openProcess);
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
     ~SingleInstance();
@@ -67,6 +72,7 @@ private:
 
     Forward forward_;
     Submit submit_;
+    OpenFirst openFirst_;
     std::wstring name_;
     bool on_ = false;
     bool first_ = false;

@@ -350,4 +350,26 @@ TEST(SingleInstance, CleanUpWaitsForAHandOverJustSubmittedAndTakesNoNewOne) {
     EXPECT_EQ(submitted, 1) << "a request was taken after the clean-up began";
 }
 
+// A later start only waits for the first instance and reads its exit code, and Windows grants no more
+// where the first runs elevated and the later one does not: the opener here refuses anything else.
+TEST(SingleInstance, LaterStartAsksTheFirstInstanceForNoMoreThanItsWaitNeeds) {
+    SingleInstanceSettings settings;
+    NoErrorLines errors;
+    ConfigFile file(settings, errors);
+    SingleInstance first([](const std::vector<std::wstring>& arguments,
+                            const std::function<void(int)>& reply) { reply(40 + static_cast<int>(arguments.size())); });
+    ASSERT_TRUE(first.setUp(file, {}));
+    first.signalReady();
+    auto asElevatedFirstInstanceAllows = [](DWORD access, DWORD processId) -> HANDLE {
+        const bool more = (access & ~static_cast<DWORD>(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE)) != 0;
+        return more ? nullptr : OpenProcess(access, FALSE, processId);
+    };
+    SingleInstance later([](const std::vector<std::wstring>&, const std::function<void(int)>&) {},
+                         SingleInstance::submitToThreadPool, asElevatedFirstInstanceAllows);
+    ASSERT_TRUE(later.setUp(file, {L"one", L"two"}));
+    ASSERT_TRUE(later.isSecondInstance());
+    EXPECT_EQ(later.waitForFirstInstance(), 42) << "the reply was not waited for";
+    first.shutDown();
+}
+
 }  // namespace

@@ -12,12 +12,13 @@ StopLimit::~StopLimit() {
     if (thread) WaitForSingleObject(thread, INFINITE);
 }
 
-void StopLimit::start(unsigned long milliseconds, Action atLimit) {
+bool StopLimit::start(unsigned long milliseconds, Action atLimit) {
     std::lock_guard<std::mutex> hold(lock_);
-    if (thread_ || milliseconds == 0) return;
+    if (thread_ || milliseconds == 0) return false;
     milliseconds_ = milliseconds;
     action_ = std::move(atLimit);
     thread_.reset(CreateThread(nullptr, 0, threadMain, this, 0, nullptr));
+    return static_cast<bool>(thread_);
 }
 
 void StopLimit::setAction(Action atLimit) {

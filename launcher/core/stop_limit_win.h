@@ -17,9 +17,9 @@ public:
     StopLimit(const StopLimit&) = delete;
     StopLimit& operator=(const StopLimit&) = delete;
 
-    // Counts `milliseconds` from now, once: later calls, and 0, do nothing. The action runs under the
-    // limit's lock, so whoever starts the limit must not hold a lock that the action takes.
-    void start(unsigned long milliseconds, Action atLimit);
+    // Counts `milliseconds` from now, once: later calls, and 0, do nothing (false). The action runs under
+    // the limit's lock, so whoever starts the limit must not hold a lock that the action takes.
+    bool start(unsigned long milliseconds, Action atLimit);
     // Replaces the action, for when the one set refers to something about to go; waits while the old
     // one runs.
     void setAction(Action atLimit);

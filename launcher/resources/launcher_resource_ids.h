@@ -20,3 +20,7 @@
 
 // Where control 205 points: the Java download site.
 #define JAVA_DOWNLOAD_ADDRESS "https://www.java.com/download/"
+
+// The service's description, in the reader's language: the installer registers it as
+// "@<path of VaultwickService.exe>,-250", which Windows resolves through the string table.
+#define IDS_SERVICE_DESCRIPTION 250

@@ -141,15 +141,26 @@ TEST_F(JavaHostTest, ReadyHookCanKeepMainFromRunning) {
     EXPECT_THAT(gErrors->lines, IsEmpty());
 }
 
-TEST_F(JavaHostTest, RedirectionIntoAMissingFolderKeepsTheStream) {
+// Where Java's output goes: a file that cannot be made leaves the stream where it was; an appending
+// redirection keeps what the file held; one stream for both takes both in the order written.
+TEST_F(JavaHostTest, RedirectionKeepsTheStreamOrTheFileOrSharesOneStream) {
     std::wstring reason;
-    EXPECT_FALSE(redirectStream(gEnv, JavaStream::Out, wide(tempPath("no-such-dir/out.txt")), &reason));
+    EXPECT_FALSE(redirectStream(gEnv, JavaStream::Out, wide(tempPath("no-such-dir/out.txt")), false, &reason));
     EXPECT_THAT(narrowOf(reason), HasSubstr("java.io.FileNotFoundException: " + tempPath("no-such-dir/out.txt")))
         << "why, for the launcher log";
     EXPECT_EQ(callMain(gEnv, JavaMain{L"vwtest/Echo", {L"still here"}}, *gErrors).end, MainRun::End::Returned);
     flushJava();
     EXPECT_EQ(slurp(outPath), "still here\n");
     EXPECT_THAT(slurp(errPath), HasSubstr("java.io.FileNotFoundException"));
+
+    // One stream for both that adds to the file: the real runtime's constructor and setters.
+    const std::string shared = tempPath("shared.txt");
+    std::ofstream(shared, std::ios::binary) << "before\n";
+    ASSERT_TRUE(redirectStream(gEnv, JavaStream::Both, wide(shared), true));
+    EXPECT_EQ(callMain(gEnv, JavaMain{L"vwtest/Echo", {L"again"}}, *gErrors).end, MainRun::End::Returned);
+    flushJava();
+    EXPECT_EQ(slurp(shared), "before\nagain\nerr:1\n");
+    std::remove(shared.c_str());
 }
 
 TEST_F(JavaHostTest, MissingMainClassDescribesTheExceptionThenReports215) {

@@ -23,24 +23,29 @@ jobject newPrintStream(JNIEnv* env, jobject out) {
     return env->NewObject(printStream.get(), init, out);
 }
 
-bool trySetStream(JNIEnv* env, JavaStream stream, const std::wstring& path) {
+bool setSystemStream(JNIEnv* env, jclass system, const char* setter, jobject print) {
+    jmethodID set = env->GetStaticMethodID(system, setter, "(Ljava/io/PrintStream;)V");
+    if (!set) return false;
+    env->CallStaticVoidMethod(system, set, print);
+    return !env->ExceptionCheck();
+}
+
+bool trySetStream(JNIEnv* env, JavaStream stream, const std::wstring& path, bool append) {
     LocalRef<jstring> name(env, toJavaString(env, path));
     if (!name) return false;
     LocalRef<jclass> fileStream(env, env->FindClass("java/io/FileOutputStream"));
     if (!fileStream) return false;
-    jmethodID init = env->GetMethodID(fileStream.get(), "<init>", "(Ljava/lang/String;)V");
+    jmethodID init = env->GetMethodID(fileStream.get(), "<init>", append ? "(Ljava/lang/String;Z)V" : "(Ljava/lang/String;)V");
     if (!init) return false;
-    LocalRef<jobject> file(env, env->NewObject(fileStream.get(), init, name.get()));
+    LocalRef<jobject> file(env, append ? env->NewObject(fileStream.get(), init, name.get(), JNI_TRUE)
+                                       : env->NewObject(fileStream.get(), init, name.get()));
     if (!file) return false;
     LocalRef<jobject> print(env, newPrintStream(env, file.get()));
     if (!print) return false;
     LocalRef<jclass> system(env, env->FindClass("java/lang/System"));
     if (!system) return false;
-    jmethodID set = env->GetStaticMethodID(system.get(), stream == JavaStream::Out ? "setOut" : "setErr",
-                                           "(Ljava/io/PrintStream;)V");
-    if (!set) return false;
-    env->CallStaticVoidMethod(system.get(), set, print.get());
-    return !env->ExceptionCheck();
+    if (stream != JavaStream::Err && !setSystemStream(env, system.get(), "setOut", print.get())) return false;
+    return stream == JavaStream::Out || setSystemStream(env, system.get(), "setErr", print.get());
 }
 
 // Throwable.toString(): the class and the message; empty when that cannot be had.
@@ -57,8 +62,8 @@ std::wstring throwableText(JNIEnv* env, jthrowable exception) {
 
 }  // namespace
 
-bool redirectStream(JNIEnv* env, JavaStream stream, const std::wstring& path, std::wstring* reason) {
-    const bool done = trySetStream(env, stream, path);
+bool redirectStream(JNIEnv* env, JavaStream stream, const std::wstring& path, bool append, std::wstring* reason) {
+    const bool done = trySetStream(env, stream, path, append);
     LocalRef<jthrowable> failure(env, done ? nullptr : env->ExceptionOccurred());
     describePending(env);
     if (!done && reason) {

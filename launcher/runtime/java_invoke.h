@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-enum class JavaStream { Out, Err };
+// System.out, System.err, or both on one stream (one file named for both).
+enum class JavaStream { Out, Err, Both };
 
 struct JavaMain {
     std::wstring mainClass;               // with '/' separators
@@ -24,12 +25,17 @@ struct JavaMain {
     std::function<void(const std::wstring& stackTrace)> onUncaughtException;
     // An "Output File" or "Error File" that could not be used, with why; may be empty.
     std::function<void(JavaStream stream, const std::wstring& path, const std::wstring& reason)> onStreamKept;
+    bool appendOutput = false;            // add to the file rather than empty it
+    bool appendError = false;
+    bool errorIsOutput = false;           // System.err shares System.out's stream on outputFile
 };
 
-// Replaces System.out or System.err with a PrintStream on a new FileOutputStream for `path`.
-// Returns false when the stream stayed as it was; `reason`, when given, then gets the exception as
-// Java shows it ("java.io.FileNotFoundException: logs\out.txt (...)").
-bool redirectStream(JNIEnv* env, JavaStream stream, const std::wstring& path, std::wstring* reason = nullptr);
+// Replaces System.out, System.err or both with one PrintStream on a new FileOutputStream for `path`,
+// which adds to the file when `append`, else empties it. Returns false when the streams stayed as they
+// were; `reason`, when given, then gets the exception as Java shows it
+// ("java.io.FileNotFoundException: logs\out.txt (...)").
+bool redirectStream(JNIEnv* env, JavaStream stream, const std::wstring& path, bool append = false,
+                    std::wstring* reason = nullptr);
 
 // How a call of main went.
 struct MainRun {

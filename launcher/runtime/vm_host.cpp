@@ -52,12 +52,20 @@ bool VmHost::createVm() {
 
 bool VmHost::startJava(const JavaMain& program) {
     if (!createVm()) return false;
-    const std::pair<JavaStream, const std::wstring*> streams[] = {{JavaStream::Out, &program.outputFile},
-                                                                  {JavaStream::Err, &program.errorFile}};
-    for (const auto& [stream, path] : streams) {
+    struct Target {
+        JavaStream stream;
+        std::wstring path;
+        bool append;
+    };
+    // One file named for both gets one stream: two would write over each other.
+    const Target targets[] = {
+        {program.errorIsOutput ? JavaStream::Both : JavaStream::Out, program.outputFile, program.appendOutput},
+        {JavaStream::Err, program.errorIsOutput ? std::wstring() : program.errorFile, program.appendError}};
+    for (const Target& target : targets) {
         std::wstring reason;
-        if (!path->empty() && !redirectStream(env_, stream, *path, &reason) && program.onStreamKept)
-            program.onStreamKept(stream, *path, reason);
+        if (!target.path.empty() && !redirectStream(env_, target.stream, target.path, target.append, &reason) &&
+            program.onStreamKept)
+            program.onStreamKept(target.stream, target.path, reason);
     }
     return true;
 }

@@ -4,8 +4,12 @@
 # hidden-window program as the floor; then resident memory before and after a burst of 10,000
 # statistics frames and 20 engine restarts, and the peak while it handles 16 MiB of separators as
 # each message that reads tokens.
-# Prints figures; never fails on one.
+# Prints figures; never fails on one, but fails when the tray does not end with 0 on the engine's
+# shutdown, or when the whole run takes longer than VW_TRAY_BENCH_LIMIT seconds (900; a normal run
+# takes about 4 minutes plus twice VW_TRAY_BENCH_SECONDS).
 set -euo pipefail
+limit=${VW_TRAY_BENCH_LIMIT:-900}
+[ -n "${VW_TRAY_BENCH_TIMED:-}" ] || VW_TRAY_BENCH_TIMED=1 exec timeout -k 10 "$limit" bash "$0" "$@"
 cd "$(dirname "$0")/../.."
 repo=$(pwd)
 # shellcheck source=../bench-figures.sh
@@ -25,7 +29,8 @@ cleanup() {
     "$session" down "$state" >/dev/null 2>&1 || true
     rm -rf "$work"
 }
-trap cleanup EXIT INT TERM
+trap cleanup EXIT
+trap 'echo "tray bench: stopped before the end (over $limit s, or interrupted); no figures from this run" >&2; exit 1' INT TERM
 
 "$repo/scripts/tray-preset.sh" --describe
 cmake --preset "$preset" -B "$build" -DVW_PARTS="tray/messages;tray/ui;tray/resources;tray/app;engine" >/dev/null
@@ -167,6 +172,18 @@ printf "  rss before %d KiB, peak %d KiB (floor %d KiB, floor + 64 MiB = %d KiB)
     "$settled" "$peak" "$floor_rss" $((floor_rss + 65536)) "$alive"
 bench_figure "tray peak resident memory handling 16 MiB bodies of separators" "$peak" KiB "$floor_rss" 5
 
+# The engine's shutdown ends the tray; a tray that hangs or fails there makes the figures above
+# figures of a faulty run.
 control "SEND shutdown"
 for _ in $(seq 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$program_pid" 2>/dev/null; then
+    echo "tray bench: VaultwickTray.exe did not end within 10 s of the engine's shutdown; the figures above are void" >&2
+    exit 1
+fi
+status=0
+wait "$program_pid" || status=$?
 program_pid=""
+if [ "$status" -ne 0 ]; then
+    echo "tray bench: VaultwickTray.exe exited with $status, not 0; the figures above are void" >&2
+    exit 1
+fi

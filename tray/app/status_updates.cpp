@@ -35,6 +35,12 @@ void markPortHeld(StatusModel& model, PeerCheck::Process holder) {
     model.portHolder = std::move(holder);
 }
 
+bool forgetPortHolder(StatusModel& model) {
+    if (!model.portHolder) return false;
+    model.portHolder.reset();
+    return true;
+}
+
 void markDisconnected(StatusModel& model) {
     model.alertCount = 0;
     model.connected = false;

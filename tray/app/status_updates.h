@@ -19,6 +19,8 @@ void markConnected(StatusModel& model);
 void markDisconnected(StatusModel& model);
 // The connection led to a program that is not the engine: shown as not connected, naming it.
 void markPortHeld(StatusModel& model, PeerCheck::Process holder);
+// The port is free again: its pid may belong to another process by now. False when none was named.
+bool forgetPortHolder(StatusModel& model);
 // A third failed check in a row turns "connecting" into "not connected".
 bool giveUpConnecting(StatusModel& model, int failedChecks);
 

@@ -128,6 +128,16 @@ public:
         GetExitCodeProcess(process_.get(), &code);
         return static_cast<long>(code);
     }
+    // 1 when the process has `dll` mapped, 0 when not, -1 when its modules cannot be listed.
+    int maps(const wchar_t* dll) const {
+        HMODULE modules[1024];
+        DWORD bytes = 0;
+        if (!EnumProcessModulesEx(process_.get(), modules, sizeof modules, &bytes, LIST_MODULES_ALL)) return -1;
+        wchar_t name[MAX_PATH];
+        for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 1024; ++i)
+            if (GetModuleBaseNameW(process_.get(), modules[i], name, MAX_PATH) && !lstrcmpiW(name, dll)) return 1;
+        return 0;
+    }
     // Private bytes of the process.
     std::size_t memory() const {
         PROCESS_MEMORY_COUNTERS counters{};
@@ -310,13 +320,17 @@ TEST_F(TrayProgramTest, ShowUiStartsTheMainProgramOnceClicksStartItAndShutdownEn
     EXPECT_EQ(count("ExitingMessage"), 0);
 }
 
+// The screen-reader names' DLLs are mapped only while a menu is open: ole32.dll not while idle, oleacc.dll
+// not after (Wine's input method keeps ole32.dll once a menu has activated a window of the tray).
 TEST_F(TrayProgramTest, TheMenuPutsTheEngineToSleepForTwoDaysAndExitEndsWithZero) {
     startTray(false);
     ASSERT_TRUE(waitCount("AlertRequestMessage", 1));
+    EXPECT_EQ(tray_->maps(L"ole32.dll"), 0) << "connected and idle";
 
     // Right click opens the menu; Up twice is "Sleep...", above "Exit".
     tray_->postClick(WM_RBUTTONDOWN);
     ASSERT_TRUE(waitUntil([&] { return tray_->find(L"#32768") != nullptr; }, kWaitMs));
+    EXPECT_EQ(tray_->maps(L"oleacc.dll"), 1) << "while the menu is open";
     tray_->postKey(VK_UP);
     tray_->postKey(VK_UP);
     tray_->postKey(VK_RETURN);
@@ -337,6 +351,7 @@ TEST_F(TrayProgramTest, TheMenuPutsTheEngineToSleepForTwoDaysAndExitEndsWithZero
     tray_->postKey(VK_UP);
     tray_->postKey(VK_RETURN);
     ASSERT_TRUE(waitCount("ResumeSystemMessage", 1));
+    EXPECT_EQ(tray_->maps(L"oleacc.dll"), 0) << "after two menus";
 
     tray_->postClick(WM_RBUTTONDOWN);
     ASSERT_TRUE(waitUntil([&] { return tray_->find(L"#32768") != nullptr; }, kWaitMs));

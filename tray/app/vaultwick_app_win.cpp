@@ -175,20 +175,27 @@ bool VaultwickApp::onWindowMessage(unsigned message, std::uintptr_t firstParamet
     if (!socket_) return false;
     if (message == WM_TIMER) {
         if (socket_->onTimer(firstParameter)) return true;
-        if (firstParameter == connectTimer_->eventId()) {
-            socket_->onConnectTimer();
-        } else if (firstParameter == checkTimer_->eventId()) {
-            socket_->onCheckTimer();
-        } else if (firstParameter == statisticsTimer_->eventId()) {
-            send(Messages::GetBackupStatsSummaryMessage());
-        } else if (firstParameter == refreshTimer_->eventId()) {
-            refreshIcon();
-        } else if (firstParameter == activityTimer_->eventId()) {
-            checkActivity();
-        } else if (firstParameter == kDisplayRefreshTimerId) {
+        if (firstParameter == kDisplayRefreshTimerId) {
             flushDisplayRefresh();
+            return true;
+        }
+        AppTimer* timer = nullptr;
+        for (AppTimer* t : {connectTimer_.get(), checkTimer_.get(), statisticsTimer_.get(), refreshTimer_.get(),
+                            activityTimer_.get()}) {
+            if (firstParameter == t->eventId()) timer = t;
+        }
+        if (!timer) return false;
+        if (!timer->takeTick()) return true;  // stopped since it was posted
+        if (timer == connectTimer_.get()) {
+            socket_->onConnectTimer();
+        } else if (timer == checkTimer_.get()) {
+            socket_->onCheckTimer();
+        } else if (timer == statisticsTimer_.get()) {
+            send(Messages::GetBackupStatsSummaryMessage());
+        } else if (timer == refreshTimer_.get()) {
+            refreshIcon();
         } else {
-            return false;
+            checkActivity();
         }
         return true;
     }
@@ -251,6 +258,12 @@ void VaultwickApp::onConnectionCheckFailed(int count) {
 
 void VaultwickApp::onPeerRefused(const PeerCheck::Process& holder) {
     StatusUpdates::markPortHeld(model_, holder);
+    refreshIcon();
+    refreshMenu();
+}
+
+void VaultwickApp::onNoAnswer() {
+    if (!StatusUpdates::forgetPortHolder(model_)) return;
     refreshIcon();
     refreshMenu();
 }

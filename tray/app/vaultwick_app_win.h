@@ -68,6 +68,7 @@ public:
     void onSocketOpenFailed() override;
     void onConnectionCheckFailed(int count) override;
     void onPeerRefused(const PeerCheck::Process& holder) override;
+    void onNoAnswer() override;
 
     // VaultwickMessageHandler
     void onComputers(const Messages::ComputersMessage& message) override;

@@ -16,7 +16,7 @@
 #include "app_win_test_support.h"
 #include "engine_control.h"
 #include "kov_text_win.h"
-#include "peer_check.h"
+#include "peer_check_win.h"
 #include "program_path_win.h"
 #include "sleep_dialog_win.h"
 #include "socket_win.h"
@@ -44,19 +44,22 @@ public:
     }
 };
 
-// Who answers on the engine's port: this test process (believed silently), unless `holder` is set
-// to another user's program.
+// Who answers on the engine's port: the real connection tables with every owner this test process
+// (believed silently), or `holder`, another user's program, which does not open.
 class SwitchablePeers final : public PeerCheck::ProcessDirectory {
 public:
     std::optional<PeerCheck::Process> holder;
-    std::uint32_t engineEndOwner(const PeerCheck::Connection&) const override {
-        return holder ? holder->pid : selfPid();
+    std::optional<std::vector<PeerCheck::ConnectionRow>> connections() const override {
+        auto rows = PeerCheck::systemProcessDirectory().connections();
+        if (rows)
+            for (auto& row : *rows) row.owner = holder ? holder->pid : selfPid();
+        return rows;
     }
-    std::optional<PeerCheck::Process> process(std::uint32_t pid) const override {
-        if (holder && pid == holder->pid) return holder;
-        if (pid == selfPid()) return PeerCheck::Process{pid, L"S-1-5-21-1-2-3-1000", 1, L"tray_app_win_test.exe"};
-        return std::nullopt;
+    std::optional<std::vector<std::uint32_t>> servicePids() const override { return std::vector<std::uint32_t>{}; }
+    std::optional<std::wstring> userOf(std::uint32_t pid) const override {
+        return pid == selfPid() ? std::optional<std::wstring>(L"S-1-5-21-1-2-3-1000") : std::nullopt;
     }
+    std::wstring imageOf(std::uint32_t) const override { return holder ? holder->image : L""; }
     std::uint32_t selfPid() const override { return GetCurrentProcessId(); }
 };
 
@@ -240,9 +243,11 @@ TEST_F(VaultwickAppTest, FirstTickOpensTheNextConnectsAndTheHandshakeGoesOutInOr
 }
 
 // Another user's program on the engine's port gets no frame at all: the tray shows that it holds the
-// port, keeps trying, and once the engine's kind answers, connects and tells it what it found.
+// port and keeps trying; once the engine's kind answers, the tray connects and tells it what it found.
+// Once nothing answers on the port, the holder's process id (maybe another process's by then) is no
+// longer shown.
 TEST_F(VaultwickAppTest, AnotherUsersProgramOnThePortGetsNothingAndIsNamed) {
-    peers_.holder = PeerCheck::Process{4321, L"S-1-5-21-1-2-3-1001", 1, L"squatter.exe"};
+    peers_.holder = PeerCheck::Process{4321, L"squatter.exe"};
     startApp();
     ASSERT_TRUE(pumpUntil([&] { return AppWinTest::connectionsAccepted(*engine_) >= 2; }, kWaitMs));
     EXPECT_FALSE(app_->model().connected);
@@ -269,6 +274,14 @@ TEST_F(VaultwickAppTest, AnotherUsersProgramOnThePortGetsNothingAndIsNamed) {
             return false;
         },
         kWaitMs));
+
+    // Named again, then gone.
+    peers_.holder = PeerCheck::Process{4321, L"squatter.exe"};
+    ASSERT_TRUE(engine_->closeConnection());
+    ASSERT_TRUE(pumpUntil([&] { return app_->model().portHolder.has_value(); }, kWaitMs));
+    ASSERT_TRUE(engine_->goAway());
+    ASSERT_TRUE(pumpUntil([&] { return !app_->model().portHolder.has_value(); }, kWaitMs));
+    EXPECT_FALSE(app_->model().connected);
 }
 
 TEST_F(VaultwickAppTest, EngineDownAtStartThenUpAndAfterACloseEverythingIsRepeated) {
@@ -333,6 +346,22 @@ TEST_F(VaultwickAppTest, StatisticsWithActivityArePolledAndWithoutActivityAreNot
     EXPECT_LE(countOf(record(), "GetBackupStatsSummaryMessage"), asked + 1);  // at most one already under way
     EXPECT_TRUE(app_->model().loggedIn);
     EXPECT_EQ(app_->model().stats.flags, 0x44);
+}
+
+// Statistics whose activity flag alternates start and stop the poll again and again: at most one
+// immediate tick waits at a time, and one that comes after a stop asks for nothing.
+TEST_F(VaultwickAppTest, AlternatingActivityDoesNotFloodTheEngineWithRequests) {
+    connectAndSettle();
+    ASSERT_TRUE(engine_->setReply("stats", AppWinTest::statsBody(0x04)));
+    const int before = countOf(record(), "GetBackupStatsSummaryMessage");
+    for (int i = 0; i < 200; ++i) {  // handled once this thread pumps again
+        ASSERT_TRUE(engine_->send("stats", AppWinTest::statsBody(0x01)));
+        ASSERT_TRUE(engine_->send("stats", AppWinTest::statsBody(0x04)));
+    }
+    ASSERT_TRUE(engine_->send("alerts", "7"));
+    ASSERT_TRUE(pumpUntil([&] { return app_->model().alertCount == 7; }, kWaitMs));
+    pumpFor(500);
+    EXPECT_LE(countOf(record(), "GetBackupStatsSummaryMessage") - before, 10);  // one per start before
 }
 
 TEST_F(VaultwickAppTest, EngineMessagesChangeTheModelAndPopupZeroShowsTheBalloon) {
@@ -489,6 +518,16 @@ TEST_F(VaultwickAppTest, TheKeyboardMenuOpensAtTheIconAndHandsTheFocusBack) {
     openFromKeyboard({{}, elsewhere.get()});
     EXPECT_EQ(GetForegroundWindow(), elsewhere.get());
     EXPECT_EQ(focusRequests(), 1);
+
+    // Sleep (above Exit, the last item) and its dialog: back once, after both. Exit: not back.
+    pushThenSync("alerts", "0");  // enabled statistics: Sleep can be chosen
+    openFromKeyboard({{VK_UP, VK_UP, VK_RETURN}});
+    EXPECT_EQ(dialogsShown_, 1);
+    EXPECT_EQ(focusRequests(), 2);
+    openFromKeyboard({{VK_UP, VK_RETURN}});
+    MSG quit;
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(focusRequests(), 2);
 }
 
 // Without "-dir" the main program is the one beside the tray, named by its full path: never one

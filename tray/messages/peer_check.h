@@ -1,12 +1,15 @@
 #pragma once
 // Whether the process at the other end of the engine connection may be believed. Any program can
-// bind the engine's port before the engine does, in any session of the machine; only a process of
-// the tray's own user or of a service account, in session 0 or the tray's own session, is the
-// engine's kind of process. The system's answers come through ProcessDirectory.
+// bind the engine's port before the engine does. The engine runs inside a service (normally as
+// LocalSystem, in another session) or as a program of the tray's own user. The check asks the system
+// only what a standard user may ask: who owns the engine's end of the connection (the connection
+// tables), which processes run the active services (the service manager), and the user of a process
+// that opens for a limited query (another user's processes do not open). The system's answers come
+// through ProcessDirectory.
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
+#include <vector>
 
 #include "port_holder.h"
 
@@ -23,12 +26,33 @@ struct Connection {
     Endpoint engine;
 };
 
+// One row of the system's connection tables: a socket's own end, its other end, and the process
+// that owns the socket (0 when the system names none).
+struct ConnectionRow {
+    Endpoint local;
+    Endpoint remote;
+    std::uint32_t owner = 0;
+};
+
+// The IPv4 address that an IPv4-mapped IPv6 address (::ffff:a.b.c.d) carries: a dual-stack socket
+// sees an IPv4 peer that way. Nothing for any other IPv6 address.
+std::optional<std::uint32_t> mappedIPv4(const std::uint8_t (&address)[16]);
+
+// The owner named by the row whose own end is the engine's and whose other end is ours; the row of
+// the other direction belongs to our own socket. Nothing without such a row.
+std::optional<std::uint32_t> engineEndOwner(const std::vector<ConnectionRow>& rows, const Connection& connection);
+
 class ProcessDirectory {
 public:
-    // The process owning the engine's end of the connection; 0 when the system names none.
-    virtual std::uint32_t engineEndOwner(const Connection& connection) const = 0;
-    // User and session of a running process; nothing when the system does not list it.
-    virtual std::optional<Process> process(std::uint32_t pid) const = 0;
+    // The rows of the TCP connection tables, IPv4 and IPv6 (rows of IPv4-mapped addresses, as
+    // IPv4); nothing when a table cannot be read.
+    virtual std::optional<std::vector<ConnectionRow>> connections() const = 0;
+    // The processes of the running Win32 services; nothing when the service manager cannot list them.
+    virtual std::optional<std::vector<std::uint32_t>> servicePids() const = 0;
+    // The user (string SID) of the process's token, when the process opens for a limited query.
+    virtual std::optional<std::wstring> userOf(std::uint32_t pid) const = 0;
+    // The executable's file name, only to name a process to the user; empty when unknown.
+    virtual std::wstring imageOf(std::uint32_t pid) const = 0;
     virtual std::uint32_t selfPid() const = 0;
 
 protected:
@@ -36,19 +60,19 @@ protected:
 };
 
 enum class Verdict {
+    Undecided,   // the system could not be asked: this attempt fails, the next one asks again
     Accepted,
-    Unverified,  // the system names no owner, or not who we are: nothing to judge by
+    Unverified,  // the system names no owner: nothing to judge by
     Refused,
 };
 
 struct Decision {
-    Verdict verdict = Verdict::Unverified;
-    Process owner;  // the pid and whatever is known of it
+    Verdict verdict = Verdict::Undecided;
+    Process owner;  // the pid, and the image once refused
 };
 
-// SYSTEM, LOCAL SERVICE, NETWORK SERVICE and the per-service virtual accounts.
-bool isServiceAccount(std::wstring_view sid);
-
+// In this order: this process, a running service's process, a process of our own user: accepted;
+// any other named owner: refused.
 Decision decide(const ProcessDirectory& directory, const Connection& connection);
 
 }  // namespace PeerCheck

@@ -4,75 +4,122 @@
 #include <windows.h>
 #include <iphlpapi.h>
 #include <sddl.h>
-#include <wtsapi32.h>
+#include <tlhelp32.h>
 
-#include <memory>
-#include <vector>
+#include <algorithm>
+#include <cstddef>
 
 #include "unique_handle_win.h"
 
 namespace {
 
-struct WtsMemoryFree {
-    void operator()(void* memory) const { WTSFreeMemory(memory); }
-};
+using PeerCheck::ConnectionRow;
 
-// The table holds one row per connection direction; sized by the system, retried if it grew.
-std::vector<unsigned char> connectionTable() {
+// Sized by the system and tried again if it grew meanwhile; nothing when it cannot be read.
+std::optional<std::vector<unsigned char>> tableOf(ULONG family) {
     std::vector<unsigned char> table;
     ULONG size = 0;
     for (int attempt = 0; attempt < 4; ++attempt) {
         table.resize(size);
-        const DWORD result = GetExtendedTcpTable(table.empty() ? nullptr : table.data(), &size, FALSE, AF_INET,
+        const DWORD result = GetExtendedTcpTable(table.empty() ? nullptr : table.data(), &size, FALSE, family,
                                                  TCP_TABLE_OWNER_PID_CONNECTIONS, 0);
         if (result == NO_ERROR) return table;
+        // A system without IPv6 has no IPv6 sockets to list.
+        if (result == ERROR_NOT_SUPPORTED && family == AF_INET6) return std::vector<unsigned char>{};
         if (result != ERROR_INSUFFICIENT_BUFFER) break;
-        size += 16 * sizeof(MIB_TCPROW_OWNER_PID);
+        size += 4096;
     }
-    return {};
+    return std::nullopt;
 }
 
-bool sameEnd(DWORD address, DWORD port, const PeerCheck::Endpoint& end) {
-    return ntohl(address) == end.address && ntohs(static_cast<u_short>(port)) == end.port;
+template <typename Table, typename Convert>
+void appendRows(const std::vector<unsigned char>& bytes, Convert convert, std::vector<ConnectionRow>& rows) {
+    if (bytes.size() < offsetof(Table, table)) return;
+    const auto* table = reinterpret_cast<const Table*>(bytes.data());
+    const std::size_t capacity = (bytes.size() - offsetof(Table, table)) / sizeof table->table[0];
+    for (std::size_t i = 0; i < table->dwNumEntries && i < capacity; ++i) convert(table->table[i], rows);
+}
+
+std::uint16_t portOf(DWORD port) { return ntohs(static_cast<u_short>(port)); }
+
+void addIPv4(const MIB_TCPROW_OWNER_PID& row, std::vector<ConnectionRow>& rows) {
+    rows.push_back({{ntohl(row.dwLocalAddr), portOf(row.dwLocalPort)},
+                    {ntohl(row.dwRemoteAddr), portOf(row.dwRemotePort)},
+                    row.dwOwningPid});
+}
+
+// A dual-stack socket (Java listens on one by default) lists an IPv4 connection here.
+void addIPv6(const MIB_TCP6ROW_OWNER_PID& row, std::vector<ConnectionRow>& rows) {
+    const std::optional<std::uint32_t> local = PeerCheck::mappedIPv4(row.ucLocalAddr);
+    const std::optional<std::uint32_t> remote = PeerCheck::mappedIPv4(row.ucRemoteAddr);
+    if (local && remote) {
+        rows.push_back({{*local, portOf(row.dwLocalPort)}, {*remote, portOf(row.dwRemotePort)}, row.dwOwningPid});
+    }
 }
 
 }  // namespace
 
-std::optional<std::uint32_t> PeerCheck::SystemProcessDirectory::engineEndRow(const Connection& connection) const {
-    const std::vector<unsigned char> bytes = connectionTable();
-    if (bytes.size() < sizeof(DWORD)) return std::nullopt;
-    const auto* table = reinterpret_cast<const MIB_TCPTABLE_OWNER_PID*>(bytes.data());
-    const std::size_t capacity = (bytes.size() - offsetof(MIB_TCPTABLE_OWNER_PID, table)) / sizeof(MIB_TCPROW_OWNER_PID);
-    for (std::size_t i = 0; i < table->dwNumEntries && i < capacity; ++i) {
-        const MIB_TCPROW_OWNER_PID& row = table->table[i];
-        if (sameEnd(row.dwLocalAddr, row.dwLocalPort, connection.engine) &&
-            sameEnd(row.dwRemoteAddr, row.dwRemotePort, connection.ours)) {
-            return row.dwOwningPid;
+std::optional<std::vector<ConnectionRow>> PeerCheck::SystemProcessDirectory::connections() const {
+    const std::optional<std::vector<unsigned char>> ipv4 = tableOf(AF_INET);
+    const std::optional<std::vector<unsigned char>> ipv6 = tableOf(AF_INET6);
+    if (!ipv4 || !ipv6) return std::nullopt;
+    std::vector<ConnectionRow> rows;
+    appendRows<MIB_TCPTABLE_OWNER_PID>(*ipv4, addIPv4, rows);
+    appendRows<MIB_TCP6TABLE_OWNER_PID>(*ipv6, addIPv6, rows);
+    return rows;
+}
+
+std::optional<std::vector<std::uint32_t>> PeerCheck::SystemProcessDirectory::servicePids() const {
+    const Win::UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
+    if (!manager) return std::nullopt;
+    std::vector<std::uint32_t> pids;
+    std::vector<BYTE> buffer(64 * 1024);
+    DWORD resume = 0;
+    // Each round lists at least one service or grows the buffer to what the next one needs.
+    for (int round = 0; round < 1024; ++round) {
+        DWORD needed = 0;
+        DWORD count = 0;
+        const BOOL done = EnumServicesStatusExW(manager.get(), SC_ENUM_PROCESS_INFO, SERVICE_WIN32, SERVICE_ACTIVE,
+                                                buffer.data(), static_cast<DWORD>(buffer.size()), &needed, &count,
+                                                &resume, nullptr);
+        if (!done && GetLastError() != ERROR_MORE_DATA) return std::nullopt;
+        const auto* services = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSW*>(buffer.data());
+        for (DWORD i = 0; i < count; ++i) {
+            if (services[i].ServiceStatusProcess.dwProcessId != 0) {
+                pids.push_back(services[i].ServiceStatusProcess.dwProcessId);
+            }
         }
+        if (done) return pids;
+        if (count == 0) buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed));
     }
     return std::nullopt;
 }
 
-std::optional<PeerCheck::Process> PeerCheck::SystemProcessDirectory::process(std::uint32_t pid) const {
-    WTS_PROCESS_INFOW* list = nullptr;
-    DWORD count = 0;
-    if (!WTSEnumerateProcessesW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &list, &count)) return std::nullopt;
-    const std::unique_ptr<WTS_PROCESS_INFOW, WtsMemoryFree> owned(list);
-    for (DWORD i = 0; i < count; ++i) {
-        const WTS_PROCESS_INFOW& entry = list[i];
-        if (entry.ProcessId != pid) continue;
-        Process process;
-        process.pid = pid;
-        process.session = entry.SessionId;
-        if (entry.pProcessName) process.image = entry.pProcessName;
-        wchar_t* sid = nullptr;
-        if (entry.pUserSid && ConvertSidToStringSidW(entry.pUserSid, &sid)) {
-            const Win::UniqueLocalMemory ownedSid(sid);
-            process.userSid = sid;
-        }
-        return process;
+std::optional<std::wstring> PeerCheck::SystemProcessDirectory::userOf(std::uint32_t pid) const {
+    const Win::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    Win::UniqueHandle token;
+    if (!process || !OpenProcessToken(process.get(), TOKEN_QUERY, token.put())) return std::nullopt;
+    DWORD size = 0;
+    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> user(size);
+    wchar_t* sid = nullptr;
+    if (user.empty() || !GetTokenInformation(token.get(), TokenUser, user.data(), size, &size) ||
+        !ConvertSidToStringSidW(reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid, &sid)) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    const Win::UniqueLocalMemory ownedSid(sid);
+    return std::wstring(sid);
+}
+
+std::wstring PeerCheck::SystemProcessDirectory::imageOf(std::uint32_t pid) const {
+    const Win::UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return {};
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+        if (entry.th32ProcessID == pid) return entry.szExeFile;
+    }
+    return {};
 }
 
 std::uint32_t PeerCheck::SystemProcessDirectory::selfPid() const { return GetCurrentProcessId(); }

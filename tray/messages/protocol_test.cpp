@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <new>
@@ -78,10 +79,11 @@ TEST_F(Protocol, OpensOnTheFirstTickAndConnectsOnTheNext) {
     EXPECT_EQ(channel.lastPort, 4243);
     protocol.onConnectTimer();
     EXPECT_EQ(channel.connectCalls, 2) << "keeps trying while not connected";
+    EXPECT_EQ(handlers.calls, Calls{L"noAnswer"});
     channel.connected = true;
     protocol.onConnectTimer();
     EXPECT_EQ(channel.connectCalls, 2);
-    EXPECT_TRUE(handlers.calls.empty());
+    EXPECT_EQ(handlers.calls, Calls{L"noAnswer"});
 }
 
 TEST_F(Protocol, OpenFailureIsReported) {
@@ -133,7 +135,8 @@ TEST_F(Protocol, EachTypeIsAnnouncedOncePerConnection) {
 }
 
 TEST_F(Protocol, FailedAnnouncementStopsTheMessageAndIsRetried) {
-    protocol.onConnectTimer();  // open, not connected: sends fail
+    connect();
+    channel.connected = false;  // the system takes no send
     const Messages::ExitingMessage exiting;
     EXPECT_EQ(protocol.sendMessage(&exiting), -1);
     EXPECT_EQ(protocol.sendMessage(nullptr), -1);
@@ -388,47 +391,48 @@ TEST_F(Protocol, CatchingUpReadsAConnectedSocketAndLeavesAConnectingOneAlone) {
 
 namespace {
 
-// The system's answers about processes, as a table.
+// The system as a standard user sees it: the tables name the engine end's owner, the service list
+// names 201, and only our user's processes open to read their token's user (and 303, another user's,
+// as any process does for an elevated tray).
 struct FakeDirectory final : PeerCheck::ProcessDirectory {
     std::uint32_t owner = 0;
-    std::uint32_t self = 100;
-    std::map<std::uint32_t, PeerCheck::Process> processes{
-        {100, {100, L"S-1-5-21-7-7-7-1001", 2, L"VaultwickTray.exe"}},
-        {200, {200, L"S-1-5-21-7-7-7-1001", 2, L"engine.exe"}},
-        {201, {201, L"S-1-5-18", 0, L"service.exe"}},
-        {202, {202, L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", 0, L"vservice.exe"}},
-        {203, {203, L"s-1-5-19", 2, L"localservice.exe"}},
-        {300, {300, L"S-1-5-21-7-7-7-1002", 2, L"other.exe"}},
-        {301, {301, L"S-1-5-21-7-7-7-1001", 3, L"elsewhere.exe"}},
-        {302, {302, L"S-1-5-18", 3, L"sessionsystem.exe"}},
-    };
-    mutable PeerCheck::Connection asked;
+    bool tablesReadable = true;
+    bool servicesListed = true;
+    mutable std::vector<std::uint32_t> opened;
 
-    std::uint32_t engineEndOwner(const PeerCheck::Connection& connection) const override {
-        asked = connection;
-        return owner;
+    std::optional<std::vector<PeerCheck::ConnectionRow>> connections() const override {
+        if (!tablesReadable) return std::nullopt;
+        return std::vector<PeerCheck::ConnectionRow>{{kOurs, kEngine, 100}, {kEngine, kOurs, owner}};
     }
-    std::optional<PeerCheck::Process> process(std::uint32_t pid) const override {
-        const auto found = processes.find(pid);
-        if (found == processes.end()) return std::nullopt;
-        return found->second;
+    std::optional<std::vector<std::uint32_t>> servicePids() const override {
+        if (!servicesListed) return std::nullopt;
+        return std::vector<std::uint32_t>{201};
     }
-    std::uint32_t selfPid() const override { return self; }
+    std::optional<std::wstring> userOf(std::uint32_t pid) const override {
+        opened.push_back(pid);
+        if (pid == 100 || pid == 200) return L"S-1-5-21-1";
+        if (pid == 303) return L"S-1-5-21-3";
+        return std::nullopt;
+    }
+    std::wstring imageOf(std::uint32_t pid) const override { return pid == 999 ? L"" : std::to_wstring(pid) + L".exe"; }
+    std::uint32_t selfPid() const override { return 100; }
+
+    static constexpr PeerCheck::Endpoint kOurs{0x7F000001, 50123};  // as the fake channel's
+    static constexpr PeerCheck::Endpoint kEngine{0x7F000001, 4243};
 };
-
-PeerCheck::Verdict verdictFor(FakeDirectory& directory, std::uint32_t owner) {
-    directory.owner = owner;
-    return PeerCheck::decide(directory, {{0x7F000001, 50000}, {0x7F000001, 4243}}).verdict;
-}
 
 class PeerCheckedProtocol : public Protocol {
 protected:
     PeerCheckedProtocol() { protocol.checkPeersWith(&directory); }
 
+    // A tick that sends between the TCP handshake and the write event reaches nobody.
     void attempt() {
         protocol.onConnectTimer();
         protocol.onConnectTimer();
         channel.connected = true;
+        const Messages::GetBackupStatsSummaryMessage tick;
+        EXPECT_EQ(protocol.sendMessage(&tick), -1);
+        EXPECT_TRUE(channel.sent.empty());
         protocol.onWriteEvent();
     }
 
@@ -438,31 +442,67 @@ protected:
 
 }  // namespace
 
-// Only the tray's own user or a service account, in session 0 or the tray's session, is believed.
-TEST(PeerCheck, BelievesOwnUserAndServiceAccountsInOwnOrServiceSession) {
-    using PeerCheck::Verdict;
-    FakeDirectory directory;
-    EXPECT_EQ(verdictFor(directory, 0), Verdict::Unverified) << "the system names no owner";
-    EXPECT_EQ(verdictFor(directory, 100), Verdict::Accepted) << "this very process";
-    EXPECT_EQ(verdictFor(directory, 200), Verdict::Accepted) << "own user, own session";
-    EXPECT_EQ(verdictFor(directory, 201), Verdict::Accepted) << "SYSTEM in session 0";
-    EXPECT_EQ(verdictFor(directory, 202), Verdict::Accepted) << "a virtual service account";
-    EXPECT_EQ(verdictFor(directory, 203), Verdict::Accepted) << "LOCAL SERVICE, SID case aside";
-    EXPECT_EQ(verdictFor(directory, 300), Verdict::Refused) << "another user";
-    EXPECT_EQ(verdictFor(directory, 301), Verdict::Refused) << "own user in another session";
-    EXPECT_EQ(verdictFor(directory, 302), Verdict::Refused) << "a service account in another user's session";
-    EXPECT_EQ(verdictFor(directory, 999), Verdict::Refused) << "an owner the system will not describe";
-    EXPECT_EQ(directory.asked.engine.port, 4243);
-    EXPECT_EQ(directory.asked.ours.port, 50000);
+// The engine end's row is the one whose own end is the engine's; the other direction is our socket.
+// A dual-stack socket lists an IPv4 peer as ::ffff:a.b.c.d.
+TEST(PeerCheck, FindsTheEngineEndsRowAndReadsMappedAddresses) {
+    const PeerCheck::Endpoint ours = FakeDirectory::kOurs;
+    const PeerCheck::Endpoint engine = FakeDirectory::kEngine;
+    const PeerCheck::Endpoint elsewhere[] = {{engine.address, 4244}, {0x7F000002, engine.port}};
+    const std::pair<std::vector<PeerCheck::ConnectionRow>, std::optional<std::uint32_t>> cases[] = {
+        {{{ours, engine, 100}, {engine, ours, 7}}, 7},
+        {{{engine, ours, 7}, {ours, engine, 100}}, 7},
+        {{{engine, ours, 0}}, 0},
+        {{{ours, engine, 100}, {elsewhere[0], ours, 7}, {elsewhere[1], ours, 8}}, std::nullopt},
+    };
+    for (const auto& [rows, owner] : cases) EXPECT_EQ(PeerCheck::engineEndOwner(rows, {ours, engine}), owner);
 
-    EXPECT_FALSE(PeerCheck::isServiceAccount(L"S-1-5-80-"));
-    EXPECT_FALSE(PeerCheck::isServiceAccount(L"S-1-5-21-7-7-7-1001"));
-    directory.processes.erase(100);
-    EXPECT_EQ(verdictFor(directory, 300), Verdict::Unverified) << "without our own identity there is no yardstick";
+    const std::uint8_t mapped[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 10, 20, 30, 40};
+    EXPECT_EQ(PeerCheck::mappedIPv4(mapped), 0x0A141E28u);
+    for (int at : {0, 9, 10, 11}) {
+        std::uint8_t other[16];
+        std::copy(std::begin(mapped), std::end(mapped), other);
+        other[at] ^= 1;
+        EXPECT_FALSE(PeerCheck::mappedIPv4(other).has_value()) << at;
+    }
+}
+
+// This process, a running service's process and a program of our own user are believed, in that
+// order; any other named owner is refused. Without the tables or the service list: no verdict.
+TEST(PeerCheck, DecidesFromWhatAStandardUserMayAsk) {
+    using PeerCheck::Verdict;
+    const struct {
+        std::uint32_t owner;
+        bool tables, services;
+        Verdict verdict;
+        std::wstring image;
+        std::vector<std::uint32_t> opened;
+    } cases[] = {
+        {0, true, true, Verdict::Unverified, L"", {}},
+        {100, true, false, Verdict::Accepted, L"", {}},
+        {201, true, true, Verdict::Accepted, L"", {}},
+        {200, true, true, Verdict::Accepted, L"", {200, 100}},
+        {300, true, true, Verdict::Refused, L"300.exe", {300}},
+        {302, true, true, Verdict::Refused, L"302.exe", {302}},
+        {303, true, true, Verdict::Refused, L"303.exe", {303, 100}},
+        {999, true, true, Verdict::Refused, L"", {999}},
+        {100, false, true, Verdict::Undecided, L"", {}},
+        {200, true, false, Verdict::Undecided, L"", {}},
+    };
+    for (const auto& c : cases) {
+        FakeDirectory directory;
+        directory.owner = c.owner;
+        directory.tablesReadable = c.tables;
+        directory.servicesListed = c.services;
+        const auto decision = PeerCheck::decide(directory, {FakeDirectory::kOurs, FakeDirectory::kEngine});
+        EXPECT_EQ(decision.verdict, c.verdict) << c.owner;
+        EXPECT_EQ(decision.owner.image, c.image) << c.owner;
+        EXPECT_EQ(directory.opened, c.opened) << c.owner;
+    }
 }
 
 // A refused peer gets nothing, not even a read: the connection closes unused and the holder is
-// reported; once the engine answers, the log says who held its port.
+// reported, until an attempt finds nothing answering; once the engine answers, the log says who held
+// its port.
 TEST_F(PeerCheckedProtocol, ARefusedPeerGetsNothingAndIsLoggedOnceTheEngineAnswers) {
     directory.owner = 300;
     channel.deliver(frameOf(0x009B, "5"));
@@ -470,16 +510,21 @@ TEST_F(PeerCheckedProtocol, ARefusedPeerGetsNothingAndIsLoggedOnceTheEngineAnswe
     protocol.onConnectTimer();
     channel.connected = true;
     protocol.onReadEvent();  // data before the write event
-    EXPECT_EQ(handlers.calls, (Calls{L"close", L"refused 300 other.exe"}));
+    EXPECT_EQ(handlers.calls, (Calls{L"close", L"refused 300 300.exe"}));
     EXPECT_EQ(channel.reads, 0);
     EXPECT_FALSE(channel.opened);
 
     handlers.calls.clear();
     channel.incoming.clear();
     attempt();
-    EXPECT_EQ(handlers.calls, (Calls{L"close", L"refused 300 other.exe"}));
+    EXPECT_EQ(handlers.calls, (Calls{L"close", L"refused 300 300.exe"}));
     EXPECT_TRUE(channel.sent.empty());
     EXPECT_TRUE(log.lines.empty()) << "a line now would go to the refused peer";
+
+    // The holder has gone: a connect gets no answer within a tick, which is told once per socket.
+    handlers.calls.clear();
+    for (int tick = 0; tick < 4; ++tick) protocol.onConnectTimer();
+    EXPECT_EQ(handlers.calls, Calls{L"noAnswer"});
 
     handlers.calls.clear();
     directory.owner = 200;
@@ -487,7 +532,7 @@ TEST_F(PeerCheckedProtocol, ARefusedPeerGetsNothingAndIsLoggedOnceTheEngineAnswe
     EXPECT_EQ(handlers.calls, Calls{L"connect"});
     EXPECT_EQ(log.lines, std::vector<std::wstring>{
                              L"WARNING|VaultwickSocket::checkPeer|Another program held the engine's port: process 300 "
-                             L"(other.exe). Refused 2 connections to it before this one."});
+                             L"(300.exe). Refused 2 connections to it before this one."});
     channel.deliver(frameOf(0x009B, "6"));
     protocol.onReadEvent();
     EXPECT_EQ(handlers.calls, (Calls{L"connect", L"alertCount 6"}));
@@ -502,4 +547,20 @@ TEST_F(PeerCheckedProtocol, AConnectionWithNoNamedOwnerGoesOnAndIsLoggedOnce) {
     EXPECT_EQ(handlers.calls, (Calls{L"connect", L"close", L"connect"}));
     EXPECT_EQ(log.lines, std::vector<std::wstring>{L"INFO|VaultwickSocket::checkPeer|The system names no owner of the "
                                                    L"engine's end of the connection; the peer is not checked."});
+}
+
+// An attempt whose check cannot be made fails unused and names nobody; the engine hears of it.
+TEST_F(PeerCheckedProtocol, AnAttemptThatCannotBeCheckedFailsUnused) {
+    directory.owner = 100;
+    directory.tablesReadable = false;
+    attempt();
+    directory.tablesReadable = true;
+    channel.endsReadable = false;
+    attempt();
+    channel.endsReadable = true;
+    attempt();
+    EXPECT_EQ(handlers.calls, (Calls{L"close", L"close", L"connect"}));
+    EXPECT_EQ(log.lines, std::vector<std::wstring>{L"WARNING|VaultwickSocket::checkPeer|Unable to check the program at "
+                                                   L"the other end of the connection. Gave up 2 connections before "
+                                                   L"this one."});
 }

@@ -17,6 +17,9 @@ public:
     // The connection just closed (onSocketClose came first) led to a process that is not the
     // engine's kind: `holder` names it as far as the system tells.
     virtual void onPeerRefused(const PeerCheck::Process& holder) = 0;
+    // An attempt got no connection within a connect period: nothing accepts on the engine's port, so
+    // a program named by onPeerRefused has gone.
+    virtual void onNoAnswer() = 0;
 
 protected:
     ~VaultwickSocketHandler() = default;

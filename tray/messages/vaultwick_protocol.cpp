@@ -23,7 +23,11 @@ std::int64_t VaultwickProtocol::steadyMicroseconds() {
 // Opening and connecting happen on separate ticks.
 void VaultwickProtocol::onConnectTimer() {
     if (channel_.isOpen()) {
-        if (!channel_.isConnected()) channel_.connect(host_, port_);
+        if (channel_.isConnected()) return;
+        // The system completes a connection to a listening program within the tick: a second call on
+        // one socket means that the first reached nobody.
+        if (++connectCalls_ == 2 && socketHandler_) socketHandler_->onNoAnswer();
+        channel_.connect(host_, port_);
         return;
     }
     if (!channel_.open() || !channel_.isOpen()) {
@@ -31,6 +35,7 @@ void VaultwickProtocol::onConnectTimer() {
         return;
     }
     connectionLive_ = true;
+    connectCalls_ = 0;
 }
 
 void VaultwickProtocol::onCheckTimer() {
@@ -51,20 +56,25 @@ void VaultwickProtocol::onWriteEvent() {
 }
 
 bool VaultwickProtocol::admitPeer() {
-    if (peerAdmitted_ || !directory_) return true;
-    PeerCheck::Decision decision;
+    if (peerAdmitted_) return true;
+    using PeerCheck::Verdict;
+    PeerCheck::Decision decision{directory_ ? Verdict::Undecided : Verdict::Accepted, {}};
     PeerCheck::Connection ends;
-    if (channel_.ends(ends)) decision = PeerCheck::decide(*directory_, ends);
-    if (decision.verdict == PeerCheck::Verdict::Refused) {
+    if (directory_ && channel_.ends(ends)) decision = PeerCheck::decide(*directory_, ends);
+    if (decision.verdict == Verdict::Refused || decision.verdict == Verdict::Undecided) {
         channel_.close();
         connectionEnded();
+        if (decision.verdict == Verdict::Undecided) {
+            ++uncheckedPeers_;
+            return false;
+        }
         ++refusedPeers_;
         lastRefused_ = decision.owner;
         if (socketHandler_) socketHandler_->onPeerRefused(decision.owner);
         return false;
     }
+    if (decision.verdict == Verdict::Unverified && !unverifiedLogged_) unverifiedPending_ = true;
     peerAdmitted_ = true;
-    if (decision.verdict == PeerCheck::Verdict::Unverified && !unverifiedLogged_) unverifiedPending_ = true;
     return true;
 }
 
@@ -78,6 +88,13 @@ void VaultwickProtocol::logPeerFindings() {
                                    {static_cast<long long>(lastRefused_.pid), image,
                                     static_cast<long long>(refusedPeers_)}));
         refusedPeers_ = 0;
+    }
+    if (uncheckedPeers_ > 0) {
+        trayLog(L"WARNING", source,
+                TextFormat::format(L"Unable to check the program at the other end of the connection. Gave up %d "
+                                   L"connections before this one.",
+                                   {static_cast<long long>(uncheckedPeers_)}));
+        uncheckedPeers_ = 0;
     }
     if (unverifiedPending_) {
         trayLog(L"INFO", source,
@@ -98,7 +115,8 @@ void VaultwickProtocol::onCloseEvent() {
 }
 
 int VaultwickProtocol::sendMessage(const Messages::Message* message) {
-    if (!message) return -1;
+    // A timer tick between the TCP handshake and the write event must not reach an unchecked peer.
+    if (!message || !peerAdmitted_) return -1;
     const std::uint16_t typeId = message->getTypeId();
     if (typeId != Messages::ClassMessage::kTypeId && announcedTypes_.count(typeId) == 0) {
         const Messages::ClassMessage announcement(typeId, message->getClassName());

@@ -9,9 +9,10 @@
 // given up and the connect timer starts a fresh one).
 //
 // Before anything goes out or comes in on a connection, its peer is checked (when a process directory
-// is set): a refused peer's connection is closed unused and reported; the connect timer goes on
-// trying. What the check found is logged once the next connection is accepted, since log lines only
-// ever go to the engine.
+// is set): a refused peer's connection is closed unused and reported; so is one whose check could not
+// be made, without a report; the connect timer goes on trying. Nothing is sent on a connection before
+// its peer is admitted. What the check found is logged once the next connection is accepted, since
+// log lines only ever go to the engine.
 //
 // Handlers are called from inside these operations and must not destroy the protocol's owner.
 #include <climits>
@@ -38,6 +39,8 @@ public:
     // Null: every peer is believed.
     void checkPeersWith(const PeerCheck::ProcessDirectory* directory) { directory_ = directory; }
 
+    // Opens, or connects the open socket. A socket still not connected a tick after its connect
+    // reached nobody: that is reported once per socket (onNoAnswer).
     void onConnectTimer();
     // Not connected: counts a failed check. Connected: resumes reading (below), so a notification
     // lost in any modal loop, or a resume that could not be scheduled, costs at most one period.
@@ -67,7 +70,8 @@ public:
     // Reads what the peer sent before closing (its last message may be a shutdown), then closes.
     void onCloseEvent();
 
-    // Announces the type first when needed; returns the send result, or -1.
+    // Announces the type first when needed; returns the send result, or -1 (also before the peer is
+    // admitted).
     int sendMessage(const Messages::Message* message);
     // Dispatches the frames still buffered, then one read of the connection, and every frame it
     // completed.
@@ -102,7 +106,9 @@ private:
     bool connectionLive_ = false;  // opened and its end not yet reported
     const PeerCheck::ProcessDirectory* directory_ = nullptr;
     bool peerAdmitted_ = false;  // for the live connection
+    int connectCalls_ = 0;       // on the open socket
     int refusedPeers_ = 0;       // connections refused since the last accepted one
+    int uncheckedPeers_ = 0;     // connections given up since then because the check could not be made
     PeerCheck::Process lastRefused_;
     bool unverifiedPending_ = false;  // to be logged after the handshake
     bool unverifiedLogged_ = false;   // once for the protocol's life

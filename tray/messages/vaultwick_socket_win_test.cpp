@@ -19,6 +19,9 @@
 #include "socket_win.h"
 #include "vaultwick_socket_win.h"
 
+#include <lmcons.h>
+#include <sddl.h>
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -255,26 +258,37 @@ TEST_F(SocketOnWindow, AHostThatIsNotSingleByteTextIsLogged) {
               L"SEVERE|KovToolkit::Socket::connect|Unable to connect, failed to convert address. error=1113");
 }
 
-// The real lookup on this very connection: the table's row of the engine's end (the server's
-// socket) is found, and what it names decides. Wine names no owner for any row, so the connection
-// goes on unchecked with one line; Windows names this process, which is believed silently.
-TEST_F(SocketOnWindow, TheSystemTableFindsTheEngineEndOfThisConnection) {
+// The real calls. Java listens on a dual-stack socket: the engine end's row of its connection is in
+// the IPv6 table. Wine names no owner for any row, so the connection goes on unchecked with one line;
+// Windows names this process, which is believed silently. The service manager lists the process of a
+// running service; this process's user comes from its own token.
+TEST_F(SocketOnWindow, TheSystemDirectoryAnswersFromTheRealCalls) {
     const PeerCheck::SystemProcessDirectory system;
-    socket = std::make_unique<VaultwickSocket>(L"127.0.0.1", server.port(), window.get(), &handlers, &handlers, &system);
     LogCapture log;
-    Win::UniqueSocket client = connectToServer();
-    ASSERT_TRUE(client.valid());
-
+    Win::UniqueSocket listener(::socket(AF_INET6, SOCK_STREAM, IPPROTO_TCP));
+    const DWORD v6Only = FALSE;
+    ::setsockopt(listener.get(), IPPROTO_IPV6, IPV6_V6ONLY, reinterpret_cast<const char*>(&v6Only), sizeof v6Only);
+    sockaddr_in6 any{};
+    any.sin6_family = AF_INET6;
+    int size = sizeof any;
+    ASSERT_EQ(::bind(listener.get(), reinterpret_cast<sockaddr*>(&any), size), 0);
+    ASSERT_EQ(::listen(listener.get(), 1), 0);
+    ASSERT_EQ(::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&any), &size), 0);
+    socket = std::make_unique<VaultwickSocket>(L"127.0.0.1", ntohs(any.sin6_port), window.get(), &handlers, &handlers,
+                                               &system);
+    socket->onConnectTimer();
+    socket->onConnectTimer();
+    ASSERT_TRUE(pumpUntilCalls(1));
+    const Win::UniqueSocket engineEnd(::accept(listener.get(), nullptr, nullptr));
     sockaddr_in local{};
     sockaddr_in remote{};
     ASSERT_TRUE(socket->addresses(local, remote));
-    const PeerCheck::Endpoint ours{ntohl(local.sin_addr.s_addr), ntohs(local.sin_port)};
-    const PeerCheck::Endpoint engine{ntohl(remote.sin_addr.s_addr), ntohs(remote.sin_port)};
-    EXPECT_EQ(engine.port, server.port());
-    const std::optional<std::uint32_t> owner = system.engineEndRow({ours, engine});
+    const std::optional<std::vector<PeerCheck::ConnectionRow>> rows = system.connections();
+    ASSERT_TRUE(rows.has_value());
+    const std::optional<std::uint32_t> owner =
+        PeerCheck::engineEndOwner(*rows, {{ntohl(local.sin_addr.s_addr), ntohs(local.sin_port)},
+                                          {ntohl(remote.sin_addr.s_addr), ntohs(remote.sin_port)}});
     ASSERT_TRUE(owner.has_value()) << "the engine end's row";
-    EXPECT_FALSE(system.engineEndRow({ours, {engine.address, static_cast<std::uint16_t>(engine.port + 1)}}))
-        << "no row for a connection that does not exist";
     if (*owner == 0) {
         EXPECT_EQ(log.lines, std::vector<std::wstring>{L"INFO|VaultwickSocket::checkPeer|The system names no owner "
                                                        L"of the engine's end of the connection; the peer is not checked."});
@@ -282,14 +296,26 @@ TEST_F(SocketOnWindow, TheSystemTableFindsTheEngineEndOfThisConnection) {
         EXPECT_EQ(*owner, GetCurrentProcessId());
         EXPECT_TRUE(log.lines.empty());
     }
+    EXPECT_EQ(handlers.calls, Calls{L"connect"});
 
-    // The process list describes this process without opening it.
-    const std::optional<PeerCheck::Process> self = system.process(GetCurrentProcessId());
-    ASSERT_TRUE(self.has_value());
-    DWORD session = 0;
-    ASSERT_TRUE(ProcessIdToSessionId(GetCurrentProcessId(), &session));
-    EXPECT_EQ(self->session, session);
-    EXPECT_EQ(self->userSid.rfind(L"S-1-5-", 0), 0u) << std::string(self->userSid.begin(), self->userSid.end());
-    EXPECT_EQ(self->image, L"tray_socket_win_test.exe");
-    EXPECT_FALSE(system.process(0xFFFFFFF0u).has_value());
+    // Wine runs the remote procedure call service in a process of its own; Windows in a shared host.
+    const std::optional<std::vector<std::uint32_t>> services = system.servicePids();
+    ASSERT_TRUE(services.has_value());
+    EXPECT_TRUE(std::any_of(services->begin(), services->end(), [&](std::uint32_t pid) {
+        return system.imageOf(pid) == L"rpcss.exe" || system.imageOf(pid) == L"svchost.exe";
+    }));
+    EXPECT_EQ(std::count(services->begin(), services->end(), GetCurrentProcessId()), 0);
+    EXPECT_EQ(system.imageOf(GetCurrentProcessId()), L"tray_socket_win_test.exe");
+
+    // The SID the system names for this process's account.
+    wchar_t name[UNLEN + 1], domain[256], *sidText = nullptr;
+    DWORD nameSize = UNLEN + 1, domainSize = 256, sidSize = SECURITY_MAX_SID_SIZE;
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    SID_NAME_USE use{};
+    ASSERT_TRUE(GetUserNameW(name, &nameSize));
+    ASSERT_TRUE(LookupAccountNameW(nullptr, name, sid, &sidSize, domain, &domainSize, &use));
+    ASSERT_TRUE(ConvertSidToStringSidW(sid, &sidText));
+    const Win::UniqueLocalMemory ownedText(sidText);
+    EXPECT_EQ(system.userOf(GetCurrentProcessId()), std::optional<std::wstring>(sidText));
+    EXPECT_FALSE(system.userOf(0xFFFFFFF0u).has_value());
 }

@@ -16,6 +16,7 @@ struct StatusModel {
     bool upgrading = false;
     Messages::BackupStats stats;
     std::wstring applicationName;
-    // Another program answered on the engine's port at the last attempt; cleared by a connection.
+    // Another program answered on the engine's port; cleared once the engine is accepted or nothing
+    // answers there any more.
     std::optional<PeerCheck::Process> portHolder;
 };

@@ -82,9 +82,9 @@ void TrayIcon::create() {
     scale_ = imageScaleFor(windowDpi(created));
 }
 
-NOTIFYICONDATAW TrayIcon::record(UINT flags) const {
+NOTIFYICONDATAW TrayIcon::record(UINT flags, DWORD size) const {
     NOTIFYICONDATAW data{};
-    data.cbSize = kNotifyIconDataSize;
+    data.cbSize = size;
     data.hWnd = window_;
     data.uID = static_cast<UINT>(iconId_);
     data.uFlags = flags;
@@ -106,12 +106,12 @@ void TrayIcon::show() {
     if (!shell_.request(NIM_ADD, data)) return;
     current_ = image;
     // The shell forgets the version with the icon, so each add sets it again.
-    NOTIFYICONDATAW version = record(0);
+    NOTIFYICONDATAW version = record(0, kFullNotifyIconDataSize);
     version.uVersion = NOTIFYICON_VERSION_4;
     shell_.request(NIM_SETVERSION, version);
 }
 
-void TrayIcon::returnFocus() { shell_.request(NIM_SETFOCUS, record(0)); }
+void TrayIcon::returnFocus() { shell_.request(NIM_SETFOCUS, record(0, kFullNotifyIconDataSize)); }
 
 void TrayIcon::hide() {
     if (exists()) shell_.request(NIM_DELETE, record(0));
@@ -213,17 +213,32 @@ bool TrayIcon::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool TrayIcon::dispatchIconEvent(UINT event, WPARAM wParam) {
-    // A right click reports its release followed by WM_CONTEXTMENU; its menu opened on the press
-    // already. Noted before the handler runs: the release arrives while the press's menu is open.
-    const bool menuOfARelease = event == WM_CONTEXTMENU && previousIconEvent_ == WM_RBUTTONUP;
+    // A right click reports its release and WM_CONTEXTMENU too; its menu opened on the press
+    // already. They may come while the press's menu is open, in either order, or after it closed,
+    // the release first. Noted before the handler runs.
+    const bool menuOfARightClick =
+        event == WM_CONTEXTMENU && (rightPressRunning_ || previousIconEvent_ == WM_RBUTTONUP);
     previousIconEvent_ = event;
     switch (event) {
     case WM_LBUTTONDOWN: return handler_->onLeftButtonDown();
     case WM_LBUTTONDBLCLK: return handler_->onLeftButtonDoubleClick();
-    case WM_RBUTTONDOWN: return handler_->onRightButtonDown();
-    case NIN_KEYSELECT: return handler_->onKeySelect();
+    case WM_RBUTTONDOWN: {
+        const bool nested = rightPressRunning_;
+        rightPressRunning_ = true;
+        const bool handled = handler_->onRightButtonDown();
+        rightPressRunning_ = nested;
+        return handled;
+    }
+    case NIN_KEYSELECT: {
+        // Enter on the focused icon has been reported to come twice: one press, one answer.
+        const DWORD now = GetTickCount();
+        if (keySelected_ && now - lastKeySelect_ < GetDoubleClickTime()) return true;
+        keySelected_ = true;
+        lastKeySelect_ = now;
+        return handler_->onKeySelect();
+    }
     case WM_CONTEXTMENU:
-        return menuOfARelease || handler_->onKeyboardMenu(GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam));
+        return menuOfARightClick || handler_->onKeyboardMenu(GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam));
     default: return handler_->onIconEvent(event);
     }
 }

@@ -35,6 +35,9 @@ ShellNotify& systemShellNotify();
 // The record layout with the 128-character tip, balloon fields and info flags, nothing after: 936
 // bytes in a 32-bit program. The platform's own definition, so a 64-bit build gets its own layout.
 constexpr DWORD kNotifyIconDataSize = NOTIFYICONDATAW_V2_SIZE;
+// The version and focus requests belong to the newer shell: they go with the whole record, as the
+// system's own documentation sends them, rather than the older layout above.
+constexpr DWORD kFullNotifyIconDataSize = sizeof(NOTIFYICONDATAW);
 
 class TrayIcon {
 public:
@@ -75,7 +78,7 @@ private:
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     bool dispatchIconEvent(UINT event, WPARAM wParam);
-    NOTIFYICONDATAW record(UINT flags) const;
+    NOTIFYICONDATAW record(UINT flags, DWORD size = kNotifyIconDataSize) const;
     bool exists();
     void stopTimer();
     void showImage(std::uint16_t iconId);
@@ -94,6 +97,9 @@ private:
     ShellNotify& shell_;
     UINT taskbarCreatedMessage_ = 0;
     UINT previousIconEvent_ = 0;
+    bool rightPressRunning_ = false;  // the handler's answer to a right press (its menu) is under way
+    bool keySelected_ = false;
+    DWORD lastKeySelect_ = 0;  // tick count of the last key select passed on
     ImageScale scale_;
     std::uint16_t current_ = 0;  // the image in the notification area (or lost with it); 0 before any or after hide
     // The animation's frames at scale_: loaded once per scale, not at every tick (plain image changes

@@ -84,7 +84,7 @@ TEST_F(TrayStatusViewTest, StatesBeforeTheStatisticsDecideTheTipInRuleOrder) {
 TEST_F(TrayStatusViewTest, AnotherProgramOnTheEnginePortIsNamedWhileNotConnected) {
     StatusModel held;
     held.connecting = false;
-    held.portHolder = PeerCheck::Process{4321, L"S-1-5-21-9", 2, L"listener.exe"};
+    held.portHolder = PeerCheck::Process{4321, L"listener.exe"};
     EXPECT_EQ(TrayStatusView::tooltip(held, strings, numbers, kNow),
               L"Not connected: another program holds the backup engine's port (process 4321, listener.exe)");
     EXPECT_EQ(TrayStatusView::images(held), Icons{159});

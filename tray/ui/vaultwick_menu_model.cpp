@@ -30,7 +30,8 @@ std::wstring itemText(const std::wstring& name) {
     std::wstring escaped;
     for (wchar_t c : name) {
         if (c == L'&') escaped += L'&';
-        escaped += c;
+        // A tab starts the accelerator column: the rest of the name would move to the right edge.
+        escaped += c == L'\t' ? L' ' : c;
     }
     std::wstring cut = KovToolkit::fitVisibly(escaped, kMenuTextMaxChars);
     if (cut.size() == escaped.size()) return cut;

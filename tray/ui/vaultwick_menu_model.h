@@ -28,8 +28,8 @@ struct Layout {
 };
 
 Layout layout(const StatusModel& model);
-// `name` as menu item text: each "&" doubled so that none becomes a mnemonic, cut visibly to
-// kMenuTextMaxChars without leaving half of a doubled "&".
+// `name` as menu item text: each "&" doubled so that none becomes a mnemonic, a tab shown as a
+// space, cut visibly to kMenuTextMaxChars without leaving half of a doubled "&".
 std::wstring itemText(const std::wstring& name);
 // What a screen reader says for the item: the name and, in words, whether the computer is online.
 std::wstring spokenName(const ComputerItem& item, const KovToolkit::StringTable& strings);

@@ -83,7 +83,15 @@ protected:
     StatusModel model;
     RecordingMenuHandler handler;
     std::map<int, std::wstring> spokenNames;
-    VaultwickMenu menu{owner_.get(), &model, &handler, std::make_unique<RecordingItemNames>(spokenNames)};
+    VaultwickMenu menu{owner_.get(), &model, &handler,
+                       [this] { return std::make_unique<RecordingItemNames>(spokenNames); }};
+
+    // The names screen readers get while the menu is open; none are left once it has closed.
+    std::map<int, std::wstring> namesWhileOpen(std::map<int, std::wstring> seen = {}) {
+        TrayWinTest::workMenu({{}, nullptr, {}, [&] { seen = spokenNames; }}, [&] { menu.show(POINT{100, 100}); });
+        EXPECT_TRUE(spokenNames.empty());
+        return seen;
+    }
 };
 
 TEST_F(VaultwickMenuTest, NoQualifyingComputerLeavesTheResourceList) {
@@ -113,8 +121,8 @@ TEST_F(VaultwickMenuTest, ComputerSectionIsRebuiltAtTheExactPositions) {
     EXPECT_FALSE(items[6].state & MFS_GRAYED);
     EXPECT_EQ(items[2].id, UINT(ID_MENU_FIRST_COMPUTER));
     EXPECT_EQ(items[3].id, UINT(ID_MENU_FIRST_COMPUTER + 1));
-    EXPECT_EQ(spokenNames, (std::map<int, std::wstring>{
-                               {2, L"Laptop, online"}, {3, L"Office, offline"}, {4, L"Attic, online"}}));
+    EXPECT_EQ(namesWhileOpen(), (std::map<int, std::wstring>{
+                                    {2, L"Laptop, online"}, {3, L"Office, offline"}, {4, L"Attic, online"}}));
 
     // Online items share the green disc, the offline one has the grey ring; both 9x9.
     HBITMAP online = items[2].unchecked, offline = items[3].unchecked;
@@ -139,19 +147,31 @@ TEST_F(VaultwickMenuTest, ComputerSectionIsRebuiltAtTheExactPositions) {
     items = itemsOf(menu.popup());
     EXPECT_EQ(items[2].unchecked, online);
     EXPECT_FALSE(items[4].state & MFS_GRAYED);
-    EXPECT_EQ(spokenNames, (std::map<int, std::wstring>{{2, L"Office, online"}}));  // not on Wakeup at 4
+    EXPECT_EQ(namesWhileOpen(), (std::map<int, std::wstring>{{2, L"Office, online"}}));  // not on Wakeup at 4
 
     model.computers.clear();
     menu.updateMenu();
     EXPECT_THAT(layoutOf(menu.popup()), ElementsAre(L"&Show Application...", L"---", L"&Wakeup", L"&Exit"));
-    EXPECT_TRUE(spokenNames.empty());
+    EXPECT_TRUE(namesWhileOpen().empty());
 
     // An "&" in a name is shown, not taken for a mnemonic.
     model.computers = {computer(5, L"Tom & Jerry", true, false, false)};
     menu.updateMenu();
     items = itemsOf(menu.popup());
     EXPECT_EQ(items[2].text, L"Tom && Jerry");
-    EXPECT_EQ(spokenNames[2], L"Tom & Jerry, offline");
+    EXPECT_EQ(namesWhileOpen()[2], L"Tom & Jerry, offline");
+}
+
+// A refresh while the menu is open waits: the choice is the computer shown, not one put in its place.
+TEST_F(VaultwickMenuTest, ARefreshWhileOpenWaitsSoTheChoiceIsTheComputerShown) {
+    model.computers = {computer(1, L"Laptop", true, false, true), computer(2, L"Office", true, false, true)};
+    menu.updateMenu();
+    auto replace = [&] { model.computers = {computer(3, L"Attic", true, false, true)}; menu.updateMenu(); };
+    TrayWinTest::workMenu({{VK_DOWN, VK_DOWN, VK_RETURN}, nullptr, {}, replace}, [&] { menu.show(POINT{100, 100}); });
+    ASSERT_EQ(handler.computers.size(), 1u);
+    EXPECT_EQ(handler.computers[0].id, 1);
+    EXPECT_THAT(layoutOf(menu.popup()),
+                ElementsAre(L"&Show Application...", L"---", L"Attic", L"---", L"&Sleep...", L"&Exit"));
 }
 
 TEST_F(VaultwickMenuTest, ChoicesReachTheHandlerAndComputersAreTheMenusOwnCopies) {

@@ -31,6 +31,9 @@ public:
                   L"service-specific error %d."},
             {236, L"the service could not report that it is stopping, so a stop request was dropped"},
             {237, L"no thread could be started to pass a stop request to Java, so it was dropped"},
+            {241, L"%s %s is not used: it is the launcher log, its old copy or a folder."},
+            {242, L"The service stopped with service-specific error %d, but its process did not end within %d seconds; it "
+                  L"is ended now."},
         };
         auto it = english.find(id);
         return it == english.end() ? std::wstring() : it->second;

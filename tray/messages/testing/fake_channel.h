@@ -17,6 +17,7 @@ public:
     bool opened = false;
     bool connected = false;
     bool peerClosed = false;  // once the chunks are used up, a read finds the peer closed
+    bool endsReadable = true;
     int sendLimit = -1;       // bytes accepted per send; -1 takes everything
     int connectCalls = 0;
     std::deque<std::vector<std::uint8_t>> incoming;
@@ -64,7 +65,7 @@ public:
     }
     bool ends(PeerCheck::Connection& connection) const override {
         connection = {{0x7F000001, 50123}, {0x7F000001, 4243}};
-        return opened && connected;
+        return endsReadable && opened && connected;
     }
 
     std::wstring lastHost;

@@ -19,6 +19,7 @@ public:
     void onPeerRefused(const PeerCheck::Process& holder) override {
         calls.push_back(TextFormat::format(L"refused %d %s", {static_cast<long long>(holder.pid), holder.image}));
     }
+    void onNoAnswer() override { calls.push_back(L"noAnswer"); }
 
     void onComputers(const Messages::ComputersMessage& message) override {
         lastComputers = message.getComputers();

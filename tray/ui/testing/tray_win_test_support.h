@@ -180,6 +180,7 @@ struct MenuScript {
     std::vector<WPARAM> keys;
     HWND clickedWindow = nullptr;
     RECT shownAt{};  // the open menu's window
+    std::function<void()> whileOpen;  // first of all
 };
 
 inline MenuScript& currentMenuScript() {
@@ -193,6 +194,7 @@ inline void CALLBACK runMenuScript(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     MenuScript& script = currentMenuScript();
     GetWindowRect(menu, &script.shownAt);
+    if (script.whileOpen) script.whileOpen();
     for (WPARAM key : script.keys) PostMessageW(menu, WM_KEYDOWN, key, 0);
     if (!script.keys.empty()) return;
     if (script.clickedWindow) SetForegroundWindow(script.clickedWindow);

@@ -10,7 +10,7 @@
 //                   -Dstandin.exitCode=<n> names (as System.exit would); no stop(), no secondaryMain
 //   vwtest/NoStop   main waits like Blocks, but there is no stop() to end it
 //   vwtest/ThrowsAtStop  main waits like Blocks, then throws java.lang.IllegalStateException
-// and the library classes the launcher uses (FileOutputStream, PrintStream, System, Class.getName,
+// and the library classes the launcher uses (FileOutputStream, also appending, PrintStream, System, Class.getName,
 // ByteArrayOutputStream, Throwable.printStackTrace). Strings are made from UTF-16 units (NewString);
 // the default character set, which ByteArrayOutputStream.toString decodes with, is UTF-8, as in every
 // runtime since JDK 18. Any other class is not found.
@@ -200,6 +200,7 @@ bool hasMethod(const std::string& cls, const std::string& name, const std::strin
         "vwtest/ThrowsAtStop.stop()V"};
     static const std::set<std::string> instance = {
         "java/lang/Class.getName()Ljava/lang/String;", "java/io/FileOutputStream.<init>(Ljava/lang/String;)V",
+        "java/io/FileOutputStream.<init>(Ljava/lang/String;Z)V",
         "java/io/PrintStream.<init>(Ljava/io/OutputStream;)V", "java/io/ByteArrayOutputStream.<init>()V",
         "java/io/ByteArrayOutputStream.toString()Ljava/lang/String;",
         "java/lang/Throwable.printStackTrace(Ljava/io/PrintStream;)V", "java/lang/Throwable.toString()Ljava/lang/String;"};
@@ -249,16 +250,21 @@ jobject firstArgument(const Method& m, va_list args) {
     return m.signature.rfind("()", 0) == 0 ? nullptr : va_arg(args, jobject);
 }
 
-jobject construct(const Method& m, jobject argument) {
+jobject construct(const Method& m, jobject argument, bool append) {
     Object* a = object(argument);
-    if (m.owner == "java/io/FileOutputStream") return newFileStream(a->text);
+    if (m.owner == "java/io/FileOutputStream") return newFileStream(a->text, append);
     if (m.owner == "java/io/PrintStream") return newPrintStream(a);
     return newObject("java/io/ByteArrayOutputStream");
 }
 
 jobject JNICALL newObjectV(JNIEnv*, jclass, jmethodID id, va_list args) {
     const Method& m = method(id);
-    return construct(m, firstArgument(m, args));
+    if (m.signature == "(Ljava/lang/String;Z)V") {  // FileOutputStream(name, append): both read here
+        jobject name = va_arg(args, jobject);
+        const bool append = va_arg(args, int) != 0;
+        return construct(m, name, append);
+    }
+    return construct(m, firstArgument(m, args), false);
 }
 jobject JNICALL newObject(JNIEnv* e, jclass cls, jmethodID id, ...) {
     va_list args;

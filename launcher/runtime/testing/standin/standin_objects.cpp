@@ -57,8 +57,8 @@ jobject newArray(std::size_t length, Object* initial) {
     return ref(a);
 }
 
-jobject newFileStream(const std::wstring& path) {
-    std::FILE* file = _wfopen(path.c_str(), L"wb");
+jobject newFileStream(const std::wstring& path, bool append) {
+    std::FILE* file = _wfopen(path.c_str(), append ? L"ab" : L"wb");
     if (!file) {
         throwNew("java/io/FileNotFoundException", path + L" (The system cannot find the path specified)");
         return nullptr;

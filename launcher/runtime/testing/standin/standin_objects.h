@@ -29,8 +29,8 @@ jclass classObject(const std::string& name);
 jobject newObject(const std::string& className);
 jstring newString(const std::wstring& text);
 jobject newArray(std::size_t length, Object* initial);
-// A FileOutputStream, or null with FileNotFoundException pending.
-jobject newFileStream(const std::wstring& path);
+// A FileOutputStream that empties the file, or adds to it; null with FileNotFoundException pending.
+jobject newFileStream(const std::wstring& path, bool append = false);
 jobject newPrintStream(Object* target);
 
 jmethodID methodId(const std::string& owner, const std::string& name, const std::string& signature);
