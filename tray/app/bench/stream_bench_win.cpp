@@ -39,15 +39,25 @@ constexpr DWORD kClickPeriodMs = 200;
 std::vector<std::uint8_t> blockOf(const std::string& stream, int r) {
     std::vector<std::uint8_t> block;
     const std::string record = kRecords[r];
-    for (int i = 0; i < 256; ++i) {
-        if (stream == "activity") appendFrame(block, "69" + record.substr(2));  // backing up
-        if (stream == "tiny") {
-            for (int k = 0; k < 1023 && i % 64 == 0; ++k) appendFrame(block, "0", 0x009B);
-            if (i % 64 != 0) continue;
-        }
+    const std::string active = "69" + record.substr(2);  // the same record, backing up
+    const int records = stream == "tiny" ? 4 : 256;
+    for (int i = 0; i < records; ++i) {
+        for (int k = 0; stream == "tiny" && k < 1023; ++k) appendFrame(block, "0", 0x009B);
+        if (stream == "activity") appendFrame(block, active);
         appendFrame(block, record);
     }
     return block;
+}
+
+struct Click {
+    double postedAt;
+    std::uint64_t dispatchedBefore;  // messages the pump had dispatched when it was posted
+};
+
+double percentile(std::vector<double> values, double share) {
+    if (values.empty()) return -1;
+    std::sort(values.begin(), values.end());
+    return values[static_cast<std::size_t>(share * (values.size() - 1))];
 }
 
 }  // namespace
