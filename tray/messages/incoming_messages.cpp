@@ -34,7 +34,10 @@ Messages::ComputersMessage::ComputersMessage(const std::uint8_t* bytes, std::int
 }
 
 Messages::StatusTrayMessage::StatusTrayMessage(const std::uint8_t* bytes, std::int32_t length)
-    : TokenMessage(bytes, length, TokenLimit{false, 3, kMaxApplicationNameChars}), loggedIn(getBool(0)), upgrading(getBool(1)), applicationName(getString(2)) {}
+    : TokenMessage(bytes, length, TokenLimit{false, 3, kMaxApplicationNameChars}),
+      loggedIn(getBool(0)),
+      upgrading(getBool(1)),
+      applicationName(getString(2)) {}
 
 // Token i by getInt/getLong, so a missing token reads -1; the times come in milliseconds and are
 // kept in seconds (truncating, so -1 ms is 0 s).

@@ -41,10 +41,7 @@ Messages::TokenMessage::TokenMessage(const std::uint8_t* bytes, std::int32_t len
     bool first = true;
     visitTokens(bytes, length, [&](const std::uint8_t* start, const std::uint8_t* end) {
         if (!std::exchange(first, false) && limit.skipEmpty && start == end) return;
-        if (ends_.size() == limit.maxTokens) {
-            ++dropped_;
-            return;
-        }
+        if (ends_.size() == limit.maxTokens) return;
         if (!ends_.empty()) text_.push_back(L'|');
         const std::size_t kept = std::min(static_cast<std::size_t>(end - start), limit.maxTokenChars);
         text_.append(start, start + kept);  // Latin-1: each byte is the character of that value

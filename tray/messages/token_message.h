@@ -33,7 +33,7 @@ protected:
     // What a subclass keeps of a received body whose token count the peer chooses.
     struct TokenLimit {
         bool skipEmpty = false;     // empty tokens after token 0 are left out
-        std::size_t maxTokens = 0;  // token 0 included; the tokens after these are counted, not kept
+        std::size_t maxTokens = 0;  // token 0 included; the tokens after these are not kept
         std::size_t maxTokenChars = static_cast<std::size_t>(-1);  // a longer token keeps its start
     };
     // Widens only what is kept of the kept tokens, so the text costs at most twice the kept bytes.
@@ -53,7 +53,6 @@ protected:
             start = bar + 1;
         }
     }
-    std::size_t droppedTokens() const { return dropped_; }
 
     void appendToken(std::wstring_view token);
     // Valid while the message lives; "" for a missing index.
@@ -67,7 +66,6 @@ private:
     // delimit tokens, so an outgoing token holding "|" stays whole here.
     std::wstring text_;
     std::vector<std::size_t> ends_;
-    std::size_t dropped_ = 0;
 };
 
 }  // namespace Messages
