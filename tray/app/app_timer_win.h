@@ -8,10 +8,14 @@
 
 class AppTimer {
 public:
-    AppTimer(HWND window, UINT periodMs);
+    // Settling: a stop only marks the timer stopped and the system timer ends at its next tick, so
+    // a timer started and stopped at every frame (statistics whose activity flag alternates) costs
+    // no system call per frame. A start while it still ticks keeps its period's phase.
+    enum class Stop { AtOnce, AtNextTick };
+    AppTimer(HWND window, UINT periodMs, Stop stopMode = Stop::AtOnce);
     AppTimer(const AppTimer&) = delete;
     AppTimer& operator=(const AppTimer&) = delete;
-    ~AppTimer() { stop(); }
+    ~AppTimer() { endSystemTimer(); }
 
     // Starts ticking and posts the first tick at once, unless one posted earlier still waits (it
     // then serves as the first); nothing when already running.
@@ -21,12 +25,16 @@ public:
     bool takeTick();
 
     UINT_PTR eventId() const { return eventId_; }
-    bool running() const { return handle_ != 0; }
+    bool running() const { return wanted_; }
 
 private:
+    void endSystemTimer();
+
     HWND window_;
     UINT_PTR eventId_;
     UINT periodMs_;
-    UINT_PTR handle_ = 0;
+    Stop stopMode_;
+    UINT_PTR handle_ = 0;  // the system timer; it may outlive a settling stop until its next tick
+    bool wanted_ = false;
     bool tickPosted_ = false;
 };

@@ -70,7 +70,7 @@ VaultwickApp::VaultwickApp(const std::wstring& installDirectory, const std::wstr
 
     connectTimer_ = std::make_unique<AppTimer>(window_, kConnectPeriodMs);
     checkTimer_ = std::make_unique<AppTimer>(window_, kCheckPeriodMs);
-    statisticsTimer_ = std::make_unique<AppTimer>(window_, kStatisticsPeriodMs);
+    statisticsTimer_ = std::make_unique<AppTimer>(window_, kStatisticsPeriodMs, AppTimer::Stop::AtNextTick);
     refreshTimer_ = std::make_unique<AppTimer>(window_, kRefreshPeriodMs);
     activityTimer_ = std::make_unique<AppTimer>(window_, kActivityPeriodMs);
     connectTimer_->start();
