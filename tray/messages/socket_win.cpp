@@ -33,6 +33,8 @@ bool KovToolkit::Socket::open() {
     if (notifyWindow_ && WSAAsyncSelect(created.get(), notifyWindow_, notifyMessage_, kEventMask) != 0) return false;
     const BOOL keepAlive = TRUE;
     ::setsockopt(created.get(), SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char*>(&keepAlive), sizeof keepAlive);
+    ::setsockopt(created.get(), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&kReceiveBufferBytes),
+                 sizeof kReceiveBufferBytes);
     socket_ = std::move(created);
     open_ = true;
     connected_ = false;

@@ -31,6 +31,10 @@ class Socket {
 public:
     // Events posted for the socket: read, write and close.
     static constexpr long kEventMask = FD_READ | FD_WRITE | FD_CLOSE;
+    // What the system may hold unread for the tray. The engine's own traffic is a few frames at a
+    // time; a larger, self-growing buffer only lets a peer that writes without pause queue seconds of
+    // frames the tray would show late (Linux grew it to megabytes under Wine).
+    static constexpr int kReceiveBufferBytes = 64 * 1024;
 
     Socket() = default;
     virtual ~Socket() { close(); }

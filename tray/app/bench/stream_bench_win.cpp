@@ -94,6 +94,10 @@ int main(int argc, char** argv) {
     std::uint64_t bytesWritten = 0;
     const double start = nowMs();
     const SOCKET engineSocket = tray.engine.get();
+    // The writer's own backlog is not the tray's lag: left to grow, the system's send buffer holds
+    // megabytes (about 190 ms of frames here) that the tray has not been handed yet.
+    const int sendBuffer = 64 * 1024;
+    ::setsockopt(engineSocket, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&sendBuffer), sizeof sendBuffer);
     std::thread writer([&] {
         int record = 0;
         switches.push_back({nowMs(), record});
