@@ -18,7 +18,10 @@ printf '  "machine": {"host": %s, "cpu": %s, "cores": %s, "memory": %s, "load_av
     "$(json_string "$load")" "$(json_string "$(wine --version 2>/dev/null || echo none)")"
 printf '  "commit": %s,\n  "figures": [' "$(json_string "$commit")"
 separator=""
-while IFS=$'\t' read -r name value unit floor samples; do
+# A tab is white space to `read`, which would merge two tabs around an empty floor and move the
+# sample count into the floor's place; the unit separator is not.
+while IFS= read -r line; do
+    IFS=$'\x1f' read -r name value unit floor samples <<<"${line//$'\t'/$'\x1f'}"
     [ -n "$name" ] || continue
     printf '%s\n    {"name": %s, "value": %s, "unit": %s, "floor": %s, "samples": %s}' "$separator" \
         "$(json_string "$name")" "${value:-null}" "$(json_string "$unit")" "${floor:-null}" "${samples:-null}"
