@@ -111,6 +111,10 @@ TEST(Catalogue, IncomingMessagesKeepOnlyTheTokensTheyRead) {
     EXPECT_TRUE(status.upgrading);
     EXPECT_EQ(status.applicationName.size(), StatusTrayMessage::kMaxApplicationNameChars);
     EXPECT_EQ(status.applicationName.find_first_not_of(L'n'), std::wstring::npos);
+    // Tokens after a cut one are still kept whole and in their places.
+    const auto cutFirst = receive<StatusTrayMessage>(std::string(300, 't') + "|true|App");
+    EXPECT_TRUE(cutFirst.upgrading);
+    EXPECT_EQ(cutFirst.applicationName, L"App");
 }
 
 TEST(ComputerRecord, DecodesTheTwelveFields) {

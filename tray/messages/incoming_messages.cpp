@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "computer_record.h"
+#include "latin1.h"
 #include "text_format.h"
 #include "tray_log.h"
 
@@ -16,7 +17,8 @@ Messages::ComputersMessage::ComputersMessage(const std::uint8_t* bytes, std::int
             ++dropped_;
             return;
         }
-        token.assign(start, end);  // Latin-1: each byte is the character of that value
+        token.clear();
+        Latin1::appendDecoded(token, start, end);
         Computer computer;
         decodeComputer(token, computer);
         if (computer.isListed() && listed == kMaxListedComputers) {
@@ -34,7 +36,7 @@ Messages::ComputersMessage::ComputersMessage(const std::uint8_t* bytes, std::int
 }
 
 Messages::StatusTrayMessage::StatusTrayMessage(const std::uint8_t* bytes, std::int32_t length)
-    : TokenMessage(bytes, length, TokenLimit{false, 3, kMaxApplicationNameChars}),
+    : TokenMessage(bytes, length, TokenLimit{3, kMaxApplicationNameChars}),
       loggedIn(getBool(0)),
       upgrading(getBool(1)),
       applicationName(getString(2)) {}

@@ -40,7 +40,7 @@ public:
     CoreComputerTokenMessage() = default;
     // Only token 0 is read, so only token 0 is kept.
     CoreComputerTokenMessage(const std::uint8_t* bytes, std::int32_t length)
-        : TokenMessage(bytes, length, TokenLimit{false, 1}) {}
+        : TokenMessage(bytes, length, TokenLimit{1}) {}
     std::int64_t getComputerId() const { return getLong(0); }
 };
 
@@ -82,7 +82,7 @@ public:
 
     BackupStatsSummaryMessage() = default;
     BackupStatsSummaryMessage(const std::uint8_t* bytes, std::int32_t length)
-        : TokenMessage(bytes, length, TokenLimit{false, kTokens}) {}
+        : TokenMessage(bytes, length, TokenLimit{kTokens}) {}
     BackupStats getStats() const;
 };
 

@@ -1,5 +1,6 @@
 #include "latin1.h"
 
+#include <algorithm>
 #include <cstring>
 
 bool Latin1::encodable(std::wstring_view text) {
@@ -24,4 +25,10 @@ std::wstring Latin1::decode(const std::uint8_t* bytes, std::size_t length) {
     if (zero) length = static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - bytes);
     // The range constructor widens in one pass, without filling the text first.
     return std::wstring(bytes, bytes + length);
+}
+
+void Latin1::appendDecoded(std::wstring& out, const std::uint8_t* begin, const std::uint8_t* end) {
+    const std::size_t start = out.size();
+    out.resize(start + static_cast<std::size_t>(end - begin));
+    std::copy(begin, end, out.begin() + static_cast<std::ptrdiff_t>(start));
 }

@@ -20,4 +20,8 @@ bool encode(std::wstring_view text, std::string& out);
 // Bytes to characters; stops at the first zero byte.
 std::wstring decode(const std::uint8_t* bytes, std::size_t length);
 
+// Appends the characters of every byte in [begin, end) to `out`, without a temporary text (which
+// the string's range append builds first).
+void appendDecoded(std::wstring& out, const std::uint8_t* begin, const std::uint8_t* end);
+
 }  // namespace Latin1

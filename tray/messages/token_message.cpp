@@ -37,16 +37,25 @@ Messages::TokenMessage::TokenMessage(const std::uint8_t* bytes, std::int32_t len
     ends_.push_back(size);
 }
 
+// Up to the first token that is cut, the kept tokens stand in the body as they will in the text:
+// that stretch is widened in one pass, as a whole body is.
 Messages::TokenMessage::TokenMessage(const std::uint8_t* bytes, std::int32_t length, TokenLimit limit) {
-    bool first = true;
+    ends_.reserve(std::min<std::size_t>(limit.maxTokens, 64));  // bounded: the peer chooses the count
+    bool cut = false;
     visitTokens(bytes, length, [&](const std::uint8_t* start, const std::uint8_t* end) {
-        if (!std::exchange(first, false) && limit.skipEmpty && start == end) return;
         if (ends_.size() == limit.maxTokens) return;
+        const std::size_t size = static_cast<std::size_t>(end - start);
+        const std::size_t kept = std::min(size, limit.maxTokenChars);
+        if (!cut && kept == size) {
+            ends_.push_back(static_cast<std::size_t>(end - bytes));
+            return;
+        }
+        if (!std::exchange(cut, true)) text_ = std::wstring(bytes, bytes + (ends_.empty() ? 0 : ends_.back()));
         if (!ends_.empty()) text_.push_back(L'|');
-        const std::size_t kept = std::min(static_cast<std::size_t>(end - start), limit.maxTokenChars);
-        text_.append(start, start + kept);  // Latin-1: each byte is the character of that value
+        Latin1::appendDecoded(text_, start, start + kept);
         ends_.push_back(text_.size());
     });
+    if (!cut) text_ = std::wstring(bytes, bytes + (ends_.empty() ? 0 : ends_.back()));
 }
 
 void Messages::TokenMessage::appendToken(std::wstring_view token) {

@@ -32,7 +32,6 @@ public:
 protected:
     // What a subclass keeps of a received body whose token count the peer chooses.
     struct TokenLimit {
-        bool skipEmpty = false;     // empty tokens after token 0 are left out
         std::size_t maxTokens = 0;  // token 0 included; the tokens after these are not kept
         std::size_t maxTokenChars = static_cast<std::size_t>(-1);  // a longer token keeps its start
     };
