@@ -30,8 +30,9 @@ std::wstring itemText(const std::wstring& name) {
     std::wstring escaped;
     for (wchar_t c : name) {
         if (c == L'&') escaped += L'&';
-        // A tab starts the accelerator column: the rest of the name would move to the right edge.
-        escaped += c == L'\t' ? L' ' : c;
+        // A tab or a backspace starts the right-aligned column, moving the rest of the name to the
+        // edge, and other control characters draw as boxes: each shows as a space.
+        escaped += c < L' ' || c == 0x7F ? L' ' : c;
     }
     std::wstring cut = KovToolkit::fitVisibly(escaped, kMenuTextMaxChars);
     if (cut.size() == escaped.size()) return cut;

@@ -51,12 +51,14 @@ TEST(VaultwickMenuModel, NamesAreShownLiterallyAndCutToTheItemBuffer) {
     // "&" is doubled so that it shows; the cut never leaves one "&" to underline the "...".
     model.computers = {computer(3, L"R&D", true, false, true), computer(4, L"x" + std::wstring(300, L'&'), true, false, true),
                        computer(5, L"xy" + std::wstring(300, L'&'), true, false, true),
-                       computer(6, L"\tLab\t&\t", true, false, true)};
+                       computer(6, L"\tLab\t&\t", true, false, true),
+                       computer(7, std::wstring(L"a\bb\nc\x7f") + L'\0' + L"d", true, false, true)};
     layout = VaultwickMenuModel::layout(model);
     EXPECT_EQ(layout.computers[0].text, L"R&&D");
     EXPECT_EQ(layout.computers[1].text, L"x" + std::wstring(250, L'&') + L"...");
     EXPECT_EQ(layout.computers[2].text, L"xy" + std::wstring(250, L'&') + L"...");
     EXPECT_EQ(layout.computers[3].text, L" Lab && ");  // a tab would open the accelerator column
+    EXPECT_EQ(layout.computers[4].text, L"a b c  d");  // a backspace too; a zero would end the text
 
     // A screen reader hears the name as it is, and the state in words.
     TrayTest::FakeStringTable strings;
