@@ -8,4 +8,4 @@ export WINEPREFIX="$state/prefix" WINEDEBUG=${VW_WINEDEBUG:--all} DISPLAY
 DISPLAY=$(cat "$state/display")
 # shellcheck source=wine-loader.sh
 . "$(dirname "$0")/wine-loader.sh"
-exec "$wine_loader" "$@"
+exec "${wine_layout[@]}" "$wine_loader" "$@"

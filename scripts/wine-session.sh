@@ -47,7 +47,7 @@ boot_shared_prefix() {
     # same (about 12 s natively, with one harmless error about syswow64\rundll32.exe without i386).
     (
         export WINEPREFIX=$partial
-        "$wine64" wineboot.exe -i
+        "${wine_layout[@]}" "$wine64" wineboot.exe -i
         wineserver -w
     ) </dev/null >/dev/null 2>&1
     [ -f "$partial/system.reg" ] || { rm -rf "$partial"; return 1; }
@@ -77,7 +77,7 @@ start_wine() {
         rm -rf "$WINEPREFIX" && copy_booted_prefix || return 1
     fi
     wineserver -p </dev/null >/dev/null 2>&1
-    "$wine_loader" cmd /c exit </dev/null >/dev/null 2>&1
+    "${wine_layout[@]}" "$wine_loader" cmd /c exit </dev/null >/dev/null 2>&1
     [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-session: no Wine prefix could be made with $wine_loader" >&2; return 1; }
 }
 
