@@ -106,8 +106,6 @@ checked_run() {
     sed 's/^/  said: /' "$work/stderr" >&2
     exit 1
 }
-now_us() { echo $(($(date +%s%N) / 1000)); }
-
 # A later start ends with what the first instance's secondaryMain returned: the stand-in's answers
 # 40 plus the number of arguments, so 41 proves the one argument reached the first instance.
 handed_over=41
@@ -115,6 +113,7 @@ handed_over=41
 median() { sort -n | awk '{a[NR]=$1} END {m=(NR%2)?a[(NR+1)/2]:(a[NR/2]+a[NR/2+1])/2; printf "%d", m}'; }
 # The 99th percentile (nearest rank).
 p99() { sort -n | awk '{a[NR]=$1} END {r=int(NR*0.99); if (r<NR*0.99) r++; if (r<1) r=1; printf "%d", a[r]}'; }
+now_us() { echo $(($(date +%s%N) / 1000)); }
 
 # The floor and each launcher build in turn, run after run, so load on the machine falls on all alike.
 # Each build's stand-in runtime appends "startup_us=..." to the record file in its folder; the floor
